@@ -1,0 +1,40 @@
+# Thin wrapper around CMake. `make run` does the built-in build run, `make test` runs
+# the whole test suite; both install what a fresh Debian machine lacks first.
+
+BUILD_DIR ?= out/release
+ASAN_DIR  ?= out/asan
+JOBS      ?= $(shell nproc)
+DEBS      := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev \
+             nlohmann-json3-dev
+
+.PHONY: deps configure build run test test-release test-asan clean
+
+deps:
+	@missing=$$(for p in $(DEBS); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
+	  | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "installing:$$missing"; \
+	  apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	$(BUILD_DIR)/percorso
+
+test-release: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DPERCORSO_SANITIZE=ON >/dev/null
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
+
+test: test-release
+
+clean:
+	rm -rf out

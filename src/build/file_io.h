@@ -1,0 +1,45 @@
+// The file system as the build sees it: whole files read and replaced in one step.
+// Failures are values that name the file and the operating system's reason.
+#ifndef PERCORSO_BUILD_FILE_IO_H_
+#define PERCORSO_BUILD_FILE_IO_H_
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace percorso {
+
+struct IoError {
+  std::string path;
+  std::string action;  // "write", "read", "delete"
+  std::string reason;  // the operating system's words, e.g. "Permission denied"
+  // "cannot write /dir/name: Permission denied"
+  std::string Message() const { return "cannot " + action + " " + path + ": " + reason; }
+};
+
+// Replaces the file at `path` by `bytes`. The bytes go to a fresh temporary file in the
+// same directory, which is then renamed over the old file: readers see either the old
+// file whole or the new one whole, and a failure half-way (full disk, a crash) never
+// leaves a half-written file where the old one stood, nor a temporary file behind.
+std::optional<IoError> ReplaceFile(const std::filesystem::path& path, std::string_view bytes);
+
+enum class ReadStatus { kOk, kMissing, kFailed };
+struct ReadResult {
+  ReadStatus status = ReadStatus::kFailed;
+  std::string bytes;
+  IoError error;  // meaningful when status is not kOk
+};
+// Reads a whole regular file. A name that does not exist is kMissing; a directory, an
+// unreadable file or a read error is kFailed.
+ReadResult ReadWholeFile(const std::filesystem::path& path);
+
+// Deletes a file; a file that does not exist is no failure.
+std::optional<IoError> RemoveFile(const std::filesystem::path& path);
+
+// The directory that holds the running executable.
+std::filesystem::path ExecutableDir();
+
+}  // namespace percorso
+
+#endif  // PERCORSO_BUILD_FILE_IO_H_
