@@ -1,0 +1,6 @@
+#include "track/chainage.h"
+
+namespace percorso {
+// WORK IN PROGRESS: the ordering is being written.
+void progressive_ordina(LineTable&) {}
+}  // namespace percorso
