@@ -59,11 +59,11 @@ constexpr std::string_view kRows[] = {
     "rallentamento,   73450,    60,  950, 1,  0,  60",
 
     // Signals: position, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo. Up to the Valterno
-    // loop each main signal (sx 2) has its distant signal (sx 1) 1350 m before it (1300
-    // or 1400 m in three places): the home and the starting signal of each station,
-    // one block signal in each long tunnel. Beyond the tunnel the main signals stand
-    // alone. Around the slowdowns the cells before the signals are left free for the
-    // protection points.
+    // loop every main signal (sx 2) has a distant signal (sx 1) 1350 m before it (1300 or
+    // 1400 m in three places): the home signal of the Solverci junction, the home and
+    // starting signals of each station and of the loop, and one block signal in each
+    // long tunnel. Beyond the tunnel the main signals stand alone. Around the slowdowns
+    // the cells before the signals are left free for the protection points.
     "[segnali]",
     "segnale,    1750,   1, 4, 0,  0, 0,    0,  0,0,0, 0",
     "segnale,    3100,   2, 3, 0,  0, 0,    0,  0,0,0, 0",
