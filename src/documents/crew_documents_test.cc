@@ -60,13 +60,16 @@ TEST(DatiNote, WritesTenLinesWithTheAccentAsOneByte) {
   EXPECT_EQ(lines[0], "");
   EXPECT_EQ(lines[2], " ");
   EXPECT_EQ(lines[3], "");
-  EXPECT_EQ(lines[4], "La nuova linea che presento, \xE8 fedele al 98%, come curve, gallerie, "
-                      "altimetrie, quest'ultime");
-  EXPECT_EQ(lines[5], "potrete notare che hanno una progressione graduale sia in salita che in "
-                      "discesa visualizzata,");
+  EXPECT_EQ(lines[4],
+            "La nuova linea che presento, \xE8 fedele al 98%, come curve, gallerie, "
+            "altimetrie, quest'ultime");
+  EXPECT_EQ(lines[5],
+            "potrete notare che hanno una progressione graduale sia in salita che in "
+            "discesa visualizzata,");
   EXPECT_EQ(lines[6], "dallo strumento nella gabina di guida.");
-  EXPECT_EQ(lines[7], "La linea \xE8 stata realizzata con il supporto video della linea stessa con "
-                      "ripresa dalla gabina.");
+  EXPECT_EQ(lines[7],
+            "La linea \xE8 stata realizzata con il supporto video della linea stessa con "
+            "ripresa dalla gabina.");
   EXPECT_EQ(lines[8], "");
   EXPECT_EQ(lines[9], "'linea D.O.C.'");
   const size_t lengths[] = {0, lines[1].size(), 1, 0, 92, 93, 38, 94, 0, 14};
@@ -216,8 +219,8 @@ Place ReadPlace(const std::string& line) {
 long ChainageMetres(const std::string& s) {
   if (s == "0") return 0;
   int km = 0, m = 0, used = 0;
-  if (std::sscanf(s.c_str(), "%d.%3d%n", &km, &m, &used) != 2 || used != static_cast<int>(s.size()) ||
-      s.size() - s.find('.') != 4)
+  if (std::sscanf(s.c_str(), "%d.%3d%n", &km, &m, &used) != 2 ||
+      used != static_cast<int>(s.size()) || s.size() - s.find('.') != 4)
     return -1;
   return km * 1000L + m;
 }
@@ -351,10 +354,10 @@ TEST(CrewDocuments, AnotherTrainNumberChangesOnlyTheFileNames) {
     ASSERT_FALSE(dati_rallentamenti(dir.path(), kLinea, treno));
     ASSERT_FALSE(dati_scheda(dir.path(), kLinea, treno));
   }
-  EXPECT_EQ(dir.List(), (Names{"Valdoro_Ostrano_12_note.txt", "Valdoro_Ostrano_12_rallentamenti.txt",
-                               "Valdoro_Ostrano_12_scheda_treno.txt", "Valdoro_Ostrano_55_note.txt",
-                               "Valdoro_Ostrano_55_rallentamenti.txt",
-                               "Valdoro_Ostrano_55_scheda_treno.txt"}));
+  EXPECT_EQ(dir.List(),
+            (Names{"Valdoro_Ostrano_12_note.txt", "Valdoro_Ostrano_12_rallentamenti.txt",
+                   "Valdoro_Ostrano_12_scheda_treno.txt", "Valdoro_Ostrano_55_note.txt",
+                   "Valdoro_Ostrano_55_rallentamenti.txt", "Valdoro_Ostrano_55_scheda_treno.txt"}));
   for (const char* doc : {"note.txt", "rallentamenti.txt", "scheda_treno.txt"})
     EXPECT_EQ(dir.Read(std::string("Valdoro_Ostrano_12_") + doc),
               dir.Read(std::string("Valdoro_Ostrano_55_") + doc))

@@ -78,26 +78,30 @@ TEST(DatiLinea, WritesSevenSectionsAndTheGeneralRows) {
   EXPECT_EQ(dir.List(), Names{"Valdoro_Ostrano_linea.txt"});
   ASSERT_EQ(lines.size(), 283u);
   std::vector<std::pair<std::string, int>> want = {
-      {"[generale]", 8}, {"[curve]", 60},       {"[pendenze]", 152}, {"[montagne]", 33},
+      {"[generale]", 8},  {"[curve]", 60},      {"[pendenze]", 152}, {"[montagne]", 33},
       {"[cartelli]", 20}, {"[indicazioni]", 3}, {"[fine]", 0}};
   EXPECT_EQ(Sections(lines), want);
   EXPECT_EQ(lines.front(), "[generale]");
   EXPECT_EQ(lines.back(), "[fine]");
   Lines general(lines.begin() + 1, lines.begin() + 9);
-  EXPECT_EQ(general, (Lines{"lunghezza percorso,    96900",
-                            "progressiva chilometrica uno,    0,    96900,    1",
-                            "progressiva chilometrica due,    0,    0,    0",
-                            "progressiva chilometrica tre,    0,    0,    0",
-                            "sfondo uno,    0",
-                            "sfondo due,    1",
-                            "sfondo tre,    0",
-                            "ripetizione segnali 4 codici,    900,    95700"}));
-  const std::pair<const char*, const char*> keywords[] = {{"[pendenze]", "pendenza,"},
-                                                          {"[montagne]", "montagna,"},
-                                                          {"[cartelli]", "indicatori_vmax,"},
-                                                          {"[indicazioni]", "cartello_indicatore,"}};
+  EXPECT_EQ(general, (Lines{
+                         "lunghezza percorso,    96900",
+                         "progressiva chilometrica uno,    0,    96900,    1",
+                         "progressiva chilometrica due,    0,    0,    0",
+                         "progressiva chilometrica tre,    0,    0,    0",
+                         "sfondo uno,    0",
+                         "sfondo due,    1",
+                         "sfondo tre,    0",
+                         "ripetizione segnali 4 codici,    900,    95700",
+                     }));
+  const std::pair<const char*, const char*> keywords[] = {
+      {"[pendenze]", "pendenza,"},
+      {"[montagne]", "montagna,"},
+      {"[cartelli]", "indicatori_vmax,"},
+      {"[indicazioni]", "cartello_indicatore,"}};
   for (auto [header, keyword] : keywords)
-    for (const std::string& row : Section(lines, header)) EXPECT_EQ(row.rfind(keyword, 0), 0u) << row;
+    for (const std::string& row : Section(lines, header))
+      EXPECT_EQ(row.rfind(keyword, 0), 0u) << row;
 }
 
 TEST(DatiLinea, CurvesRiseWithoutOverlapping) {
@@ -274,8 +278,8 @@ TEST(DatiLinea, SpeedBoardsHoldNineValuesAndFourAnnouncingSeries) {
   EXPECT_LT(IndexOf(rows, "indicatori_vmax,  22550,  125,  135,  140,  2,  125,  135,  140,  2"),
             rows.size());
   for (long start : series) {
-    const Board& b = *std::find_if(boards.begin(), boards.end(),
-                                   [&](const Board& x) { return x.pos == start; });
+    const Board& b =
+        *std::find_if(boards.begin(), boards.end(), [&](const Board& x) { return x.pos == start; });
     EXPECT_EQ(b.side[1][0].empty(), start == 90900) << start;
   }
 }
@@ -315,9 +319,8 @@ TEST(DatiLinea, IndicatorBoardsStandFiftyMetresBeforeWhatTheyAnnounce) {
 
   // The junction board announces the unnamed point of the train data at 3400.
   Lines stations = Section(TrenoText(dir), "[stazioni]");
-  auto junction = std::find_if(stations.begin(), stations.end(), [](const std::string& r) {
-    return Num(Fields(r)[1]) == 3400;
-  });
+  auto junction = std::find_if(stations.begin(), stations.end(),
+                               [](const std::string& r) { return Num(Fields(r)[1]) == 3400; });
   ASSERT_NE(junction, stations.end());
   EXPECT_EQ(Fields(*junction).back(), "_");
   // Each tunnel board stands 50 m before its span; its third panel reaches the far mouth.
@@ -389,8 +392,9 @@ TEST(DatiTreno, StationsRiseWithTheirTypesAndTimes) {
   ASSERT_EQ(rows.size(), 16u);
   EXPECT_EQ(rows.front(),
             "stazione,     200,  2,  500,  0, 0, 0,  1,1,0,  2,4,1,    1,  14,46, 0, VALDORO C.LE");
-  EXPECT_EQ(rows.back(),
-            "stazione,   96900,  5,  500,  0, 0, 0,  1,1,0,  2,1,1,    0,  15,46, 0, OSTRANO C.R.V.");
+  EXPECT_EQ(
+      rows.back(),
+      "stazione,   96900,  5,  500,  0, 0, 0,  1,1,0,  2,1,1,    0,  15,46, 0, OSTRANO C.R.V.");
   for (const char* row :
        {"stazione,   25550, 12,  400,  0, 0, 0,  1,1,0,  4,1,1,    0,   0, 0, 0, VELMORO - RUSA",
         "stazione,    3400, 25,  200,  0, 0, 0,  0,0,0,  0,0,0,    0,   0, 0, 0, _"})

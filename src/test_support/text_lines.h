@@ -39,8 +39,8 @@ inline std::vector<std::string> Fields(std::string_view row) {
   size_t start = 0;
   while (true) {
     size_t comma = row.find(',', start);
-    std::string_view f = row.substr(start, comma == std::string_view::npos ? row.npos
-                                                                             : comma - start);
+    std::string_view f =
+        row.substr(start, comma == std::string_view::npos ? row.npos : comma - start);
     size_t b = f.find_first_not_of(' ');
     size_t e = f.find_last_not_of(' ');
     out.emplace_back(b == std::string_view::npos ? std::string_view() : f.substr(b, e - b + 1));
