@@ -196,6 +196,7 @@ class Loader {
   bool plan_ = false;        // the build flag: curve rows build the plan
   bool has_length_ = false;  // a line length row has sized the grid
   int32_t n_ = 0;            // N, the grid's last cell
+  At general_end_;           // the header that ended the general section, or the end
 
   int64_t grad_cursor_ = 0;
   int32_t grad_value_ = 0;
@@ -364,8 +365,7 @@ void Loader::Load() {
   if (FindGenerale() == Flow::kStop) return;
   if (GeneralSection() == Flow::kStop) return;
   if (!has_length_) {
-    Fail25({linea.line(), linea.column()},
-           "the general section has no line length row (\"lunghezza percorso\")");
+    Fail25(general_end_, "the general section has no line length row (\"lunghezza percorso\")");
     return;
   }
   progressive_ordina(t);
@@ -419,12 +419,16 @@ Flow Loader::FindGenerale() {
 Flow Loader::GeneralSection() {
   TextField tok;
   for (;;) {
+    general_end_ = {r_->line(), r_->column()};
     if (r_->AtEnd()) return Flow::kGo;
     if (!ReadToken(&tok)) return Flow::kStop;
     if (r_->AtEnd()) return Flow::kGo;
     for (int i = 0; i < 10 && IsComment(tok.text); ++i)
       if (!ReadToken(&tok)) return Flow::kStop;
-    if (IsSectionHeader(tok.text)) return Flow::kGo;
+    if (IsSectionHeader(tok.text)) {
+      general_end_ = AtField(tok);
+      return Flow::kGo;
+    }
     if (GeneralRow(tok) == Flow::kStop) return Flow::kStop;
   }
 }
