@@ -26,17 +26,50 @@ namespace {
 
 inline char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
-// `word` is lower case.
-bool HasWord(std::string_view token, std::string_view word) {
-  if (word.size() > token.size()) return false;
-  const size_t last = token.size() - word.size();
-  for (size_t i = 0; i <= last; ++i) {
-    size_t j = 0;
-    while (j < word.size() && FoldAscii(token[i + j]) == word[j]) ++j;
-    if (j == word.size()) return true;
+// A keyword in lower case, with the set of letters it holds worked out when compiling.
+struct Word {
+  consteval Word(const char* s) : text(s), letters(LettersOf(s)) {}  // NOLINT: implicit
+  static constexpr uint32_t LettersOf(std::string_view w) {
+    uint32_t m = 0;
+    for (char c : w)
+      if (c >= 'a' && c <= 'z') m |= uint32_t{1} << (c - 'a');
+    return m;
   }
-  return false;
-}
+  std::string_view text;
+  uint32_t letters;
+};
+
+// A token with its letters folded to lower case, for the keywords that ignore case.
+// Short tokens (all real ones) fold into a buffer on the stack. The set of letters of
+// the token turns most keywords away before any search.
+class Folded {
+ public:
+  explicit Folded(std::string_view token) {
+    char* out = small_;
+    if (token.size() > sizeof small_) {
+      big_.resize(token.size());
+      out = big_.data();
+    }
+    for (size_t i = 0; i < token.size(); ++i) {
+      const char c = FoldAscii(token[i]);
+      out[i] = c;
+      if (c >= 'a' && c <= 'z') letters_ |= uint32_t{1} << (c - 'a');
+    }
+    view_ = std::string_view(out, token.size());
+  }
+  Folded(const Folded&) = delete;
+  Folded& operator=(const Folded&) = delete;
+
+  bool Has(Word w) const {
+    return (w.letters & ~letters_) == 0 && view_.find(w.text) != std::string_view::npos;
+  }
+
+ private:
+  char small_[128];
+  std::string big_;
+  std::string_view view_;
+  uint32_t letters_ = 0;
+};
 
 // The seven words of the general section that match only as written, in lower case.
 bool HasExact(std::string_view token, std::string_view word) {
@@ -409,7 +442,7 @@ Flow Loader::FindGenerale() {
                   "the line description has no \"[generale]\" header");
     }
     if (!ReadToken(&tok)) return Flow::kStop;
-    if (HasWord(tok.text, "[generale]")) return Flow::kGo;
+    if (Folded(tok.text).Has("[generale]")) return Flow::kGo;
   }
 }
 
@@ -436,9 +469,10 @@ Flow Loader::GeneralSection() {
 // Every keyword that the token holds reads its own fields, in this order.
 Flow Loader::GeneralRow(const TextField& tok) {
   const std::string_view s = tok.text;
+  const Folded f(s);
   LineRecord& background = st_.tabella.slot[kLineIdentitySlot];
   auto go = [](Flow f) { return f == Flow::kGo; };
-  if (HasWord(s, "lunghezza") && HasWord(s, "percorso") && !go(LineLength(tok)))
+  if (f.Has("lunghezza") && f.Has("percorso") && !go(LineLength(tok)))
     return Flow::kStop;
   if (HasExact(s, "progressiva") && HasExact(s, "tre") && !go(Chainage(tok, kChainageSlotTre)))
     return Flow::kStop;
@@ -539,13 +573,13 @@ Flow Loader::Body(bool train) {
 }
 
 Flow Loader::LineRow(const TextField& tok) {
-  const std::string_view s = tok.text;
+  const Folded s(tok.text);
   Flow f = Flow::kGo;
-  if (HasWord(s, "pendenza") && (f = Gradient(tok)) != Flow::kGo) return f;
-  if (plan_ && HasWord(s, "curva") && (f = Curve(tok)) != Flow::kGo) return f;
-  if (HasWord(s, "montagna") && (f = Montagna(tok)) != Flow::kGo) return f;
-  if (HasWord(s, "indicatori_v") && (f = SpeedBoards(tok)) != Flow::kGo) return f;
-  if (HasWord(s, "cartello") && HasWord(s, "indicat") && (f = Board(tok)) != Flow::kGo) return f;
+  if (s.Has("pendenza") && (f = Gradient(tok)) != Flow::kGo) return f;
+  if (plan_ && s.Has("curva") && (f = Curve(tok)) != Flow::kGo) return f;
+  if (s.Has("montagna") && (f = Montagna(tok)) != Flow::kGo) return f;
+  if (s.Has("indicatori_v") && (f = SpeedBoards(tok)) != Flow::kGo) return f;
+  if (s.Has("cartello") && s.Has("indicat") && (f = Board(tok)) != Flow::kGo) return f;
   return Flow::kGo;
 }
 
@@ -645,28 +679,28 @@ Flow Loader::SkipTrainPreamble() {
   TextField tok;
   while (!r_->AtEnd()) {
     if (!ReadToken(&tok)) return Flow::kStop;
-    if (HasWord(tok.text, "[generale]")) break;
+    if (Folded(tok.text).Has("[generale]")) break;
   }
   return Flow::kGo;
 }
 
 Flow Loader::TrainRow(const TextField& tok) {
-  const std::string_view s = tok.text;
+  const Folded s(tok.text);
   LineRecord& figures = st_.tabella.slot[kTrainFiguresSlot];
   LineRecord& ident = st_.tabella.slot[kTrainIdentitySlot];
   Flow f = Flow::kGo;
   NumberField v;
-  if (HasWord(s, "frenata") && HasWord(s, "massa")) {
+  if (s.Has("frenata") && s.Has("massa")) {
     if (!ReadOne("percentuale massa frenata", {kI32, "value"}, &v)) return Flow::kStop;
     figures.inizio = v.value;
   }
-  if (HasWord(s, "vetture")) {
+  if (s.Has("vetture")) {
     if (!ReadOne("numero vetture", {kI32, "value"}, &v)) return Flow::kStop;
     figures.posizione = v.value;
   }
-  if (HasWord(s, "velocit") && (f = Speed(tok)) != Flow::kGo) return f;
-  if (HasWord(s, "aderenza") && (f = Adhesion(tok)) != Flow::kGo) return f;
-  if (HasWord(s, "orologio")) {
+  if (s.Has("velocit") && (f = Speed(tok)) != Flow::kGo) return f;
+  if (s.Has("aderenza") && (f = Adhesion(tok)) != Flow::kGo) return f;
+  if (s.Has("orologio")) {
     static constexpr Spec kSpecs[] = {{kI16, "hours"}, {kI16, "minutes"}, {kI16, "seconds"}};
     NumberField t[3];
     if (!ReadRow("orologio", kSpecs, t)) return Flow::kStop;
@@ -674,14 +708,14 @@ Flow Loader::TrainRow(const TextField& tok) {
     ident.valore4 = static_cast<int16_t>(t[1].value);
     ident.valore5 = static_cast<int16_t>(t[2].value);
   }
-  if (HasWord(s, "sabbia")) {
+  if (s.Has("sabbia")) {
     if (!ReadOne("sabbia", {kI16, "value"}, &v)) return Flow::kStop;
     ident.valore1 = static_cast<int16_t>(v.value);
   }
-  if (HasWord(s, "segnale") && (f = Signal(tok)) != Flow::kGo) return f;
-  if (HasWord(s, "rallentamento") && (f = Slowdown(tok)) != Flow::kGo) return f;
-  if (HasWord(s, "abbattimento") && (f = Abbattimento(tok)) != Flow::kGo) return f;
-  if (HasWord(s, "stazione") && (f = Station(tok)) != Flow::kGo) return f;
+  if (s.Has("segnale") && (f = Signal(tok)) != Flow::kGo) return f;
+  if (s.Has("rallentamento") && (f = Slowdown(tok)) != Flow::kGo) return f;
+  if (s.Has("abbattimento") && (f = Abbattimento(tok)) != Flow::kGo) return f;
+  if (s.Has("stazione") && (f = Station(tok)) != Flow::kGo) return f;
   return Flow::kGo;
 }
 
