@@ -82,7 +82,8 @@ TEST(FieldReaderTest, CutsTextsIntoFields) {
 TEST(FieldReaderTest, TextFieldMustFitItsByteCount) {
   EXPECT_EQ(Transcript(std::string(kMaxTextField, 'a') + ",1", "ti"), "[" +
             std::string(kMaxTextField, 'a') + "] 1 $");
-  FieldReader r(std::string(kMaxTextField + 1, 'a'));  // outlives the read below
+  const std::string long_field(kMaxTextField + 1, 'a');
+  FieldReader r(long_field);
   TextField f;
   std::optional<ReadFailure> e = r.ReadText(&f);
   ASSERT_TRUE(e);
