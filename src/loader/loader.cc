@@ -260,8 +260,10 @@ void Loader::Record(int32_t numero, std::optional<int32_t> pos, ErrorOrigin orig
 
 Flow Loader::Fail(int32_t numero, std::optional<int32_t> pos, At at, std::string detail) {
   Record(numero, pos, origin_, at, std::move(detail));
-  if (origin_ == ErrorOrigin::kLineText) del_.linea = true;
-  else del_.treno = true;
+  if (origin_ == ErrorOrigin::kLineText)
+    del_.linea = true;
+  else
+    del_.treno = true;
   return Flow::kStop;
 }
 
@@ -369,8 +371,10 @@ Flow Loader::Rejected(const char* row, const NumberField& first, size_t log_befo
             : why;
     Record(e.numero, first.value, origin_, AtField(first), std::move(detail));
   }
-  if (origin_ == ErrorOrigin::kLineText) del_.linea = true;
-  else del_.treno = true;
+  if (origin_ == ErrorOrigin::kLineText)
+    del_.linea = true;
+  else
+    del_.treno = true;
   return Flow::kStop;
 }
 
@@ -472,8 +476,7 @@ Flow Loader::GeneralRow(const TextField& tok) {
   const Folded f(s);
   LineRecord& background = st_.tabella.slot[kLineIdentitySlot];
   auto go = [](Flow f) { return f == Flow::kGo; };
-  if (f.Has("lunghezza") && f.Has("percorso") && !go(LineLength(tok)))
-    return Flow::kStop;
+  if (f.Has("lunghezza") && f.Has("percorso") && !go(LineLength(tok))) return Flow::kStop;
   if (HasExact(s, "progressiva") && HasExact(s, "tre") && !go(Chainage(tok, kChainageSlotTre)))
     return Flow::kStop;
   if (HasExact(s, "progressiva") && HasExact(s, "due") && !go(Chainage(tok, kChainageSlotDue)))
@@ -533,22 +536,24 @@ Flow Loader::Repetition(const TextField& tok) {
   r.inizio = v[0].value;
   r.fine = v[1].value;
   if (v[0].value % 50 != 0) {
-    return Fail(3, std::nullopt, AtField(v[0]),
-                "signal repetition start " + std::to_string(v[0].value) +
-                    " m is not a multiple of 50");
+    return Fail(
+        3, std::nullopt, AtField(v[0]),
+        "signal repetition start " + std::to_string(v[0].value) + " m is not a multiple of 50");
   }
   if (v[1].value % 50 != 0) {
-    return Fail(4, std::nullopt, AtField(v[1]),
-                "signal repetition end " + std::to_string(v[1].value) +
-                    " m is not a multiple of 50");
+    return Fail(
+        4, std::nullopt, AtField(v[1]),
+        "signal repetition end " + std::to_string(v[1].value) + " m is not a multiple of 50");
   }
   int32_t codes = 0;
-  if (tok.text.find('4') != std::string_view::npos) codes = 4;
-  else if (tok.text.find('9') != std::string_view::npos) codes = 9;
+  if (tok.text.find('4') != std::string_view::npos)
+    codes = 4;
+  else if (tok.text.find('9') != std::string_view::npos)
+    codes = 9;
   else
-    return Fail(5, std::nullopt, AtField(tok),
-                "signal repetition keyword " + Quoted(tok.text) +
-                    " names no code count (neither 4 nor 9)");
+    return Fail(
+        5, std::nullopt, AtField(tok),
+        "signal repetition keyword " + Quoted(tok.text) + " names no code count (neither 4 nor 9)");
   r.posizione = v[1].value == 0 ? 0 : codes;
   return Flow::kGo;
 }
@@ -631,9 +636,9 @@ Flow Loader::Montagna(const TextField&) {
 }
 
 Flow Loader::SpeedBoards(const TextField&) {
-  static constexpr Spec kSpecs[] = {{kI32, "posizione"}, {kI32, "vas"}, {kI32, "vbs"},
+  static constexpr Spec kSpecs[] = {{kI32, "posizione"}, {kI32, "vas"},      {kI32, "vbs"},
                                     {kI32, "vcs"},       {kI32, "strisces"}, {kI32, "vad"},
-                                    {kI32, "vbd"},       {kI32, "vcd"}, {kI32, "strisced"}};
+                                    {kI32, "vbd"},       {kI32, "vcd"},      {kI32, "strisced"}};
   NumberField v[9];
   if (!ReadRow("indicatori_vmax", kSpecs, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("indicatori_vmax", v[0], 100);
@@ -746,10 +751,9 @@ Flow Loader::Adhesion(const TextField&) {
 }
 
 Flow Loader::Signal(const TextField&) {
-  static constexpr Spec kSpecs[] = {{kI32, "posizione"}, {kI32, "sx"}, {kI32, "s1"},
-                                    {kI32, "s2"},        {kI32, "s3"}, {kI32, "rapp"},
-                                    {kI32, "dx"},        {kI32, "d1"}, {kI32, "d2"},
-                                    {kI32, "d3"},        {kI32, "tempo"}};
+  static constexpr Spec kSpecs[] = {
+      {kI32, "posizione"}, {kI32, "sx"}, {kI32, "s1"}, {kI32, "s2"}, {kI32, "s3"},   {kI32, "rapp"},
+      {kI32, "dx"},        {kI32, "d1"}, {kI32, "d2"}, {kI32, "d3"}, {kI32, "tempo"}};
   NumberField v[11];
   if (!ReadRow("segnale", kSpecs, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("segnale", v[0], 100);
@@ -822,12 +826,19 @@ Flow Loader::Station(const TextField& tok) {
     return Fail(9, p.value, AtField(tl[1]),
                 "station zone length " + std::to_string(len) + " m is not a multiple of 100");
   }
-  static constexpr Spec kRest[] = {
-      {kU8, "field 4"},          {kU8, "field 5"},          {kU8, "field 6"},
-      {kI16, "field 7"},         {kI16, "field 8"},         {kU8, "field 9"},
-      {kI16, "field 10"},        {kI16, "field 11"},        {kI16, "field 12"},
-      {kU8, "field 13"},         {kI32, "hours (field 14)"}, {kI32, "minutes (field 15)"},
-      {kI32, "seconds (field 16)"}};
+  static constexpr Spec kRest[] = {{kU8, "field 4"},
+                                   {kU8, "field 5"},
+                                   {kU8, "field 6"},
+                                   {kI16, "field 7"},
+                                   {kI16, "field 8"},
+                                   {kU8, "field 9"},
+                                   {kI16, "field 10"},
+                                   {kI16, "field 11"},
+                                   {kI16, "field 12"},
+                                   {kU8, "field 13"},
+                                   {kI32, "hours (field 14)"},
+                                   {kI32, "minutes (field 15)"},
+                                   {kI32, "seconds (field 16)"}};
   NumberField f[13];
   TextField name;
   if (!ReadRow(kRow, kRest, f)) return Flow::kStop;
@@ -847,8 +858,7 @@ Flow Loader::Station(const TextField& tok) {
       int64_t{f[10].value} * 3600 + int64_t{f[11].value} * 60 + int64_t{f[12].value};
   if (orario < INT32_MIN || orario > INT32_MAX) {
     return Fail25(AtField(f[10]), "scheduled time of a \"stazione\" row: " +
-                                      std::to_string(orario) +
-                                      " s does not fit a 32-bit field");
+                                      std::to_string(orario) + " s does not fit a 32-bit field");
   }
   s.orario = static_cast<int32_t>(orario);
 
@@ -867,8 +877,8 @@ Flow Loader::Station(const TextField& tok) {
     end = int64_t{p.value} + len / 2 + (s.opzione4 != 0 ? 50 : 0);
   }
   if (start < INT32_MIN || start > INT32_MAX || end < INT32_MIN || end > INT32_MAX) {
-    return Fail25(AtField(tl[1]), "station zone of a \"stazione\" row: " +
-                                      std::to_string(start) + " to " + std::to_string(end) +
+    return Fail25(AtField(tl[1]), "station zone of a \"stazione\" row: " + std::to_string(start) +
+                                      " to " + std::to_string(end) +
                                       " m does not fit a 32-bit field");
   }
   s.inizio = static_cast<int32_t>(start);
@@ -893,9 +903,9 @@ Flow Loader::Station(const TextField& tok) {
   }
   if (tipo < 25) {
     if (last <= 1) {
-      return Fail(24, std::nullopt, AtField(tl[1]),
-                  "station zone ends at " + std::to_string(end) +
-                      " m, within the first 100 m of the line");
+      return Fail(
+          24, std::nullopt, AtField(tl[1]),
+          "station zone ends at " + std::to_string(end) + " m, within the first 100 m of the line");
     }
     TrackCell& stop = st_.griglia.at(last);
     stop.tipo = 10;

@@ -1,12 +1,12 @@
 #include "loader/loader.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "loader/loader_files.h"
 #include "scenario/builtin_texts.h"
@@ -39,8 +39,9 @@ std::string Lines(const std::vector<std::string>& lines) {
 // A line description: "[generale]" on line 1, the line length on line 2, the general
 // rows from line 3, a header, then the body rows (the first on line 4 + general rows).
 // `closed`: the text ends with the line "[fine]".
-std::string Linea(const std::vector<std::string>& body, const std::vector<std::string>& general = {},
-                  int32_t length = 10000, bool closed = true) {
+std::string Linea(const std::vector<std::string>& body,
+                  const std::vector<std::string>& general = {}, int32_t length = 10000,
+                  bool closed = true) {
   std::vector<std::string> l = {"[generale]", "lunghezza percorso, " + std::to_string(length)};
   l.insert(l.end(), general.begin(), general.end());
   l.push_back("[corpo]");
@@ -63,7 +64,9 @@ std::string Stazione(int32_t p, int tipo, int32_t len, int f6 = 0, const std::st
          ", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, " + name;
 }
 
-std::string Segnale(int32_t p) { return "segnale, " + std::to_string(p) + ", 1, 4, 0, 0, 0, 1, 1, 0, 0, 0"; }
+std::string Segnale(int32_t p) {
+  return "segnale, " + std::to_string(p) + ", 1, 4, 0, 0, 0, 1, 1, 0, 0, 0";
+}
 
 std::unique_ptr<Model> Load(const std::string& linea, const std::string& treno, int32_t flag = 1) {
   auto m = std::make_unique<Model>();
@@ -125,9 +128,9 @@ TEST(LoaderTest, StationsTakeTheirSlotsZonesAndStopCells) {
 }
 
 TEST(LoaderTest, FillRule) {
-  auto m = Load(Linea({"pendenza, 0, 5", "pendenza, 1000, -3", "pendenza, 1010, 7",
-                       "pendenza, 2000, 0"}),
-                Treno({"velocita, 0, 100", "velocita, 1000, 62", "aderenza, 500, 300"}));
+  auto m = Load(
+      Linea({"pendenza, 0, 5", "pendenza, 1000, -3", "pendenza, 1010, 7", "pendenza, 2000, 0"}),
+      Treno({"velocita, 0, 100", "velocita, 1000, 62", "aderenza, 500, 300"}));
   ASSERT_EQ(m->err.numero, 0) << m->last().detail;
   for (int c = 0; c <= kN; ++c) {
     // Two gradient rows in cell 20: the second still writes cell 20, with the first's value.
@@ -157,9 +160,9 @@ TEST(LoaderTest, RowsCrowdedIntoOneCellNeverWritePastTheGrid) {
 }
 
 TEST(LoaderTest, BoardsAndAbbattimentoPickTheirCells) {
-  auto m = Load(Linea({"cartello_indicatore, 3350, \"(  BIVIO  )\"",
-                       "CARTELLO INDICATORE, 5000, GALLERIA"}),
-                Treno({"abbattimento, 3350, 0", "abbattimento, 4000, 70000"}));
+  auto m = Load(
+      Linea({"cartello_indicatore, 3350, \"(  BIVIO  )\"", "CARTELLO INDICATORE, 5000, GALLERIA"}),
+      Treno({"abbattimento, 3350, 0", "abbattimento, 4000, 70000"}));
   ASSERT_EQ(m->err.numero, 0) << m->last().detail;
   EXPECT_EQ(std::tuple(m->cell(68).tipo, m->cell(68).dato1), std::tuple(14, 80));
   EXPECT_EQ(m->tab.slot[80].nome, "(  BIVIO  )");
@@ -215,7 +218,8 @@ TEST(LoaderTest, KeywordsCommentsAndTheEndOfText) {
 
 TEST(LoaderTest, TheSeventyNinthSlotEndsTheLoad) {
   std::vector<std::string> boards;
-  for (int i = 1; i <= 79; ++i) boards.push_back("cartello_indicatore, " + std::to_string(100 * i) + ", B");
+  for (int i = 1; i <= 79; ++i)
+    boards.push_back("cartello_indicatore, " + std::to_string(100 * i) + ", B");
   auto m = Load(Linea(boards), Treno({}));
   EXPECT_EQ(std::tuple(m->err.numero, m->err.posizione), std::tuple(10, kUnset));
   EXPECT_EQ(m->tab.slot[2].nome, "B");  // the 79th board has filled slot 2
@@ -235,8 +239,9 @@ TEST(LoaderTest, TheSeventyNinthSlotEndsTheLoad) {
 }
 
 TEST(LoaderTest, RangeErrorEndsItsTextAndTheNextWriterCallEndsTheLoad) {
-  auto m = Load(Linea({"pendenza, 1000, 2", "pendenza, 16950, 1", "cartello_indicatore, 6000, A"}),
-                Treno({"velocita, 0, 100", "velocita, 1000, 60", Segnale(5000), Stazione(8000, 25, 0)}));
+  auto m =
+      Load(Linea({"pendenza, 1000, 2", "pendenza, 16950, 1", "cartello_indicatore, 6000, A"}),
+           Treno({"velocita, 0, 100", "velocita, 1000, 60", Segnale(5000), Stazione(8000, 25, 0)}));
   // The line text stops at the range error; its end still fills the gradient.
   EXPECT_EQ(m->cell(121).tipo, 0);
   EXPECT_EQ(m->cell(100).pendenza, 102);
@@ -276,7 +281,8 @@ struct ErrorCase {
 
 std::string Boards(int n) {
   std::vector<std::string> rows;
-  for (int i = 1; i <= n; ++i) rows.push_back("cartello_indicatore, " + std::to_string(100 * i) + ", B");
+  for (int i = 1; i <= n; ++i)
+    rows.push_back("cartello_indicatore, " + std::to_string(100 * i) + ", B");
   return Linea(rows);
 }
 
@@ -345,8 +351,7 @@ TEST(LoaderTest, ErrorsNumberPositionAndDeletedTexts) {
        Treno({"abbattimento, 3350, 0"}), 7, 3350, false, false, 2, 15, "cell 67"},
       {"chainage off the 50 m grid", Linea({}, {"progressiva chilometrica uno, 0, 96925, 1"}), ok,
        2, kUnset, false, false, 3, 1, "slot 81"},
-      {"no train data text", Linea({}), std::nullopt, 25, kUnset, false, false, 0, 0,
-       "not found"},
+      {"no train data text", Linea({}), std::nullopt, 25, kUnset, false, false, 0, 0, "not found"},
       {"no line length", Lines({"[generale]", "sfondo uno, 1", "[corpo]", "[fine]"}), ok, 25,
        kUnset, false, false, 3, 1, "no line length"},
       {"field past the end", Linea({}) + "pendenza, 100", ok, 25, kUnset, false, false, 5, 14,
@@ -357,9 +362,8 @@ TEST(LoaderTest, ErrorsNumberPositionAndDeletedTexts) {
        false, 2, 11, "hours of a \"orologio\" row"},
       {"speed above 255 units", Linea({}), Treno({"velocita, 1000, 1300"}), 25, kUnset, false,
        false, 2, 17, "260 units"},
-      {"text field too long",
-       Linea({"cartello_indicatore, 3350, " + std::string(70000, 'A')}), ok, 25, kUnset, false,
-       false, 4, 28, "70000 bytes"},
+      {"text field too long", Linea({"cartello_indicatore, 3350, " + std::string(70000, 'A')}), ok,
+       25, kUnset, false, false, 4, 28, "70000 bytes"},
   };
   for (const ErrorCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -380,12 +384,40 @@ TEST(LoaderTest, ErrorsNumberPositionAndDeletedTexts) {
   }
 }
 
+TEST(LoaderFilesTest, BuiltinTextsLoadWithoutError) {
+  TempDir dir;
+  ASSERT_FALSE(dati_linea(dir.path(), "Valdoro_Ostrano"));
+  ASSERT_FALSE(dati_treno(dir.path(), "Valdoro_Ostrano", "55"));
+  Model m;
+  LoadFromDirectory(dir.path(), "Valdoro_Ostrano", "55", 1, m.State());
+  ASSERT_EQ(m.err.numero, 0) << m.last().detail;
+  EXPECT_TRUE(dir.List().empty());  // both texts deleted
+  EXPECT_EQ(m.grid.upper(), 2078);
+  for (int k = 1; k <= 16; ++k) EXPECT_GT(m.tab.slot[k].posizione, 0) << k;
+  EXPECT_EQ(m.tab.slot[17].posizione, 0);
+  EXPECT_EQ(m.cnt.stazione, 17);
+  for (int b = 78; b <= 80; ++b) EXPECT_FALSE(m.tab.slot[b].nome.empty()) << b;
+  EXPECT_TRUE(m.tab.slot[77].nome.empty());
+  EXPECT_EQ(m.cnt.cartello, 77);
+  // The first station, type 2 at 200 with 500 m: zone -50 to 450, stop cell 8.
+  EXPECT_EQ(std::tuple(m.tab.slot[1].inizio, m.tab.slot[1].fine), std::tuple(-50, 450));
+  EXPECT_EQ(std::tuple(m.grid.at(8).tipo, m.grid.at(8).dato1), std::tuple(10, 1));
+  // The signal at 10200 and the first curve.
+  EXPECT_EQ(std::tuple(m.grid.at(205).tipo, m.grid.at(205).dato1), std::tuple(1, 41));
+  EXPECT_EQ(m.plan.x(1101), 0.001);
+  EXPECT_EQ(m.plan.next(), 96900 + 7000 - 1);
+  // The one chainage reference in use, ordered and lengthened by 100 m.
+  EXPECT_EQ(std::tuple(m.tab.slot[81].inizio, m.tab.slot[81].fine, m.tab.slot[81].posizione),
+            std::tuple(0, 97000, 1));
+}
+
 TEST(LoaderFilesTest, KeepsTheTextsWhenToldAndReportsAFailedDeletion) {
   TempDir dir;
   dir.Write(LineaFileName("t"), Linea({}));
   dir.Write(TrenoFileName("t", "1"), Treno({}));
   Model m;
-  LoadFilesResult r = LoadFromDirectory(dir.path(), "t", "1", 1, m.State(), {.delete_texts = false});
+  LoadFilesResult r =
+      LoadFromDirectory(dir.path(), "t", "1", 1, m.State(), {.delete_texts = false});
   EXPECT_EQ(m.err.numero, 0);
   EXPECT_TRUE(r.deletions.linea && r.deletions.treno);
   EXPECT_EQ(dir.List().size(), 2u);
