@@ -42,8 +42,12 @@ TEST(CliEndToEndTest, ExportThenCompileGivesTheFilesOfTheBuildRun) {
   ASSERT_EQ(RunIn(build, "").status, 0);
 
   TempDir author;
-  ProcessResult exported = RunIn(author, "export --dir routes_missing");
-  EXPECT_EQ(exported.status, 3) << "a directory that does not exist cannot be written into";
+  author.Write("file", "");
+  ProcessResult blocked = RunIn(author, "export --dir file/routes");
+  EXPECT_EQ(blocked.status, 3);
+  EXPECT_EQ(blocked.err.rfind("percorso: cannot create the directory file/routes: ", 0), 0u)
+      << blocked.err;
+  std::filesystem::remove(author.path() / "file");
   ProcessResult ex = RunIn(author, "export");
   ASSERT_EQ(ex.status, 0) << ex.err;
   EXPECT_EQ(ex.out, "wrote Valdoro_Ostrano_linea.txt, Valdoro_Ostrano_55-.txt\n");
