@@ -34,7 +34,7 @@ test-asan: deps
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
 
-test: test-release
+test: test-release test-asan
 
 clean:
 	rm -rf out
