@@ -219,16 +219,16 @@ std::string RenderMap(const ReportFacts& f, const CompiledView& view) {
   // Start, end of the line and stations take their places before any label.
   auto [sx, sy] = at(0);
   auto [ex, ey] = at(static_cast<int64_t>(line_end));
-  placer.Take(Box{sx - 8, sy - 8, sx + 8, sy + 8});
-  placer.Take(Box{ex - 8, ey - 8, ex + 8, ey + 8});
+  placer.Take(Box{sx - 9, sy - 9, sx + 9, sy + 9});
+  placer.Take(Box{ex - 9, ey - 9, ex + 9, ey + 9});
   for (const StationFact& st : f.stations) {
     auto [x, y] = at(st.posizione);
     placer.Take(Box{x - 5, y - 5, x + 5, y + 5});
   }
   marks += "<circle id=\"map-start\" class=\"start-mark\" cx=\"" + Num(sx) + "\" cy=\"" + Num(sy) +
-           "\" r=\"7\">" + SvgTitle("start of the line, 0 m") + "</circle>";
+           "\" r=\"8.5\">" + SvgTitle("start of the line, 0 m") + "</circle>";
   marks += "<rect id=\"map-end\" class=\"end-mark\" data-pos=\"" + std::to_string(line_end) +
-           "\" x=\"" + Num(ex - 6) + "\" y=\"" + Num(ey - 6) + "\" width=\"12\" height=\"12\">" +
+           "\" x=\"" + Num(ex - 8) + "\" y=\"" + Num(ey - 8) + "\" width=\"16\" height=\"16\">" +
            SvgTitle("end of the line, " + Km(static_cast<int64_t>(line_end)) + " km") + "</rect>";
   labels += PlaceLabel(placer, sx, sy, "Start", "map-label strong");
   labels += PlaceLabel(placer, ex, ey, "End " + Km(static_cast<int64_t>(line_end)) + " km",
