@@ -43,6 +43,8 @@ svg text { font-family:system-ui, "DejaVu Sans", "Liberation Sans", sans-serif; 
 .end-mark { fill:#b91c1c; stroke:#fff; stroke-width:2; }
 .map-label { font-size:12.5px; paint-order:stroke; stroke:#fff; stroke-width:3.5px; stroke-linejoin:round; }
 .map-label.strong { font-weight:700; }
+.map-label.km { font-size:11px; fill:#6b7785; }
+.km-post { fill:#6b7785; }
 .leader { stroke:#9aa5b1; stroke-width:1; }
 .scale-a { fill:var(--ink); } .scale-b { fill:#fff; stroke:var(--ink); stroke-width:1; }
 .scale-label { font-size:12px; }

@@ -17,6 +17,15 @@ std::string Fixed(double v, int decimals) {
 
 std::string Km(int64_t metres) { return Fixed(static_cast<double>(metres) / 1000.0, 3); }
 
+double NiceStep(double range, double parts) {
+  double raw = std::max(range / parts, 1e-9);
+  double p10 = std::pow(10.0, std::floor(std::log10(raw)));
+  for (double m : {1.0, 2.0, 5.0}) {
+    if (m * p10 >= raw) return m * p10;
+  }
+  return 10 * p10;
+}
+
 namespace {
 
 void FindStations(const CompiledView& view, ReportFacts& f) {

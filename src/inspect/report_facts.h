@@ -95,6 +95,8 @@ std::string RenderTables(const ReportFacts& f);
 std::string Fixed(double v, int decimals);
 // Metres as kilometres with three decimals: 12350 -> "12.350".
 std::string Km(int64_t metres);
+// A round step (1, 2 or 5 times a power of ten) that cuts `range` into about `parts`.
+double NiceStep(double range, double parts);
 
 }  // namespace percorso
 

@@ -51,7 +51,7 @@ MapFrame FrameFor(const std::vector<Point2>& pts) {
   double dy = std::max(y1 - y0, 1.0);
   MapFrame f;
   double s_wide = (kWidth - 2 * kPadX) / dx;
-  f.height = std::clamp(dy * s_wide + 2 * kPadY, 380.0, 820.0);
+  f.height = std::clamp(dy * s_wide + 2 * kPadY, 380.0, 960.0);
   f.scale = std::min(s_wide, (f.height - 2 * kPadY) / dy);
   f.x_min = x0;
   f.y_max = y1;
@@ -92,7 +92,7 @@ void TakeTrack(BoxPlacer& placer, const std::vector<Point2>& pts, const MapFrame
 // Places a label near (x, y): beside, above, below, then farther out with a leader
 // line. Falls back to the right-hand side when every place is taken.
 std::string PlaceLabel(BoxPlacer& placer, double x, double y, const std::string& text,
-                       const std::string& cls) {
+                       const std::string& cls, bool optional = false) {
   double w = TextWidth(text, kFont);
   double h = kFont * 1.25;
   std::vector<Box> cands;
@@ -108,6 +108,7 @@ std::string PlaceLabel(BoxPlacer& placer, double x, double y, const std::string&
     }
   }
   int i = placer.TakeFirst(cands);
+  if (i < 0 && optional) return "";
   bool fallback = i < 0;
   if (fallback) i = 0;
   const Box& b = cands[static_cast<size_t>(i)];
@@ -241,6 +242,16 @@ std::string RenderMap(const ReportFacts& f, const CompiledView& view) {
              "\" data-pos=\"" + std::to_string(st.posizione) + "\" cx=\"" + Num(x) + "\" cy=\"" +
              Num(y) + "\" r=\"" + (st.named() ? "4.5" : "3") + "\">" + SvgTitle(what) + "</circle>";
     if (st.named()) labels += PlaceLabel(placer, x, y, st.name, "map-label");
+  }
+  // Kilometre posts where they find room, after every station has its label.
+  const int64_t post = static_cast<int64_t>(std::max(1000.0, NiceStep(static_cast<double>(line_end), 10)));
+  for (int64_t m = post; m < static_cast<int64_t>(line_end); m += post) {
+    auto [x, y] = at(m);
+    std::string label = std::to_string(m / 1000) + " km";
+    std::string placed = PlaceLabel(placer, x, y, label, "map-label km", true);
+    if (placed.empty()) continue;
+    marks += "<circle class=\"km-post\" cx=\"" + Num(x) + "\" cy=\"" + Num(y) + "\" r=\"2.5\"/>";
+    labels += placed;
   }
   s += marks + labels + "</svg></div></section>";
   return s;

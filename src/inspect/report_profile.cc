@@ -19,16 +19,6 @@ constexpr double kRowHeight = 16;
 constexpr double kSpeedHeight = 190;
 constexpr double kElevationHeight = 130;
 
-// A round step (1, 2 or 5 times a power of ten) that cuts `range` into about `parts`.
-double NiceStep(double range, double parts) {
-  double raw = std::max(range / parts, 1e-9);
-  double p10 = std::pow(10.0, std::floor(std::log10(raw)));
-  for (double m : {1.0, 2.0, 5.0, 10.0}) {
-    if (m * p10 >= raw) return m * p10;
-  }
-  return 10 * p10;
-}
-
 struct Scale {
   double m0 = 0, m1 = 1;  // metres
   double X(double m) const { return kLeft + (m - m0) / (m1 - m0) * (kWidth - kLeft - kRight); }
@@ -113,12 +103,14 @@ std::string RenderProfile(const ReportFacts& f, const CompiledView& view) {
   int name_rows = 1;
   for (int r : rows) name_rows = std::max(name_rows, r + 1);
 
-  // Slowdown labels above their line, in rows of their own.
+  // Slowdown labels, in rows of their own.
   std::vector<Interval> slow_spans;
   std::vector<std::string> slow_text;
   for (const SlowdownFact& sd : f.slowdowns) {
     std::string t = std::to_string(sd.speed) + " km/h";
-    double x = sc.X(sd.start_cell * 50.0), w = TextWidth(t, 11);
+    // Beside the bottom of the dip, right of its end.
+    int32_t end = sd.end_cell >= 0 ? sd.end_cell : sd.start_cell;
+    double x = sc.X(end * 50.0) + 5, w = TextWidth(t, 11);
     slow_spans.push_back({x, x + w});
     slow_text.push_back(t);
   }
@@ -130,7 +122,7 @@ std::string RenderProfile(const ReportFacts& f, const CompiledView& view) {
   const double items_top = zones_top + 24;
   const char* row_names[] = {"signals", "slowdowns", "speed boards", "protection", "boards"};
   const double speed_top = items_top + 5 * kRowHeight + 22;
-  const double elev_top = speed_top + kSpeedHeight + 26;
+  const double elev_top = speed_top + kSpeedHeight + 44;
   const double axis_y = elev_top + kElevationHeight;
   const double height = axis_y + 46;
   auto row_y = [&](int r) { return items_top + r * kRowHeight + kRowHeight / 2; };
@@ -267,9 +259,15 @@ std::string RenderProfile(const ReportFacts& f, const CompiledView& view) {
     std::string what = "slowdown at " + std::to_string(sd.speed) + " km/h from " +
                        Cell(sd.start_cell) +
                        (sd.end_cell >= 0 ? " to " + Cell(sd.end_cell) : std::string(", no end cell"));
+    // The limit dips from the line's limit to the slowdown's speed and back.
+    auto limit_at = [&](int32_t cell) {
+      return cell >= 0 && static_cast<size_t>(cell) < cells.size() ? cells[static_cast<size_t>(cell)].velocita * 5.0
+                                                                    : 0.0;
+    };
     s += "<g class=\"slowdown\">" + SvgTitle(what) + "<path class=\"slow-line\" d=\"M" + Num(x0) +
-         "," + Num(vs.Y(0)) + " V" + Num(y) + " H" + Num(x1) + " V" + Num(vs.Y(0)) + "\"/>";
-    s += SvgText(slow_spans[i].left, y - 6 - slow_rows[i] * 14, "slow-label", slow_text[i]);
+         "," + Num(vs.Y(limit_at(sd.start_cell))) + " V" + Num(y) + " H" + Num(x1) + " V" +
+         Num(vs.Y(limit_at(sd.end_cell >= 0 ? sd.end_cell : sd.start_cell))) + "\"/>";
+    s += SvgText(slow_spans[i].left, y + 4 + slow_rows[i] * 14, "slow-label", slow_text[i]);
     s += "</g>";
   }
 
