@@ -5,7 +5,7 @@ BUILD_DIR ?= out/release
 ASAN_DIR  ?= out/asan
 JOBS      ?= $(shell nproc)
 DEBS      := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev \
-             nlohmann-json3-dev
+             nlohmann-json3-dev chromium
 
 .PHONY: deps configure build run test test-release test-asan clean
 
