@@ -5,9 +5,11 @@ BUILD_DIR ?= out/release
 ASAN_DIR  ?= out/asan
 JOBS      ?= $(shell nproc)
 DEBS      := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev \
-             nlohmann-json3-dev chromium
+             nlohmann-json3-dev
+# Only the test suite needs these: a browser to render the HTML report.
+TEST_DEBS := chromium
 
-.PHONY: deps configure build run test test-release test-asan clean
+.PHONY: deps deps-test configure build run test test-release test-asan clean
 
 deps:
 	@missing=$$(for p in $(DEBS); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
@@ -16,6 +18,9 @@ deps:
 	  echo "installing:$$missing"; \
 	  apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
 	fi
+
+deps-test:
+	@$(MAKE) --no-print-directory deps DEBS="$(DEBS) $(TEST_DEBS)"
 
 configure: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -26,10 +31,10 @@ build: configure
 run: build
 	$(BUILD_DIR)/percorso
 
-test-release: build
+test-release: deps-test build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
-test-asan: deps
+test-asan: deps-test
 	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DPERCORSO_SANITIZE=ON >/dev/null
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
