@@ -5,8 +5,10 @@
 #include <iostream>
 #include <optional>
 
+#include "build/error_meanings.h"
 #include "build/form1.h"
 #include "documents/crew_documents.h"
+#include "output/output_stage.h"
 #include "scenario/builtin_texts.h"
 
 namespace percorso {
@@ -37,7 +39,33 @@ int RunBuild(const std::filesystem::path& dir, std::ostream& out, std::ostream& 
       return 3;
     }
   }
-  // Next step of the run: memorizza_percorso(1) compiles the two texts just written.
+
+  // Compile the two texts just written (deleting them) into the three compiled files.
+  OutputOptions options;
+  options.source_dir = dir;
+  options.output_dir = dir;
+  options.delete_texts = true;
+  options.write_files = true;
+  OutputResult result = memorizza_percorso(form, 1, options);
+  if (result.io_error) {
+    err << "percorso: " << result.io_error->Message() << std::endl;
+    return 3;
+  }
+  switch (result.verdict) {
+    case CompileVerdict::kReserved1250:
+      errore("1250");
+    case CompileVerdict::kReserved1251:
+      errore("1251");
+    case CompileVerdict::kNoGrid:
+      err << "percorso: nothing was compiled: the load stopped before the line length was read"
+          << std::endl;
+      break;
+    case CompileVerdict::kCompiled:
+      break;
+  }
+  // The run has ended normally and written its files; a recorded error is reported but
+  // does not change the exit status.
+  if (form.errore.numero != 0) err << DescribeErrorState(form.errore) << std::endl;
   return 0;
 }
 

@@ -1,15 +1,19 @@
 #include "track/track_plan.h"
 
+#include <algorithm>
+
 #include "track/coding.h"
 
 namespace percorso {
 
 void TrackPlan::Create(int32_t line_length) {
   exists_ = true;
-  upper_ = line_length + 7000;
+  // M = L + 7000, kept to -1 (no points) .. the largest plan the loader can ask for.
+  upper_ = static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(line_length) + 7000, -1,
+                                                    int64_t{kMaxPlanLineLength} + 7000));
   next_ = 0;
-  x_.assign(static_cast<size_t>(upper_) + 1, 0.0);
-  y_.assign(static_cast<size_t>(upper_) + 1, 0.0);
+  x_.assign(static_cast<size_t>(upper_ + 1), 0.0);
+  y_.assign(static_cast<size_t>(upper_ + 1), 0.0);
 }
 
 void TrackPlan::Reset() {
@@ -23,6 +27,7 @@ void TrackPlan::Reset() {
 }
 
 void TrackPlan::Start() {
+  if (upper_ < 1) return;
   x_[0] = 0;
   y_[0] = 0;
   x_[1] = 0;

@@ -18,9 +18,14 @@ inline constexpr uint16_t kPlanEmpty = 0;
 inline constexpr uint16_t kPlanInt16 = 2;
 inline constexpr uint16_t kPlanDouble = 5;
 
+// The longest line the loader accepts, in metres.
+inline constexpr int32_t kMaxPlanLineLength = 1000000;
+
 class TrackPlan {
  public:
-  // Creates the plan for a line of `line_length` metres (0..1000000), every element empty.
+  // Creates the plan for a line of `line_length` metres, every element empty. The loader
+  // accepts lengths up to kMaxPlanLineLength; a longer one gets a plan of that maximum
+  // size, and a length below -7000 a plan with no points at all.
   void Create(int32_t line_length);
   // Removes the plan (a build without plan).
   void Reset();
@@ -30,20 +35,26 @@ class TrackPlan {
   int32_t upper() const { return exists_ ? upper_ : -1; }
 
   // Sets points 0 and 1 to the integers (0, 0) and (0, 1); the point counter becomes 2.
+  // Does nothing on a plan too short to hold both points.
   void Start();
   bool started() const { return next_ >= 2; }
   // The point counter: the number of the next point to compute (0 before Start).
   int64_t next() const { return next_; }
 
-  // Stores point `next()` and advances the counter. The caller keeps next() <= upper().
-  void Append(double x, double y) {
+  // Stores point `next()` and advances the counter. Returns false, storing nothing, before
+  // Start() or once the counter has passed upper(): callers keep next() <= upper().
+  bool Append(double x, double y) {
+    if (!started() || next_ > upper_) return false;
     x_[static_cast<size_t>(next_)] = x;
     y_[static_cast<size_t>(next_)] = y;
     ++next_;
+    return true;
   }
 
-  double x(int64_t j) const { return x_[static_cast<size_t>(j)]; }
-  double y(int64_t j) const { return y_[static_cast<size_t>(j)]; }
+  // Checked access to a point's components: callers read only points below next();
+  // any other point number is a bug.
+  double x(int64_t j) const { return x_.at(static_cast<size_t>(j)); }
+  double y(int64_t j) const { return y_.at(static_cast<size_t>(j)); }
   const std::vector<double>& xs() const { return x_; }
   const std::vector<double>& ys() const { return y_; }
 

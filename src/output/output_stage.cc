@@ -1,0 +1,129 @@
+#include "output/output_stage.h"
+
+#include "output/protection_pass.h"
+#include "output/scenario_codes.h"
+
+namespace percorso {
+
+namespace {
+
+// Values stamped into the reserved places.
+constexpr int16_t kLineStamp = 610;    // slot 85 valore1
+constexpr int16_t kCellStamp = 5121;  // cell 1 dato1
+
+std::string LineTextName(const std::string& nome_linea) { return nome_linea + "_linea.txt"; }
+
+std::string TrainTextName(const std::string& nome_linea, const std::string& numero_treno) {
+  return nome_linea + "_" + numero_treno + "-.txt";
+}
+
+SourceText ReadSource(const std::filesystem::path& dir, const std::string& name) {
+  ReadResult r = ReadWholeFile(dir / name);
+  return SourceText{r.status, std::move(r.bytes), name};
+}
+
+}  // namespace
+
+std::string PlanFileName(const std::string& nome_linea) { return nome_linea + "_linea.dat"; }
+
+std::string LineFileName(const std::string& nome_linea, const std::string& numero_treno) {
+  return nome_linea + "_" + numero_treno + ".sim";
+}
+
+std::string CellFileName(const std::string& nome_linea, const std::string& numero_treno) {
+  return nome_linea + "_" + numero_treno + ".dat";
+}
+
+CompiledScenario CompileScenario(Form1& form, int32_t j, const SourceText& linea,
+                                 const SourceText& treno) {
+  CompiledScenario out;
+  form.flag_costruzione = j;
+  form.errore.numero = 0;
+  form.errore.log.clear();  // the diagnostics of this build only
+  form.tabella.Clear();
+  // The loader sizes the grid and the plan when it reads the line length; one left from
+  // an earlier build in this state must not pass for this build's.
+  form.griglia = CellGrid{};
+  form.piano.Reset();
+  form.contatori = LoaderCounters{};
+
+  LoaderInput in{linea, treno, form.nome_linea, form.numero_treno, form.flag_costruzione};
+  LoaderState st{form.tabella, form.griglia, form.piano, form.errore, form.contatori};
+  out.deletions = memorizza_dati(in, st);
+
+  // A load that stopped before the line length leaves nothing to pass over or to write.
+  if (!form.griglia.exists() || !form.griglia.Contains(1)) {
+    out.verdict = CompileVerdict::kNoGrid;
+    return out;
+  }
+
+  ProtectionPass(form.griglia, form.errore);
+
+  LineRecord& identity = form.tabella.slot[kLineIdentitySlot];
+  TrackCell& cell1 = form.griglia.at(1);
+  if (identity.valore1 != 0 || cell1.dato1 != 0) {
+    out.verdict = CompileVerdict::kReserved1250;
+    return out;
+  }
+  identity.valore1 = kLineStamp;
+  cell1.dato1 = kCellStamp;
+  if (identity.orario != 0 || cell1.dato2 != 0) {
+    out.verdict = CompileVerdict::kReserved1251;
+    return out;
+  }
+  identity.orario = codice_gara_st(form.tabella);
+  cell1.dato2 = static_cast<int16_t>(codice_gara_og(form.tabella));  // at most 6375
+
+  if (form.flag_costruzione != 0) out.plan_file = EncodePlanFile(form.piano);
+  out.line_file = EncodeLineFile(form.tabella);
+  out.cell_file = EncodeCellFile(form.griglia);
+  out.verdict = CompileVerdict::kCompiled;
+  return out;
+}
+
+OutputResult memorizza_percorso(Form1& form, int32_t j, const OutputOptions& options) {
+  OutputResult result;
+  const std::string linea_name = LineTextName(form.nome_linea);
+  const std::string treno_name = TrainTextName(form.nome_linea, form.numero_treno);
+  SourceText linea = ReadSource(options.source_dir, linea_name);
+  SourceText treno = ReadSource(options.source_dir, treno_name);
+
+  CompiledScenario compiled = CompileScenario(form, j, linea, treno);
+  result.verdict = compiled.verdict;
+
+  // The load deletes its texts whatever comes after it, a failed reserved check included.
+  if (options.delete_texts) {
+    if (compiled.deletions.linea) {
+      if (auto e = RemoveFile(options.source_dir / linea_name)) {
+        result.io_error = std::move(e);
+        return result;
+      }
+    }
+    if (compiled.deletions.treno) {
+      if (auto e = RemoveFile(options.source_dir / treno_name)) {
+        result.io_error = std::move(e);
+        return result;
+      }
+    }
+  }
+  if (compiled.verdict != CompileVerdict::kCompiled || !options.write_files) return result;
+
+  struct Output {
+    std::string name;
+    const std::string* bytes;
+  };
+  std::vector<Output> outputs;
+  if (compiled.plan_file) outputs.push_back({PlanFileName(form.nome_linea), &*compiled.plan_file});
+  outputs.push_back({LineFileName(form.nome_linea, form.numero_treno), &compiled.line_file});
+  outputs.push_back({CellFileName(form.nome_linea, form.numero_treno), &compiled.cell_file});
+  for (const Output& o : outputs) {
+    if (auto e = ReplaceFile(options.output_dir / o.name, *o.bytes)) {
+      result.io_error = std::move(e);
+      return result;
+    }
+    result.written.push_back(o.name);
+  }
+  return result;
+}
+
+}  // namespace percorso
