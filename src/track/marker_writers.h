@@ -21,14 +21,16 @@ struct SpanList {
 };
 
 // A montagna span from `inizio` to `fine`; `tipo` above 10 means type tipo - 10 with a
-// span marker on every 4th free cell. Never fails.
+// span marker on every 4th empty cell. The cells are clipped to the grid (markers keep
+// the places counted from the span's own first cell). Never fails.
 void memo_montagna(CellGrid& grid, SpanList& spans, int32_t inizio, int32_t fine, int32_t tipo);
 
 // A slowdown at x: errors 17 (warning cell), 18 (start), 19 (end), 20 (approach cells).
 void memo_rallentamento(CellGrid& grid, ErrorState& err, int32_t x, int32_t v, int32_t l,
                         int32_t f_tt, int32_t f_ta, int32_t d_v);
 
-// A signal: error 16 when its cell is taken.
+// A signal: error 16 when its cell is taken. Approach marks that would fall before
+// cell 0 are left out.
 void memo_segnale(CellGrid& grid, ErrorState& err, int32_t posizione, int32_t sx, int32_t s1,
                   int32_t s2, int32_t s3, int32_t rapp, int32_t dx, int32_t d1, int32_t d2,
                   int32_t d3, int32_t tempo);
