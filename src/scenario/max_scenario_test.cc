@@ -75,7 +75,9 @@ TEST_P(MaxScenarioTest, CompilesWithNoErrorAndHoldsEveryItem) {
   EXPECT_EQ(tipi[12], points);
   EXPECT_EQ(points_180, points - 1);
   // On a long line stations and boards fill all 78 slots they share.
-  if (n.blocks >= 78) EXPECT_EQ(n.stations + n.boards, 78);
+  if (n.blocks >= 78) {
+    EXPECT_EQ(n.stations + n.boards, 78);
+  }
 
   for (int k = 1; k <= n.stations; ++k) EXPECT_GT(form.tabella.slot[k].posizione, 0) << k;
   EXPECT_EQ(form.tabella.slot[n.stations + 1].posizione, 0);
