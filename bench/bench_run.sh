@@ -24,6 +24,10 @@ mkdir -p "$work/builtin" "$work/builtin-files" "$work/max" "$work/max-files"
 # The built-in build run works in the directory of its executable.
 cp "$exe" "$work/builtin/percorso"
 "$work/builtin/percorso" >/dev/null
+if [ ! -f "$work/builtin/Valdoro_Ostrano_55.dat" ]; then
+  echo "bench-run: the built-in build run left no compiled files" >&2
+  exit 1
+fi
 builtin_outputs=$(cd "$work/builtin" && ls | grep -v '^percorso$' | tr '\n' ' ')
 (cd "$work/builtin" && cp $builtin_outputs "$work/builtin-files/")
 
@@ -35,27 +39,32 @@ if "$exe" compile --help >/dev/null 2>&1; then
 else
   max_compile="$tool compile $work/max"
 fi
-$max_compile >/dev/null
+$max_compile >/dev/null 2>&1 || { echo "bench-run: the maximal scenario does not compile" >&2; exit 1; }
 max_outputs="${line}_linea.dat ${line}_${train}.sim ${line}_${train}.dat"
 (cd "$work/max" && cp $max_outputs "$work/max-files/")
 
-hyperfine --style basic --warmup "$warmup" --runs "$runs" \
-  --export-csv "$work/builtin.csv" \
-  -n "built-in build run" --prepare "cd $work/builtin && rm -f $builtin_outputs" \
-  "$work/builtin/percorso" \
-  -n "built-in copy floor" --prepare "rm -rf $work/floor && mkdir $work/floor" \
-  "cp $work/builtin-files/* $work/floor/"
+# Commands run without a shell (-N), so that a run of a few milliseconds is not measured
+# against the noise of starting one; the preparations reset the output directories.
+builtin_files=$(for f in $builtin_outputs; do printf '%s ' "$work/builtin-files/$f"; done)
+max_files=$(for f in $max_outputs; do printf '%s ' "$work/max-files/$f"; done)
 
-hyperfine --style basic --warmup "$warmup" --runs "$runs" \
+hyperfine -N --style basic --warmup "$warmup" --runs "$runs" \
+  --export-csv "$work/builtin.csv" \
+  -n "built-in build run" --prepare "sh -c 'cd $work/builtin && rm -f $builtin_outputs'" \
+  "$work/builtin/percorso" \
+  -n "built-in copy floor" --prepare "sh -c 'rm -rf $work/floor && mkdir $work/floor'" \
+  "cp $builtin_files $work/floor/"
+
+hyperfine -N --style basic --warmup "$warmup" --runs "$runs" \
   --export-csv "$work/max.csv" \
-  -n "maximal compile" --prepare "cd $work/max && rm -f $max_outputs" \
+  -n "maximal compile" --prepare "sh -c 'cd $work/max && rm -f $max_outputs'" \
   "$max_compile" \
-  -n "maximal copy floor" --prepare "rm -rf $work/floor && mkdir $work/floor" \
-  "cp $work/max-files/* $work/floor/"
+  -n "maximal copy floor" --prepare "sh -c 'rm -rf $work/floor && mkdir $work/floor'" \
+  "cp $max_files $work/floor/"
 
 # Peak resident set size in MB, from GNU time's report.
 peak_mb() {
-  /usr/bin/time -v -o "$work/time.txt" "$@" >/dev/null
+  /usr/bin/time -v -o "$work/time.txt" "$@" >/dev/null 2>&1
   awk -F: '/Maximum resident set size/ { printf "%.1f", $2 / 1024 }' "$work/time.txt"
 }
 builtin_rss=$(peak_mb "$work/builtin/percorso")
