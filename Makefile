@@ -37,7 +37,7 @@ test-asan: deps
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
 
-test: test-release
+test: test-release test-asan
 
 bench-build: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPERCORSO_BENCH=ON \
