@@ -63,7 +63,9 @@ int RunCommandLine(int argc, const char* const* argv, std::span<const Command> c
       "Started without arguments it does the built-in build run in its own directory.",
       "percorso");
   app.set_version_flag("--version", std::string("percorso ") + PERCORSO_VERSION);
-  app.require_subcommand(1);
+  // At most one command; none is reported after the parse, so that an unknown option
+  // is named as such rather than taken for a missing command.
+  app.require_subcommand(0, 1);
   std::vector<std::pair<CLI::App*, CommandAction>> actions;
   for (const Command& c : commands) {
     CLI::App* sub = app.add_subcommand(c.name, c.summary);
@@ -82,6 +84,7 @@ int RunCommandLine(int argc, const char* const* argv, std::span<const Command> c
   for (auto& [sub, action] : actions) {
     if (sub->parsed()) return action();
   }
+  err << "percorso: a command is required\nRun with --help for more information.\n";
   return kExitUsage;
 }
 

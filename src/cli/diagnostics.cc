@@ -14,7 +14,7 @@ std::optional<std::string_view> SourceLine(std::string_view text, int line) {
     if (end == std::string_view::npos) return std::nullopt;
     start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
   }
-  if (start == text.size() && line > 1) return std::nullopt;  // after the last line end
+  if (start == text.size()) return std::nullopt;  // after the last line end, or empty text
   size_t end = text.find_first_of("\r\n", start);
   if (end == std::string_view::npos) end = text.size();
   return text.substr(start, end - start);

@@ -15,6 +15,8 @@ TEST(SourceLineTest, CutsAtEveryKindOfLineEnd) {
   EXPECT_EQ(SourceLine(text, 4), "quattro");
   EXPECT_EQ(SourceLine(text, 5), std::nullopt);
   EXPECT_EQ(SourceLine(text, 0), std::nullopt);
+  EXPECT_EQ(SourceLine("", 1), std::nullopt);
+  EXPECT_EQ(SourceLine("x", 1), "x");
   EXPECT_EQ(SourceLine("a\r\n\r\nb", 2), "");
   EXPECT_EQ(SourceLine("a\r\n\r\nb", 3), "b");
 }

@@ -96,6 +96,30 @@ std::string Quoted(std::string_view s) {
   return out;
 }
 
+// What a slowdown writer's rejection means, with the cell it found taken.
+std::string SlowdownRejection(int32_t numero, const NumberField (&v)[6]) {
+  const int64_t x = v[0].value;
+  const std::string at = "slowdown at " + std::to_string(x) + " m: ";
+  switch (numero) {
+    case 17:
+      return at + "its warning cell " + std::to_string(RoundHalfEven(x - 1150, 50)) +
+             " (1200 m before the start) already holds an item";
+    case 18:
+      return at + "its start cell " + std::to_string(RoundHalfEven(x + 50, 50)) +
+             " already holds an item";
+    case 19:
+      return at + "its end cell " + std::to_string(RoundHalfEven(x + v[2].value + 50, 50)) +
+             " already holds an item";
+    case 20: {
+      const int64_t a = RoundHalfEven(x - 1200, 50);
+      return at + "one of its approach cells " + std::to_string(a - 3) + " to " +
+             std::to_string(a) + " already holds an item";
+    }
+    default:
+      return at + "rejected";
+  }
+}
+
 class Loader {
  public:
   Loader(const LoaderInput& in, const LoaderState& st) : in_(in), st_(st) {}
@@ -152,7 +176,8 @@ class Loader {
   void Fill(int64_t* cursor, int32_t p, uint8_t value, uint8_t TrackCell::*field,
             bool stop_at_last);
   void EndFill(int64_t cursor, uint8_t value, uint8_t TrackCell::*field);
-  Flow AfterWriter(const char* row, const NumberField& first, size_t log_before);
+  Flow Rejected(const char* row, const NumberField& first, size_t log_before,
+                const std::string& why);
 
   // Failures.
   void Record(int32_t numero, std::optional<int32_t> pos, ErrorOrigin origin, At at,
@@ -286,12 +311,13 @@ void Loader::EndFill(int64_t cursor, uint8_t value, uint8_t TrackCell::*field) {
   for (int64_t c = cursor; c <= int64_t{n_} - 3; ++c) st_.griglia.at(c).*field = value;
 }
 
-// A marker writer has run: an error number above 0 means the row is rejected (also a 15
-// left by an earlier text, which the first writer call after it turns into the end of
-// the load at this row).
-Flow Loader::AfterWriter(const char* row, const NumberField& first, size_t log_before) {
+// A marker writer has run and the error number is above 0: the row is rejected. That
+// is also so when the number is a 15 left by an earlier text, which the first writer
+// call after it turns into the end of the load at this row. `why` says what the
+// writer's own rejection means for this row; the row's first value is the position.
+Flow Loader::Rejected(const char* row, const NumberField& first, size_t log_before,
+                      const std::string& why) {
   ErrorState& e = st_.errore;
-  if (e.numero <= 0) return Flow::kGo;
   if (e.log.size() > log_before) {
     // The writer recorded its own failure: it says what; the row says where.
     Diagnostic& d = e.log.back();
@@ -306,7 +332,7 @@ Flow Loader::AfterWriter(const char* row, const NumberField& first, size_t log_b
         e.numero == 15
             ? std::string("an earlier position out of range left error 15 standing, so this \"") +
                   row + "\" row is taken as rejected and ends the load"
-            : std::string("\"") + row + "\" row rejected by its marker writer";
+            : why;
     Record(e.numero, first.value, origin_, AtField(first), std::move(detail));
   }
   if (origin_ == ErrorOrigin::kLineText) del_.linea = true;
@@ -562,7 +588,8 @@ Flow Loader::Montagna(const TextField&) {
   if (!InRange(v[0].value, 100)) return OutOfRange("montagna", v[0], 100);
   const size_t before = st_.errore.log.size();
   memo_montagna(st_.griglia, spans_, v[0].value, v[1].value, v[2].value);
-  return AfterWriter("montagna", v[0], before);
+  if (st_.errore.numero <= 0) return Flow::kGo;
+  return Rejected("montagna", v[0], before, "montagna span rejected");
 }
 
 Flow Loader::SpeedBoards(const TextField&) {
@@ -575,7 +602,11 @@ Flow Loader::SpeedBoards(const TextField&) {
   const size_t before = st_.errore.log.size();
   memo_indicatori_v_max(st_.griglia, st_.errore, v[0].value, v[1].value, v[2].value, v[3].value,
                         v[4].value, v[5].value, v[6].value, v[7].value, v[8].value);
-  return AfterWriter("indicatori_vmax", v[0], before);
+  if (st_.errore.numero <= 0) return Flow::kGo;
+  return Rejected("indicatori_vmax", v[0], before,
+                  "speed boards at " + std::to_string(v[0].value) + " m: their cell " +
+                      std::to_string(RoundHalfEven(int64_t{v[0].value} + 50, 50)) +
+                      " already holds an item");
 }
 
 // An indicator board stands on the cell after the one that begins at its position.
@@ -687,7 +718,11 @@ Flow Loader::Signal(const TextField&) {
   const size_t before = st_.errore.log.size();
   memo_segnale(st_.griglia, st_.errore, v[0].value, v[1].value, v[2].value, v[3].value, v[4].value,
                v[5].value, v[6].value, v[7].value, v[8].value, v[9].value, v[10].value);
-  return AfterWriter("segnale", v[0], before);
+  if (st_.errore.numero <= 0) return Flow::kGo;
+  return Rejected("segnale", v[0], before,
+                  "signal at " + std::to_string(v[0].value) + " m: its cell " +
+                      std::to_string(RoundHalfEven(int64_t{v[0].value} + 50, 50)) +
+                      " already holds an item");
 }
 
 Flow Loader::Slowdown(const TextField&) {
@@ -699,7 +734,8 @@ Flow Loader::Slowdown(const TextField&) {
   const size_t before = st_.errore.log.size();
   memo_rallentamento(st_.griglia, st_.errore, v[0].value, v[1].value, v[2].value, v[3].value,
                      v[4].value, v[5].value);
-  return AfterWriter("rallentamento", v[0], before);
+  if (st_.errore.numero <= 0) return Flow::kGo;
+  return Rejected("rallentamento", v[0], before, SlowdownRejection(st_.errore.numero, v));
 }
 
 // An abbattimento mark stands on the cell that begins at its position.

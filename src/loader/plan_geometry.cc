@@ -7,20 +7,20 @@ namespace percorso {
 namespace {
 
 // Each step computes point next() from the two points before it, as stored.
-inline void StepStraight(TrackPlan& plan) {
+inline bool StepStraight(TrackPlan& plan) {
   const int64_t j = plan.next();
   const double x1 = plan.x(j - 1), y1 = plan.y(j - 1);
   const double dx = x1 - plan.x(j - 2);
   const double dy = y1 - plan.y(j - 2);
-  plan.Append(x1 + dx, y1 + dy);
+  return plan.Append(x1 + dx, y1 + dy);
 }
 
-inline void StepCurve(TrackPlan& plan, double k) {
+inline bool StepCurve(TrackPlan& plan, double k) {
   const int64_t j = plan.next();
   const double x1 = plan.x(j - 1), y1 = plan.y(j - 1);
   const double dx = x1 - plan.x(j - 2);
   const double dy = y1 - plan.y(j - 2);
-  plan.Append(x1 + (dx + k * dy), y1 + (dy - k * dx));
+  return plan.Append(x1 + (dx + k * dy), y1 + (dy - k * dx));
 }
 
 }  // namespace
@@ -43,11 +43,11 @@ CurveOutcome ExtendWithCurve(TrackPlan& plan, int64_t start, int64_t length, dou
   const int64_t last = static_cast<int64_t>(plan.upper()) - 2;
   if (!plan.started() || std::max(start, end) > last) return CurveOutcome::kBeyondPlan;
   while (plan.next() <= start) {
-    StepStraight(plan);
+    if (!StepStraight(plan)) break;
     if (plan.next() > kPlanPointLimit) return CurveOutcome::kPastPointLimit;
   }
   while (plan.next() <= end) {
-    StepCurve(plan, k);
+    if (!StepCurve(plan, k)) break;
     if (plan.next() > kPlanPointLimit) return CurveOutcome::kPastPointLimit;
   }
   return CurveOutcome::kDone;
@@ -56,7 +56,8 @@ CurveOutcome ExtendWithCurve(TrackPlan& plan, int64_t start, int64_t length, dou
 void FinishPlan(TrackPlan& plan) {
   if (!plan.started()) return;
   const int64_t last = static_cast<int64_t>(plan.upper()) - 2;
-  while (plan.next() <= last) StepStraight(plan);
+  while (plan.next() <= last && StepStraight(plan)) {
+  }
 }
 
 }  // namespace percorso

@@ -2,6 +2,7 @@
 
 #include "output/protection_pass.h"
 #include "output/scenario_codes.h"
+#include "scenario/builtin_texts.h"
 
 namespace percorso {
 
@@ -10,12 +11,6 @@ namespace {
 // Values stamped into the reserved places.
 constexpr int16_t kLineStamp = 610;    // slot 85 valore1
 constexpr int16_t kCellStamp = 5121;  // cell 1 dato1
-
-std::string LineTextName(const std::string& nome_linea) { return nome_linea + "_linea.txt"; }
-
-std::string TrainTextName(const std::string& nome_linea, const std::string& numero_treno) {
-  return nome_linea + "_" + numero_treno + "-.txt";
-}
 
 SourceText ReadSource(const std::filesystem::path& dir, const std::string& name) {
   ReadResult r = ReadWholeFile(dir / name);
@@ -83,8 +78,8 @@ CompiledScenario CompileScenario(Form1& form, int32_t j, const SourceText& linea
 
 OutputResult memorizza_percorso(Form1& form, int32_t j, const OutputOptions& options) {
   OutputResult result;
-  const std::string linea_name = LineTextName(form.nome_linea);
-  const std::string treno_name = TrainTextName(form.nome_linea, form.numero_treno);
+  const std::string linea_name = LineaFileName(form.nome_linea);
+  const std::string treno_name = TrenoFileName(form.nome_linea, form.numero_treno);
   SourceText linea = ReadSource(options.source_dir, linea_name);
   SourceText treno = ReadSource(options.source_dir, treno_name);
 
