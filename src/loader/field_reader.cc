@@ -60,8 +60,10 @@ bool ParseDecimal(std::string_view f, int64_t* value, bool* too_big) {
   for (; i < f.size(); ++i) {
     unsigned d = static_cast<unsigned char>(f[i]) - '0';
     if (d > 9) return false;
-    if (v <= (int64_t{1} << 40)) v = v * 10 + d;  // beyond that it fits no width anyway
-    else *too_big = true;
+    if (v <= (int64_t{1} << 40))
+      v = v * 10 + d;  // beyond that it fits no width anyway
+    else
+      *too_big = true;
   }
   *value = negative ? -v : v;
   return true;
@@ -205,8 +207,8 @@ std::optional<ReadFailure> FieldReader::ReadNumber(NumberWidth width, NumberFiel
     f.column = out->column;
     f.width = width;
     constexpr size_t kShown = 40;
-    f.number = field.size() > kShown ? std::string(field.substr(0, kShown)) + "..."
-                                     : std::string(field);
+    f.number =
+        field.size() > kShown ? std::string(field.substr(0, kShown)) + "..." : std::string(field);
     return f;
   }
   out->value = static_cast<int32_t>(v);

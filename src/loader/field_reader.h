@@ -80,6 +80,9 @@ std::string_view WidthName(NumberWidth width);
 class FieldReader {
  public:
   explicit FieldReader(std::string_view bytes) : s_(bytes) {}
+  // The fields are views into the bytes: a temporary text would leave them dangling.
+  explicit FieldReader(std::string&&) = delete;
+  explicit FieldReader(const char* bytes) : s_(bytes) {}
 
   // True when every byte has been consumed: the next field would be read past the end.
   bool AtEnd() const { return pos_ == s_.size(); }

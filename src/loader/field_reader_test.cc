@@ -1,9 +1,9 @@
 #include "loader/field_reader.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <string_view>
-
-#include <gtest/gtest.h>
 
 namespace percorso {
 namespace {
@@ -21,7 +21,7 @@ std::string Transcript(std::string_view bytes, std::string_view plan) {
       e = r.ReadText(&f);
       if (!e) out += "[" + std::string(f.text) + "]";
     } else {
-      NumberWidth w = op == 'i' ? NumberWidth::kInt32
+      NumberWidth w = op == 'i'   ? NumberWidth::kInt32
                       : op == 'h' ? NumberWidth::kInt16
                                   : NumberWidth::kByte;
       NumberField f;
@@ -29,7 +29,7 @@ std::string Transcript(std::string_view bytes, std::string_view plan) {
       if (!e) out += std::to_string(f.value);
     }
     if (e) {
-      out += e->kind == ReadFailureKind::kPastEnd  ? "!past"
+      out += e->kind == ReadFailureKind::kPastEnd   ? "!past"
              : e->kind == ReadFailureKind::kTooWide ? "!wide"
                                                     : "!long";
     }
@@ -80,9 +80,10 @@ TEST(FieldReaderTest, CutsTextsIntoFields) {
 }
 
 TEST(FieldReaderTest, TextFieldMustFitItsByteCount) {
-  EXPECT_EQ(Transcript(std::string(kMaxTextField, 'a') + ",1", "ti"), "[" +
-            std::string(kMaxTextField, 'a') + "] 1 $");
-  FieldReader r(std::string(kMaxTextField + 1, 'a'));  // outlives the read below
+  EXPECT_EQ(Transcript(std::string(kMaxTextField, 'a') + ",1", "ti"),
+            "[" + std::string(kMaxTextField, 'a') + "] 1 $");
+  const std::string long_field(kMaxTextField + 1, 'a');
+  FieldReader r(long_field);
   TextField f;
   std::optional<ReadFailure> e = r.ReadText(&f);
   ASSERT_TRUE(e);

@@ -26,17 +26,50 @@ namespace {
 
 inline char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
-// `word` is lower case.
-bool HasWord(std::string_view token, std::string_view word) {
-  if (word.size() > token.size()) return false;
-  const size_t last = token.size() - word.size();
-  for (size_t i = 0; i <= last; ++i) {
-    size_t j = 0;
-    while (j < word.size() && FoldAscii(token[i + j]) == word[j]) ++j;
-    if (j == word.size()) return true;
+// A keyword in lower case, with the set of letters it holds worked out when compiling.
+struct Word {
+  consteval Word(const char* s) : text(s), letters(LettersOf(s)) {}  // NOLINT: implicit
+  static constexpr uint32_t LettersOf(std::string_view w) {
+    uint32_t m = 0;
+    for (char c : w)
+      if (c >= 'a' && c <= 'z') m |= uint32_t{1} << (c - 'a');
+    return m;
   }
-  return false;
-}
+  std::string_view text;
+  uint32_t letters;
+};
+
+// A token with its letters folded to lower case, for the keywords that ignore case.
+// Short tokens (all real ones) fold into a buffer on the stack. The set of letters of
+// the token turns most keywords away before any search.
+class Folded {
+ public:
+  explicit Folded(std::string_view token) {
+    char* out = small_;
+    if (token.size() > sizeof small_) {
+      big_.resize(token.size());
+      out = big_.data();
+    }
+    for (size_t i = 0; i < token.size(); ++i) {
+      const char c = FoldAscii(token[i]);
+      out[i] = c;
+      if (c >= 'a' && c <= 'z') letters_ |= uint32_t{1} << (c - 'a');
+    }
+    view_ = std::string_view(out, token.size());
+  }
+  Folded(const Folded&) = delete;
+  Folded& operator=(const Folded&) = delete;
+
+  bool Has(Word w) const {
+    return (w.letters & ~letters_) == 0 && view_.find(w.text) != std::string_view::npos;
+  }
+
+ private:
+  char small_[128];
+  std::string big_;
+  std::string_view view_;
+  uint32_t letters_ = 0;
+};
 
 // The seven words of the general section that match only as written, in lower case.
 bool HasExact(std::string_view token, std::string_view word) {
@@ -196,6 +229,7 @@ class Loader {
   bool plan_ = false;        // the build flag: curve rows build the plan
   bool has_length_ = false;  // a line length row has sized the grid
   int32_t n_ = 0;            // N, the grid's last cell
+  At general_end_;           // the header that ended the general section, or the end
 
   int64_t grad_cursor_ = 0;
   int32_t grad_value_ = 0;
@@ -226,8 +260,10 @@ void Loader::Record(int32_t numero, std::optional<int32_t> pos, ErrorOrigin orig
 
 Flow Loader::Fail(int32_t numero, std::optional<int32_t> pos, At at, std::string detail) {
   Record(numero, pos, origin_, at, std::move(detail));
-  if (origin_ == ErrorOrigin::kLineText) del_.linea = true;
-  else del_.treno = true;
+  if (origin_ == ErrorOrigin::kLineText)
+    del_.linea = true;
+  else
+    del_.treno = true;
   return Flow::kStop;
 }
 
@@ -335,8 +371,10 @@ Flow Loader::Rejected(const char* row, const NumberField& first, size_t log_befo
             : why;
     Record(e.numero, first.value, origin_, AtField(first), std::move(detail));
   }
-  if (origin_ == ErrorOrigin::kLineText) del_.linea = true;
-  else del_.treno = true;
+  if (origin_ == ErrorOrigin::kLineText)
+    del_.linea = true;
+  else
+    del_.treno = true;
   return Flow::kStop;
 }
 
@@ -364,8 +402,7 @@ void Loader::Load() {
   if (FindGenerale() == Flow::kStop) return;
   if (GeneralSection() == Flow::kStop) return;
   if (!has_length_) {
-    Fail25({linea.line(), linea.column()},
-           "the general section has no line length row (\"lunghezza percorso\")");
+    Fail25(general_end_, "the general section has no line length row (\"lunghezza percorso\")");
     return;
   }
   progressive_ordina(t);
@@ -409,7 +446,7 @@ Flow Loader::FindGenerale() {
                   "the line description has no \"[generale]\" header");
     }
     if (!ReadToken(&tok)) return Flow::kStop;
-    if (HasWord(tok.text, "[generale]")) return Flow::kGo;
+    if (Folded(tok.text).Has("[generale]")) return Flow::kGo;
   }
 }
 
@@ -419,12 +456,16 @@ Flow Loader::FindGenerale() {
 Flow Loader::GeneralSection() {
   TextField tok;
   for (;;) {
+    general_end_ = {r_->line(), r_->column()};
     if (r_->AtEnd()) return Flow::kGo;
     if (!ReadToken(&tok)) return Flow::kStop;
     if (r_->AtEnd()) return Flow::kGo;
     for (int i = 0; i < 10 && IsComment(tok.text); ++i)
       if (!ReadToken(&tok)) return Flow::kStop;
-    if (IsSectionHeader(tok.text)) return Flow::kGo;
+    if (IsSectionHeader(tok.text)) {
+      general_end_ = AtField(tok);
+      return Flow::kGo;
+    }
     if (GeneralRow(tok) == Flow::kStop) return Flow::kStop;
   }
 }
@@ -432,10 +473,10 @@ Flow Loader::GeneralSection() {
 // Every keyword that the token holds reads its own fields, in this order.
 Flow Loader::GeneralRow(const TextField& tok) {
   const std::string_view s = tok.text;
+  const Folded f(s);
   LineRecord& background = st_.tabella.slot[kLineIdentitySlot];
   auto go = [](Flow f) { return f == Flow::kGo; };
-  if (HasWord(s, "lunghezza") && HasWord(s, "percorso") && !go(LineLength(tok)))
-    return Flow::kStop;
+  if (f.Has("lunghezza") && f.Has("percorso") && !go(LineLength(tok))) return Flow::kStop;
   if (HasExact(s, "progressiva") && HasExact(s, "tre") && !go(Chainage(tok, kChainageSlotTre)))
     return Flow::kStop;
   if (HasExact(s, "progressiva") && HasExact(s, "due") && !go(Chainage(tok, kChainageSlotDue)))
@@ -495,22 +536,24 @@ Flow Loader::Repetition(const TextField& tok) {
   r.inizio = v[0].value;
   r.fine = v[1].value;
   if (v[0].value % 50 != 0) {
-    return Fail(3, std::nullopt, AtField(v[0]),
-                "signal repetition start " + std::to_string(v[0].value) +
-                    " m is not a multiple of 50");
+    return Fail(
+        3, std::nullopt, AtField(v[0]),
+        "signal repetition start " + std::to_string(v[0].value) + " m is not a multiple of 50");
   }
   if (v[1].value % 50 != 0) {
-    return Fail(4, std::nullopt, AtField(v[1]),
-                "signal repetition end " + std::to_string(v[1].value) +
-                    " m is not a multiple of 50");
+    return Fail(
+        4, std::nullopt, AtField(v[1]),
+        "signal repetition end " + std::to_string(v[1].value) + " m is not a multiple of 50");
   }
   int32_t codes = 0;
-  if (tok.text.find('4') != std::string_view::npos) codes = 4;
-  else if (tok.text.find('9') != std::string_view::npos) codes = 9;
+  if (tok.text.find('4') != std::string_view::npos)
+    codes = 4;
+  else if (tok.text.find('9') != std::string_view::npos)
+    codes = 9;
   else
-    return Fail(5, std::nullopt, AtField(tok),
-                "signal repetition keyword " + Quoted(tok.text) +
-                    " names no code count (neither 4 nor 9)");
+    return Fail(
+        5, std::nullopt, AtField(tok),
+        "signal repetition keyword " + Quoted(tok.text) + " names no code count (neither 4 nor 9)");
   r.posizione = v[1].value == 0 ? 0 : codes;
   return Flow::kGo;
 }
@@ -535,13 +578,13 @@ Flow Loader::Body(bool train) {
 }
 
 Flow Loader::LineRow(const TextField& tok) {
-  const std::string_view s = tok.text;
+  const Folded s(tok.text);
   Flow f = Flow::kGo;
-  if (HasWord(s, "pendenza") && (f = Gradient(tok)) != Flow::kGo) return f;
-  if (plan_ && HasWord(s, "curva") && (f = Curve(tok)) != Flow::kGo) return f;
-  if (HasWord(s, "montagna") && (f = Montagna(tok)) != Flow::kGo) return f;
-  if (HasWord(s, "indicatori_v") && (f = SpeedBoards(tok)) != Flow::kGo) return f;
-  if (HasWord(s, "cartello") && HasWord(s, "indicat") && (f = Board(tok)) != Flow::kGo) return f;
+  if (s.Has("pendenza") && (f = Gradient(tok)) != Flow::kGo) return f;
+  if (plan_ && s.Has("curva") && (f = Curve(tok)) != Flow::kGo) return f;
+  if (s.Has("montagna") && (f = Montagna(tok)) != Flow::kGo) return f;
+  if (s.Has("indicatori_v") && (f = SpeedBoards(tok)) != Flow::kGo) return f;
+  if (s.Has("cartello") && s.Has("indicat") && (f = Board(tok)) != Flow::kGo) return f;
   return Flow::kGo;
 }
 
@@ -593,9 +636,9 @@ Flow Loader::Montagna(const TextField&) {
 }
 
 Flow Loader::SpeedBoards(const TextField&) {
-  static constexpr Spec kSpecs[] = {{kI32, "posizione"}, {kI32, "vas"}, {kI32, "vbs"},
+  static constexpr Spec kSpecs[] = {{kI32, "posizione"}, {kI32, "vas"},      {kI32, "vbs"},
                                     {kI32, "vcs"},       {kI32, "strisces"}, {kI32, "vad"},
-                                    {kI32, "vbd"},       {kI32, "vcd"}, {kI32, "strisced"}};
+                                    {kI32, "vbd"},       {kI32, "vcd"},      {kI32, "strisced"}};
   NumberField v[9];
   if (!ReadRow("indicatori_vmax", kSpecs, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("indicatori_vmax", v[0], 100);
@@ -641,28 +684,28 @@ Flow Loader::SkipTrainPreamble() {
   TextField tok;
   while (!r_->AtEnd()) {
     if (!ReadToken(&tok)) return Flow::kStop;
-    if (HasWord(tok.text, "[generale]")) break;
+    if (Folded(tok.text).Has("[generale]")) break;
   }
   return Flow::kGo;
 }
 
 Flow Loader::TrainRow(const TextField& tok) {
-  const std::string_view s = tok.text;
+  const Folded s(tok.text);
   LineRecord& figures = st_.tabella.slot[kTrainFiguresSlot];
   LineRecord& ident = st_.tabella.slot[kTrainIdentitySlot];
   Flow f = Flow::kGo;
   NumberField v;
-  if (HasWord(s, "frenata") && HasWord(s, "massa")) {
+  if (s.Has("frenata") && s.Has("massa")) {
     if (!ReadOne("percentuale massa frenata", {kI32, "value"}, &v)) return Flow::kStop;
     figures.inizio = v.value;
   }
-  if (HasWord(s, "vetture")) {
+  if (s.Has("vetture")) {
     if (!ReadOne("numero vetture", {kI32, "value"}, &v)) return Flow::kStop;
     figures.posizione = v.value;
   }
-  if (HasWord(s, "velocit") && (f = Speed(tok)) != Flow::kGo) return f;
-  if (HasWord(s, "aderenza") && (f = Adhesion(tok)) != Flow::kGo) return f;
-  if (HasWord(s, "orologio")) {
+  if (s.Has("velocit") && (f = Speed(tok)) != Flow::kGo) return f;
+  if (s.Has("aderenza") && (f = Adhesion(tok)) != Flow::kGo) return f;
+  if (s.Has("orologio")) {
     static constexpr Spec kSpecs[] = {{kI16, "hours"}, {kI16, "minutes"}, {kI16, "seconds"}};
     NumberField t[3];
     if (!ReadRow("orologio", kSpecs, t)) return Flow::kStop;
@@ -670,14 +713,14 @@ Flow Loader::TrainRow(const TextField& tok) {
     ident.valore4 = static_cast<int16_t>(t[1].value);
     ident.valore5 = static_cast<int16_t>(t[2].value);
   }
-  if (HasWord(s, "sabbia")) {
+  if (s.Has("sabbia")) {
     if (!ReadOne("sabbia", {kI16, "value"}, &v)) return Flow::kStop;
     ident.valore1 = static_cast<int16_t>(v.value);
   }
-  if (HasWord(s, "segnale") && (f = Signal(tok)) != Flow::kGo) return f;
-  if (HasWord(s, "rallentamento") && (f = Slowdown(tok)) != Flow::kGo) return f;
-  if (HasWord(s, "abbattimento") && (f = Abbattimento(tok)) != Flow::kGo) return f;
-  if (HasWord(s, "stazione") && (f = Station(tok)) != Flow::kGo) return f;
+  if (s.Has("segnale") && (f = Signal(tok)) != Flow::kGo) return f;
+  if (s.Has("rallentamento") && (f = Slowdown(tok)) != Flow::kGo) return f;
+  if (s.Has("abbattimento") && (f = Abbattimento(tok)) != Flow::kGo) return f;
+  if (s.Has("stazione") && (f = Station(tok)) != Flow::kGo) return f;
   return Flow::kGo;
 }
 
@@ -708,10 +751,9 @@ Flow Loader::Adhesion(const TextField&) {
 }
 
 Flow Loader::Signal(const TextField&) {
-  static constexpr Spec kSpecs[] = {{kI32, "posizione"}, {kI32, "sx"}, {kI32, "s1"},
-                                    {kI32, "s2"},        {kI32, "s3"}, {kI32, "rapp"},
-                                    {kI32, "dx"},        {kI32, "d1"}, {kI32, "d2"},
-                                    {kI32, "d3"},        {kI32, "tempo"}};
+  static constexpr Spec kSpecs[] = {
+      {kI32, "posizione"}, {kI32, "sx"}, {kI32, "s1"}, {kI32, "s2"}, {kI32, "s3"},   {kI32, "rapp"},
+      {kI32, "dx"},        {kI32, "d1"}, {kI32, "d2"}, {kI32, "d3"}, {kI32, "tempo"}};
   NumberField v[11];
   if (!ReadRow("segnale", kSpecs, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("segnale", v[0], 100);
@@ -784,12 +826,19 @@ Flow Loader::Station(const TextField& tok) {
     return Fail(9, p.value, AtField(tl[1]),
                 "station zone length " + std::to_string(len) + " m is not a multiple of 100");
   }
-  static constexpr Spec kRest[] = {
-      {kU8, "field 4"},          {kU8, "field 5"},          {kU8, "field 6"},
-      {kI16, "field 7"},         {kI16, "field 8"},         {kU8, "field 9"},
-      {kI16, "field 10"},        {kI16, "field 11"},        {kI16, "field 12"},
-      {kU8, "field 13"},         {kI32, "hours (field 14)"}, {kI32, "minutes (field 15)"},
-      {kI32, "seconds (field 16)"}};
+  static constexpr Spec kRest[] = {{kU8, "field 4"},
+                                   {kU8, "field 5"},
+                                   {kU8, "field 6"},
+                                   {kI16, "field 7"},
+                                   {kI16, "field 8"},
+                                   {kU8, "field 9"},
+                                   {kI16, "field 10"},
+                                   {kI16, "field 11"},
+                                   {kI16, "field 12"},
+                                   {kU8, "field 13"},
+                                   {kI32, "hours (field 14)"},
+                                   {kI32, "minutes (field 15)"},
+                                   {kI32, "seconds (field 16)"}};
   NumberField f[13];
   TextField name;
   if (!ReadRow(kRow, kRest, f)) return Flow::kStop;
@@ -809,8 +858,7 @@ Flow Loader::Station(const TextField& tok) {
       int64_t{f[10].value} * 3600 + int64_t{f[11].value} * 60 + int64_t{f[12].value};
   if (orario < INT32_MIN || orario > INT32_MAX) {
     return Fail25(AtField(f[10]), "scheduled time of a \"stazione\" row: " +
-                                      std::to_string(orario) +
-                                      " s does not fit a 32-bit field");
+                                      std::to_string(orario) + " s does not fit a 32-bit field");
   }
   s.orario = static_cast<int32_t>(orario);
 
@@ -829,8 +877,8 @@ Flow Loader::Station(const TextField& tok) {
     end = int64_t{p.value} + len / 2 + (s.opzione4 != 0 ? 50 : 0);
   }
   if (start < INT32_MIN || start > INT32_MAX || end < INT32_MIN || end > INT32_MAX) {
-    return Fail25(AtField(tl[1]), "station zone of a \"stazione\" row: " +
-                                      std::to_string(start) + " to " + std::to_string(end) +
+    return Fail25(AtField(tl[1]), "station zone of a \"stazione\" row: " + std::to_string(start) +
+                                      " to " + std::to_string(end) +
                                       " m does not fit a 32-bit field");
   }
   s.inizio = static_cast<int32_t>(start);
@@ -855,9 +903,9 @@ Flow Loader::Station(const TextField& tok) {
   }
   if (tipo < 25) {
     if (last <= 1) {
-      return Fail(24, std::nullopt, AtField(tl[1]),
-                  "station zone ends at " + std::to_string(end) +
-                      " m, within the first 100 m of the line");
+      return Fail(
+          24, std::nullopt, AtField(tl[1]),
+          "station zone ends at " + std::to_string(end) + " m, within the first 100 m of the line");
     }
     TrackCell& stop = st_.griglia.at(last);
     stop.tipo = 10;

@@ -25,12 +25,11 @@ LoadFilesResult LoadFromDirectory(const std::filesystem::path& dir, const std::s
   const SourceText linea = ReadSource(dir, LineaFileName(nome_linea));
   const SourceText treno = ReadSource(dir, TrenoFileName(nome_linea, numero_treno));
   LoadFilesResult result;
-  result.deletions =
-      memorizza_dati({linea, treno, nome_linea, numero_treno, flag_costruzione}, st);
+  result.deletions = memorizza_dati({linea, treno, nome_linea, numero_treno, flag_costruzione}, st);
   if (!options.delete_texts) return result;
 
   const std::pair<bool, const SourceText*> texts[] = {{result.deletions.linea, &linea},
-                                                     {result.deletions.treno, &treno}};
+                                                      {result.deletions.treno, &treno}};
   for (const auto& [wanted, text] : texts) {
     if (!wanted) continue;
     std::optional<IoError> e = RemoveFile(dir / text->name);

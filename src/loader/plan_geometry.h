@@ -32,8 +32,8 @@ void StartPlan(TrackPlan& plan);
 
 enum class CurveOutcome {
   kDone,
-  kBeyondPlan,     // the row ends beyond point M - 2; nothing was computed
-  kPastPointLimit, // the point counter passed kPlanPointLimit; the points so far stay
+  kBeyondPlan,      // the row ends beyond point M - 2; nothing was computed
+  kPastPointLimit,  // the point counter passed kPlanPointLimit; the points so far stay
 };
 
 // One curve row: straight track up to point `start`, then curve of curvature k up to

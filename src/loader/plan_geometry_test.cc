@@ -1,9 +1,9 @@
 #include "loader/plan_geometry.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <numbers>
-
-#include <gtest/gtest.h>
 
 namespace percorso {
 namespace {
@@ -13,9 +13,11 @@ TEST(PlanGeometryTest, CurvatureComesFromTheFirstClassDigitAndTheSide) {
     const char* token;
     std::optional<double> k;
   } cases[] = {
-      {"curvad1", 0.0001}, {"curvad2", 0.0002}, {"curvad3", 0.0004}, {"curvad4", 0.001},
-      {"curvad5", 0.002},  {"curvad6", 0.003},  {"curvas4", -0.001}, {"CURVAS2", -0.0002},
-      {"CURVAD4", 0.001},  {"curvad41", 0.0001},  // 1 is tested before 4
+      {"curvad1", 0.0001},      {"curvad2", 0.0002},
+      {"curvad3", 0.0004},      {"curvad4", 0.001},
+      {"curvad5", 0.002},       {"curvad6", 0.003},
+      {"curvas4", -0.001},      {"CURVAS2", -0.0002},
+      {"CURVAD4", 0.001},       {"curvad41", 0.0001},  // 1 is tested before 4
       {"curvad", std::nullopt}, {"curvas 7 8 9 0", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(CurvatureOf(c.token), c.k) << c.token;
@@ -54,8 +56,7 @@ TEST(PlanGeometryTest, FirstBuiltinCurve) {
   EXPECT_NEAR(std::atan2(dx, dy) * 180 / std::numbers::pi, 14.32, 0.005);
   // The step keeps its length on the straight track after the curve.
   FinishPlan(plan);
-  EXPECT_NEAR(std::hypot(plan.x(5000) - plan.x(4999), plan.y(5000) - plan.y(4999)), 1.000125,
-              1e-6);
+  EXPECT_NEAR(std::hypot(plan.x(5000) - plan.x(4999), plan.y(5000) - plan.y(4999)), 1.000125, 1e-6);
 
   // The same row curving the other way is the mirror image, bit for bit.
   TrackPlan mirror;
