@@ -1,23 +1,13 @@
 #include "output/output_stage.h"
 
+#include <utility>
+#include <vector>
+
+#include "loader/loader_files.h"
 #include "output/protection_pass.h"
 #include "output/scenario_codes.h"
-#include "scenario/builtin_texts.h"
 
 namespace percorso {
-
-namespace {
-
-// Values stamped into the reserved places.
-constexpr int16_t kLineStamp = 610;    // slot 85 valore1
-constexpr int16_t kCellStamp = 5121;  // cell 1 dato1
-
-SourceText ReadSource(const std::filesystem::path& dir, const std::string& name) {
-  ReadResult r = ReadWholeFile(dir / name);
-  return SourceText{r.status, std::move(r.bytes), name};
-}
-
-}  // namespace
 
 std::string PlanFileName(const std::string& nome_linea) { return nome_linea + "_linea.dat"; }
 
@@ -29,9 +19,14 @@ std::string CellFileName(const std::string& nome_linea, const std::string& numer
   return nome_linea + "_" + numero_treno + ".dat";
 }
 
-CompiledScenario CompileScenario(Form1& form, int32_t j, const SourceText& linea,
-                                 const SourceText& treno) {
-  CompiledScenario out;
+namespace {
+
+// Values stamped into the reserved places.
+constexpr int16_t kLineStamp = 610;   // slot 85 valore1
+constexpr int16_t kCellStamp = 5121;  // cell 1 dato1
+
+// Steps before the load: build flag, error number 0, the line table cleared.
+void PrepareBuild(Form1& form, int32_t j) {
   form.flag_costruzione = j;
   form.errore.numero = 0;
   form.errore.log.clear();  // the diagnostics of this build only
@@ -41,15 +36,18 @@ CompiledScenario CompileScenario(Form1& form, int32_t j, const SourceText& linea
   form.griglia = CellGrid{};
   form.piano.Reset();
   form.contatori = LoaderCounters{};
+}
 
-  LoaderInput in{linea, treno, form.nome_linea, form.numero_treno, form.flag_costruzione};
-  LoaderState st{form.tabella, form.griglia, form.piano, form.errore, form.contatori};
-  out.deletions = memorizza_dati(in, st);
+LoaderState StateOf(Form1& form) {
+  return LoaderState{form.tabella, form.griglia, form.piano, form.errore, form.contatori};
+}
 
+// Steps after the load: the pass, the reserved places, the codes and the files' bytes.
+void FinishBuild(Form1& form, CompiledScenario& out) {
   // A load that stopped before the line length leaves nothing to pass over or to write.
   if (!form.griglia.exists() || !form.griglia.Contains(1)) {
     out.verdict = CompileVerdict::kNoGrid;
-    return out;
+    return;
   }
 
   ProtectionPass(form.griglia, form.errore);
@@ -58,13 +56,13 @@ CompiledScenario CompileScenario(Form1& form, int32_t j, const SourceText& linea
   TrackCell& cell1 = form.griglia.at(1);
   if (identity.valore1 != 0 || cell1.dato1 != 0) {
     out.verdict = CompileVerdict::kReserved1250;
-    return out;
+    return;
   }
   identity.valore1 = kLineStamp;
   cell1.dato1 = kCellStamp;
   if (identity.orario != 0 || cell1.dato2 != 0) {
     out.verdict = CompileVerdict::kReserved1251;
-    return out;
+    return;
   }
   identity.orario = codice_gara_st(form.tabella);
   cell1.dato2 = static_cast<int16_t>(codice_gara_og(form.tabella));  // at most 6375
@@ -73,34 +71,33 @@ CompiledScenario CompileScenario(Form1& form, int32_t j, const SourceText& linea
   out.line_file = EncodeLineFile(form.tabella);
   out.cell_file = EncodeCellFile(form.griglia);
   out.verdict = CompileVerdict::kCompiled;
+}
+
+}  // namespace
+
+CompiledScenario CompileScenario(Form1& form, int32_t j, const SourceText& linea,
+                                 const SourceText& treno) {
+  CompiledScenario out;
+  PrepareBuild(form, j);
+  out.deletions = memorizza_dati(
+      LoaderInput{linea, treno, form.nome_linea, form.numero_treno, form.flag_costruzione},
+      StateOf(form));
+  FinishBuild(form, out);
   return out;
 }
 
 OutputResult memorizza_percorso(Form1& form, int32_t j, const OutputOptions& options) {
   OutputResult result;
-  const std::string linea_name = LineaFileName(form.nome_linea);
-  const std::string treno_name = TrenoFileName(form.nome_linea, form.numero_treno);
-  SourceText linea = ReadSource(options.source_dir, linea_name);
-  SourceText treno = ReadSource(options.source_dir, treno_name);
-
-  CompiledScenario compiled = CompileScenario(form, j, linea, treno);
+  CompiledScenario compiled;
+  PrepareBuild(form, j);
+  // The load reads both texts and deletes them as it goes, before any check below. A
+  // text that cannot be deleted is the load's own failure (error 25), not the end of
+  // the run: the compiled files are still written.
+  LoadFromDirectory(options.source_dir, form.nome_linea, form.numero_treno,
+                    form.flag_costruzione, StateOf(form),
+                    LoadFilesOptions{options.delete_texts});
+  FinishBuild(form, compiled);
   result.verdict = compiled.verdict;
-
-  // The load deletes its texts whatever comes after it, a failed reserved check included.
-  if (options.delete_texts) {
-    if (compiled.deletions.linea) {
-      if (auto e = RemoveFile(options.source_dir / linea_name)) {
-        result.io_error = std::move(e);
-        return result;
-      }
-    }
-    if (compiled.deletions.treno) {
-      if (auto e = RemoveFile(options.source_dir / treno_name)) {
-        result.io_error = std::move(e);
-        return result;
-      }
-    }
-  }
   if (compiled.verdict != CompileVerdict::kCompiled || !options.write_files) return result;
 
   struct Output {

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sstream>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "build/build_run.h"
 #include "build/form1.h"
 #include "output/compiled_files_for_test.h"
 #include "output/output_stage.h"
@@ -120,6 +122,20 @@ TEST(WholeRun, LeavesTheCompiledFilesAndTheCrewDocuments) {
   for (int k : {80, 79, 78}) EXPECT_EQ(s[k].nome.front(), '(') << k;
   EXPECT_EQ(s[77].nome, "");
   EXPECT_EQ(s[0].nome, "");
+}
+
+TEST(WholeRun, ACompiledFileThatCannotBeWrittenEndsTheRunNamingIt) {
+  TempDir dir;
+  const std::filesystem::path in_the_way = dir.path() / "Valdoro_Ostrano_55.sim";
+  std::filesystem::create_directory(in_the_way);
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(RunBuild(dir.path(), out, err), 3);
+  EXPECT_EQ(out.str(), "Attendere\n");
+  EXPECT_EQ(err.str(), "percorso: cannot write " + in_the_way.string() + ": Is a directory\n");
+  // The plan file came first and was written; the cell file after it was not.
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "Valdoro_Ostrano_linea.dat"));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "Valdoro_Ostrano_55.dat"));
 }
 
 }  // namespace
