@@ -8,9 +8,14 @@ ASAN_DIR  ?= out/asan
 BENCH_DIR ?= out/bench
 JOBS      ?= $(shell nproc)
 DEBS      := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev \
-             nlohmann-json3-dev hyperfine time
+             nlohmann-json3-dev
+# Only the test suite needs these: a browser to render the HTML report.
+TEST_DEBS := chromium
+# Only the whole-process comparison needs these.
+BENCH_DEBS := hyperfine time
 
-.PHONY: deps configure build run test test-release test-asan bench-build bench bench-run clean
+.PHONY: deps deps-test deps-bench configure build run test test-release test-asan \
+        bench-build bench bench-run clean
 
 deps:
 	@missing=$$(for p in $(DEBS); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
@@ -19,6 +24,12 @@ deps:
 	  echo "installing:$$missing"; \
 	  apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
 	fi
+
+deps-test:
+	@$(MAKE) --no-print-directory deps DEBS="$(DEBS) $(TEST_DEBS)"
+
+deps-bench:
+	@$(MAKE) --no-print-directory deps DEBS="$(DEBS) $(BENCH_DEBS)"
 
 configure: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -29,17 +40,17 @@ build: configure
 run: build
 	$(BUILD_DIR)/percorso
 
-test-release: build
+test-release: deps-test build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
-test-asan: deps
+test-asan: deps-test
 	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DPERCORSO_SANITIZE=ON >/dev/null
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
 
 test: test-release test-asan
 
-bench-build: deps
+bench-build: deps-bench
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPERCORSO_BENCH=ON \
 	  -DPERCORSO_TESTS=OFF >/dev/null
 	cmake --build $(BENCH_DIR) -j $(JOBS)

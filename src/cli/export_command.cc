@@ -24,6 +24,14 @@ int RunExport(const ExportOptions& o, std::ostream& out, std::ostream& err) {
       }
     }
   }
+  // A new route usually starts in a new directory.
+  std::error_code ec;
+  std::filesystem::create_directories(o.dir, ec);
+  if (ec) {
+    err << "percorso: cannot create the directory " << o.dir.lexically_normal().string() << ": "
+        << ec.message() << "\n";
+    return kExitStopped;
+  }
   std::optional<IoError> e = dati_linea(o.dir, kBuiltinLineName);
   if (!e) e = dati_treno(o.dir, kBuiltinLineName, kBuiltinTrainNumber);
   if (e) {

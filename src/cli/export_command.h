@@ -14,8 +14,9 @@ struct ExportOptions {
   bool force = false;  // replace texts already in `dir` (they may be an author's work)
 };
 
-// Writes the two texts; names them on `out`, failures on `err`. Returns the exit status:
-// 0, or 3 when a text exists already (without `force`) or cannot be written.
+// Writes the two texts, creating `dir` when it does not exist; names them on `out`,
+// failures on `err`. Returns the exit status: 0, or 3 when a text exists already
+// (without `force`) or a directory or text cannot be written.
 int RunExport(const ExportOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace percorso

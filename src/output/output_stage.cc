@@ -93,9 +93,10 @@ OutputResult memorizza_percorso(Form1& form, int32_t j, const OutputOptions& opt
   // The load reads both texts and deletes them as it goes, before any check below. A
   // text that cannot be deleted is the load's own failure (error 25), not the end of
   // the run: the compiled files are still written.
-  LoadFromDirectory(options.source_dir, form.nome_linea, form.numero_treno,
-                    form.flag_costruzione, StateOf(form),
-                    LoadFilesOptions{options.delete_texts});
+  compiled.deletions = LoadFromDirectory(options.source_dir, form.nome_linea, form.numero_treno,
+                                         form.flag_costruzione, StateOf(form),
+                                         LoadFilesOptions{options.delete_texts})
+                           .deletions;
   FinishBuild(form, compiled);
   result.verdict = compiled.verdict;
   if (compiled.verdict != CompileVerdict::kCompiled || !options.write_files) return result;

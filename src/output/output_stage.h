@@ -52,11 +52,14 @@ struct OutputOptions {
 struct OutputResult {
   CompileVerdict verdict = CompileVerdict::kNoGrid;
   std::vector<std::string> written;  // file names written, in order
-  std::optional<IoError> io_error;   // a file could not be read, written or deleted
+  std::optional<IoError> io_error;   // a compiled file could not be written (a text that
+                                     // cannot be read or deleted is the load's error 25)
 };
 
 // memorizza_percorso(j): reads the texts from disk, compiles them, deletes them when
-// asked, and replaces the compiled files (plan, line, cell, in that order) atomically.
+// asked, and replaces the compiled files (plan, line, cell, in that order) atomically,
+// stopping at the first that cannot be written. Nothing is written unless the verdict
+// is kCompiled.
 OutputResult memorizza_percorso(Form1& form, int32_t j, const OutputOptions& options);
 
 }  // namespace percorso
