@@ -29,7 +29,8 @@ namespace {
 // each signal there has a free cell or a type-12 point one or two cells before it: 24 has
 // 23, 26 and 27 have 25, 31 and 32 have 30, 34 and 35 have 33, and 39 has 38. The
 // signals from 5 to 22 lie after the warning cell of their own block and before the
-// 20 cells that the next warning cell looks back on, so nothing protects them.
+// 20 cells that the next warning cell looks back on: the pass protects none of them, so
+// they need no free neighbour, only the three window cells among them stay free.
 constexpr int32_t kBlockCells = 40;
 constexpr int32_t kFirstBlockCell = 40;  // the first 2000 m hold only the running rows
 constexpr int32_t kTailCells = 60;       // and the last 3000 m of the line too
