@@ -1,15 +1,21 @@
 # Thin wrapper around CMake. `make run` does the built-in build run, `make test` runs
 # the whole test suite; both install what a fresh Debian machine lacks first.
+# `make bench` runs the benchmark suite and `make bench-run` the whole-process comparison;
+# neither is part of the tests.
 
 BUILD_DIR ?= out/release
 ASAN_DIR  ?= out/asan
+BENCH_DIR ?= out/bench
 JOBS      ?= $(shell nproc)
 DEBS      := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev \
              nlohmann-json3-dev
 # Only the test suite needs these: a browser to render the HTML report.
 TEST_DEBS := chromium
+# Only the whole-process comparison needs these.
+BENCH_DEBS := hyperfine time
 
-.PHONY: deps deps-test configure build run test test-release test-asan clean
+.PHONY: deps deps-test deps-bench configure build run test test-release test-asan \
+        bench-build bench bench-run clean
 
 deps:
 	@missing=$$(for p in $(DEBS); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
@@ -21,6 +27,9 @@ deps:
 
 deps-test:
 	@$(MAKE) --no-print-directory deps DEBS="$(DEBS) $(TEST_DEBS)"
+
+deps-bench:
+	@$(MAKE) --no-print-directory deps DEBS="$(DEBS) $(BENCH_DEBS)"
 
 configure: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -40,6 +49,19 @@ test-asan: deps-test
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
 
 test: test-release test-asan
+
+bench-build: deps-bench
+	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPERCORSO_BENCH=ON \
+	  -DPERCORSO_TESTS=OFF >/dev/null
+	cmake --build $(BENCH_DIR) -j $(JOBS)
+
+# Google Benchmark suite; BENCH_ARGS go to it (e.g. BENCH_ARGS=--benchmark_filter=Max).
+bench: bench-build
+	$(BENCH_DIR)/bench/percorso_bench $(BENCH_ARGS)
+
+# Whole processes against the floor of copying their output files (hyperfine, GNU time).
+bench-run: bench-build
+	bench/bench_run.sh $(BENCH_DIR)
 
 clean:
 	rm -rf out

@@ -1,0 +1,60 @@
+#include "bench_inputs.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+
+#include "output/output_stage.h"
+#include "scenario/builtin_texts.h"
+#include "scenario/line_list.h"
+#include "scenario/max_scenario.h"
+
+namespace percorso::bench {
+
+namespace {
+
+SourceText Text(std::string bytes, std::string name) {
+  return SourceText{ReadStatus::kOk, std::move(bytes), std::move(name)};
+}
+
+}  // namespace
+
+const TextPair& BuiltinTexts() {
+  static const TextPair* texts = [] {
+    auto* t = new TextPair;
+    t->nome_linea = kBuiltinLineName;
+    t->numero_treno = kBuiltinTrainNumber;
+    t->linea = Text(RenderText(LineaRows()), LineaFileName(t->nome_linea));
+    t->treno = Text(RenderText(TrenoRows()), TrenoFileName(t->nome_linea, t->numero_treno));
+    return t;
+  }();
+  return *texts;
+}
+
+const TextPair& MaxTexts(int32_t line_length) {
+  static auto* cache = new std::map<int32_t, std::unique_ptr<TextPair>>;
+  auto& slot = (*cache)[line_length];
+  if (!slot) {
+    MaxScenario s = MakeMaxScenario(line_length);
+    slot = std::make_unique<TextPair>();
+    slot->nome_linea = kMaxScenarioLineName;
+    slot->numero_treno = kMaxScenarioTrainNumber;
+    slot->linea = Text(std::move(s.linea), LineaFileName(slot->nome_linea));
+    slot->treno = Text(std::move(s.treno), TrenoFileName(slot->nome_linea, slot->numero_treno));
+  }
+  return *slot;
+}
+
+void CompileOrDie(const TextPair& texts, Form1* form) {
+  form->nome_linea = texts.nome_linea;
+  form->numero_treno = texts.numero_treno;
+  CompiledScenario out = CompileScenario(*form, 1, texts.linea, texts.treno);
+  if (out.verdict != CompileVerdict::kCompiled || form->errore.numero != 0) {
+    std::fprintf(stderr, "compile of %s failed: error %d at %d\n", texts.nome_linea.c_str(),
+                 form->errore.numero, form->errore.posizione);
+    std::abort();
+  }
+}
+
+}  // namespace percorso::bench

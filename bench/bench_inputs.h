@@ -1,0 +1,32 @@
+// Inputs shared by the benchmarks, built once per process: the built-in texts and the
+// maximal scenario's texts for a few line lengths.
+#ifndef PERCORSO_BENCH_BENCH_INPUTS_H_
+#define PERCORSO_BENCH_BENCH_INPUTS_H_
+
+#include <cstdint>
+#include <string>
+
+#include "build/form1.h"
+#include "loader/loader.h"
+
+namespace percorso::bench {
+
+struct TextPair {
+  std::string nome_linea;
+  std::string numero_treno;
+  SourceText linea;
+  SourceText treno;
+};
+
+// The built-in line and train, as the build run writes them.
+const TextPair& BuiltinTexts();
+// The maximal scenario for a line of `line_length` metres (cached per length).
+const TextPair& MaxTexts(int32_t line_length);
+
+// A form compiled from `texts`, with the plan; aborts the benchmark binary when the
+// compile records an error, so that no figure is ever measured on a failed compile.
+void CompileOrDie(const TextPair& texts, Form1* form);
+
+}  // namespace percorso::bench
+
+#endif  // PERCORSO_BENCH_BENCH_INPUTS_H_
