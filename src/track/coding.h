@@ -13,6 +13,24 @@
 
 namespace percorso {
 
+// Encode* write into a buffer the caller has sized, and return the byte after them.
+inline char* EncodeFixed16(char* p, uint16_t v) {
+  p[0] = static_cast<char>(v & 0xff);
+  p[1] = static_cast<char>(v >> 8);
+  return p + 2;
+}
+
+inline char* EncodeFixed64(char* p, uint64_t v) {
+  for (int i = 0; i < 8; ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xff);
+  return p + 8;
+}
+
+inline char* EncodeDouble(char* p, double d) {
+  uint64_t bits;
+  std::memcpy(&bits, &d, sizeof bits);
+  return EncodeFixed64(p, bits);
+}
+
 inline void PutFixed8(std::string* dst, uint8_t v) { dst->push_back(static_cast<char>(v)); }
 
 inline void PutFixed16(std::string* dst, uint16_t v) {

@@ -37,30 +37,37 @@ void TrackPlan::Start() {
 
 namespace {
 
-void PutComponent(std::string* out, const TrackPlan& plan, const std::vector<double>& values,
-                  int64_t upper) {
-  for (int64_t j = 0; j <= upper; ++j) {
-    uint16_t tag = plan.TagOf(j);
-    PutFixed16(out, tag);
-    if (tag == kPlanInt16) {
-      PutFixed16(out, static_cast<uint16_t>(static_cast<int16_t>(values[static_cast<size_t>(j)])));
-    } else if (tag == kPlanDouble) {
-      PutDouble(out, values[static_cast<size_t>(j)]);
-    }
+// Writes one component into `p`: points 0 and 1 as 16-bit integers, the computed points
+// as doubles. The empty elements after them are the tag 0 alone, which the zero-filled
+// buffer already holds, so they are skipped.
+char* EncodeComponent(char* p, const std::vector<double>& values, int64_t starts, int64_t next,
+                      int64_t upper) {
+  int64_t j = 0;
+  for (; j < starts; ++j) {
+    p = EncodeFixed16(p, kPlanInt16);
+    p = EncodeFixed16(p, static_cast<uint16_t>(static_cast<int16_t>(values[static_cast<size_t>(j)])));
   }
+  for (; j < next; ++j) {
+    p = EncodeFixed16(p, kPlanDouble);
+    p = EncodeDouble(p, values[static_cast<size_t>(j)]);
+  }
+  return p + 2 * (upper + 1 - next);
 }
 
 }  // namespace
 
 std::string EncodePlanFile(const TrackPlan& plan) {
-  std::string out;
-  if (!plan.exists()) return out;
-  int64_t upper = plan.upper();
-  int64_t computed = plan.next() > 2 ? plan.next() - 2 : 0;
-  int64_t starts = plan.next() >= 2 ? 2 : 0;
-  out.reserve(static_cast<size_t>(2 * (2 * (upper + 1) + 8 * computed + 2 * starts)));
-  PutComponent(&out, plan, plan.xs(), upper);
-  PutComponent(&out, plan, plan.ys(), upper);
+  if (!plan.exists()) return std::string();
+  // The plan file is written element by element straight into a buffer of its exact
+  // size: the longest plan is 20 MB, and one append per element would dominate a build.
+  const int64_t upper = plan.upper();
+  const int64_t next = std::min<int64_t>(plan.next(), upper + 1);
+  const int64_t starts = std::min<int64_t>(next, 2);
+  const int64_t component = 2 * (upper + 1) + 2 * starts + 8 * (next - starts);
+  std::string out(static_cast<size_t>(2 * component), '\0');
+  char* p = out.data();
+  p = EncodeComponent(p, plan.xs(), starts, next, upper);
+  EncodeComponent(p, plan.ys(), starts, next, upper);
   return out;
 }
 
