@@ -3,11 +3,12 @@
 
 BUILD_DIR ?= out/release
 ASAN_DIR  ?= out/asan
+FUZZ_DIR  ?= out/fuzz
 JOBS      ?= $(shell nproc)
 DEBS      := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev \
-             nlohmann-json3-dev
+             nlohmann-json3-dev clang libclang-rt-dev
 
-.PHONY: deps configure build run test test-release test-asan clean
+.PHONY: deps configure build run test test-release test-asan test-fuzz clean
 
 deps:
 	@missing=$$(for p in $(DEBS); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
@@ -34,7 +35,16 @@ test-asan: deps
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
 
-test: test-release test-asan
+# The libFuzzer targets, built with clang, each run for a few seconds over its corpus in
+# fuzz/corpus/ (seeds and the regression cases of every bug fuzzing has found).
+test-fuzz: deps
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DPERCORSO_FUZZ=ON -DPERCORSO_TESTS=OFF >/dev/null
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	cd $(FUZZ_DIR)/fuzz && ctest --output-on-failure -j $(JOBS)
+
+# Every stage must pass: make stops at the first that fails, and so fails as a whole.
+test: test-release test-asan test-fuzz
 
 clean:
 	rm -rf out
