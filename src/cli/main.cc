@@ -3,12 +3,25 @@
 
 #include "build/build_run.h"
 #include "build/file_io.h"
+#include "cli/commands.h"
+
+namespace {
+
+// The commands of the program, in the order --help lists them.
+const percorso::Command kCommands[] = {
+    {"compile", "Compile a route's two texts into the three compiled files",
+     percorso::DefineCompile},
+    {"export", "Write the built-in route's two texts, as a template to edit",
+     percorso::DefineExport},
+    // The inspection commands (dump, report) join the table here.
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  (void)argv;
   // A write beyond the file-size limit must fail with an error we can report, not kill us.
   std::signal(SIGXFSZ, SIG_IGN);
+  // Without arguments: the build run, exactly as it has always been.
   if (argc == 1) return percorso::RunBuild(percorso::ExecutableDir(), std::cout, std::cerr);
-  std::cerr << "percorso: this build takes no arguments\n";
-  return 2;
+  return percorso::RunCommandLine(argc, argv, kCommands, std::cout, std::cerr);
 }
