@@ -6,7 +6,7 @@ ASAN_DIR  ?= out/asan
 FUZZ_DIR  ?= out/fuzz
 JOBS      ?= $(shell nproc)
 DEBS      := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev \
-             nlohmann-json3-dev clang libclang-rt-dev
+             nlohmann-json3-dev chromium clang libclang-rt-dev
 
 .PHONY: deps configure build run test test-release test-asan test-fuzz clean
 
