@@ -37,26 +37,47 @@ struct ProcessResult {
   long peak_rss_kb = 0;  // ru_maxrss of the child
 };
 
-// Starts the process described by `spec` and waits for it. The exit status stays as
-// the child left it: nothing here ignores or catches signals for the child.
-inline ProcessResult RunProcess(const ProcessSpec& spec) {
-  TempDir capture;
-  const std::string out_path = (capture.path() / "out").string();
-  const std::string err_path = (capture.path() / "err").string();
-
-  std::vector<char*> argv;
-  for (const std::string& a : spec.argv) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  std::vector<char*> envp;
-  if (spec.env) {
-    for (const std::string& e : *spec.env) envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
+// A started process whose output is being captured.
+class RunningProcess {
+ public:
+  explicit RunningProcess(const ProcessSpec& spec) { Start(spec); }
+  RunningProcess(const RunningProcess&) = delete;
+  RunningProcess& operator=(const RunningProcess&) = delete;
+  ~RunningProcess() {
+    if (pid_ > 0) Wait();
   }
 
-  ProcessResult r;
-  const pid_t pid = ::fork();
-  if (pid < 0) return r;
-  if (pid == 0) {
+  // Waits for the process to end. The exit status stays as the child left it: nothing
+  // here ignores or catches signals for the child.
+  ProcessResult Wait() {
+    ProcessResult r;
+    if (pid_ <= 0) return r;
+    int raw = 0;
+    struct rusage usage {};
+    while (::wait4(pid_, &raw, 0, &usage) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
+    r.peak_rss_kb = usage.ru_maxrss;
+    r.out = capture_.Read("out");
+    r.err = capture_.Read("err");
+    return r;
+  }
+
+ private:
+  void Start(const ProcessSpec& spec) {
+    const std::string out_path = (capture_.path() / "out").string();
+    const std::string err_path = (capture_.path() / "err").string();
+    std::vector<char*> argv;
+    for (const std::string& a : spec.argv) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    if (spec.env) {
+      for (const std::string& e : *spec.env) envp.push_back(const_cast<char*>(e.c_str()));
+      envp.push_back(nullptr);
+    }
+    pid_ = ::fork();
+    if (pid_ != 0) return;
     // Only async-signal-safe calls from here to exec.
     const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -73,16 +94,13 @@ inline ProcessResult RunProcess(const ProcessSpec& spec) {
       ::execv(argv[0], argv.data());
     ::_exit(127);
   }
-  int raw = 0;
-  struct rusage usage {};
-  while (::wait4(pid, &raw, 0, &usage) < 0 && errno == EINTR) {
-  }
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
-  r.peak_rss_kb = usage.ru_maxrss;
-  r.out = capture.Read("out");
-  r.err = capture.Read("err");
-  return r;
-}
+
+  TempDir capture_;
+  pid_t pid_ = -1;
+};
+
+// Runs the process described by `spec` to its end.
+inline ProcessResult RunProcess(const ProcessSpec& spec) { return RunningProcess(spec).Wait(); }
 
 // Copies the program under test into `dir` (the build run works in the directory of its
 // own executable) and returns the copy's path.
