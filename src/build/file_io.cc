@@ -58,6 +58,12 @@ std::optional<IoError> ReplaceFile(const std::filesystem::path& path, std::strin
     err = errno;
     ok = false;
   }
+  // The bytes reach the disk before the rename makes them the file: after a power cut
+  // the name holds the old bytes or the new ones, never a renamed file without its data.
+  if (ok && ::fsync(fd) != 0) {
+    err = errno;
+    ok = false;
+  }
   if (::close(fd) != 0 && ok) {
     err = errno;
     ok = false;
