@@ -6,9 +6,12 @@ ASAN_DIR  ?= out/asan
 FUZZ_DIR  ?= out/fuzz
 JOBS      ?= $(shell nproc)
 DEBS      := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev \
-             nlohmann-json3-dev chromium clang libclang-rt-dev
+             nlohmann-json3-dev
+# Only the test suite needs these: a browser to render the HTML report, clang and its
+# libFuzzer for the fuzz targets.
+TEST_DEBS := chromium clang libclang-rt-dev
 
-.PHONY: deps configure build run test test-release test-asan test-fuzz clean
+.PHONY: deps deps-test configure build run test test-release test-asan test-fuzz clean
 
 deps:
 	@missing=$$(for p in $(DEBS); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
@@ -17,6 +20,9 @@ deps:
 	  echo "installing:$$missing"; \
 	  apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
 	fi
+
+deps-test:
+	@$(MAKE) --no-print-directory deps DEBS="$(DEBS) $(TEST_DEBS)"
 
 configure: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -27,17 +33,17 @@ build: configure
 run: build
 	$(BUILD_DIR)/percorso
 
-test-release: build
+test-release: deps-test build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
-test-asan: deps
+test-asan: deps-test
 	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DPERCORSO_SANITIZE=ON >/dev/null
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
 
 # The libFuzzer targets, built with clang, each run for a few seconds over its corpus in
 # fuzz/corpus/ (seeds and the regression cases of every bug fuzzing has found).
-test-fuzz: deps
+test-fuzz: deps-test
 	cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DPERCORSO_FUZZ=ON -DPERCORSO_TESTS=OFF >/dev/null
 	cmake --build $(FUZZ_DIR) -j $(JOBS)

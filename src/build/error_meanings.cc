@@ -35,7 +35,7 @@ constexpr ErrorMeaning kMeanings[] = {
      "a station zone starts less than 350 m after the previous station's zone ends"},
     {24, ErrorSource::kLoader, false, "a station zone ends within the first 100 m of the line"},
     {25, ErrorSource::kLoader, false,
-     "the texts could not be loaded or deleted (a text missing or unreadable, a row cut "
+     "the texts could not be loaded (a text missing or unreadable, a row cut "
      "short, a number out of range, no line length, or a text that could not be deleted)"},
     {101, ErrorSource::kLoader, false, "the line description text does not exist"},
     {102, ErrorSource::kLoader, false, "the line description has no [generale] section"},

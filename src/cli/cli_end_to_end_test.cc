@@ -100,6 +100,9 @@ TEST(CliEndToEndTest, HelpVersionAndUsageErrors) {
       {"--help", 0, "Example:", ""},
       {"compile --help", 0, "percorso compile --dir routes --line Valdoro_Ostrano --train 55", ""},
       {"export --help", 0, "Example:", ""},
+      {"dump --help", 0, "percorso dump routes/Valdoro_Ostrano_55.dat", ""},
+      {"report --help", 0, "percorso report --dir routes", ""},
+      {"dump", 2, "", "FILE is required"},
       {"--version", 0, std::string("percorso ") + PERCORSO_VERSION + "\n", ""},
       {"--frobnicate", 2, "", "--frobnicate"},
       {"compile --train", 2, "", "--train"},
@@ -113,6 +116,24 @@ TEST(CliEndToEndTest, HelpVersionAndUsageErrors) {
     EXPECT_NE(r.err.find(c.err_has), std::string::npos) << c.args << ": " << r.err;
   }
   EXPECT_EQ(dir.List(), std::vector<std::string>{"percorso"});
+}
+
+TEST(CliEndToEndTest, DumpAndReportReadTheFilesOfTheBuildRun) {
+  TempDir dir;
+  ASSERT_EQ(RunIn(dir, "").status, 0);
+  ProcessResult cells = RunIn(dir, "dump Valdoro_Ostrano_55.dat");
+  EXPECT_EQ(cells.status, 0) << cells.err;
+  // The signal at 10200 m stands on cell 205.
+  EXPECT_NE(cells.out.find("cell   205  from   10250 m  tipo=1 (signal)"), std::string::npos);
+  ProcessResult slots = RunIn(dir, "dump --json Valdoro_Ostrano_55.sim");
+  EXPECT_EQ(slots.status, 0) << slots.err;
+  EXPECT_NE(slots.out.find("\"Valdoro_Ostrano\""), std::string::npos);
+  ProcessResult report = RunIn(dir, "report");
+  EXPECT_EQ(report.status, 0) << report.err;
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "Valdoro_Ostrano_55_report.html"));
+  // A cut cell file is refused with exit status 1, never a crash.
+  dir.Write("Broken_1.dat", std::string(16, '\0'));
+  EXPECT_EQ(RunIn(dir, "dump Broken_1.dat").status, 1);
 }
 
 }  // namespace

@@ -26,6 +26,8 @@ struct Command {
 
 CommandAction DefineCompile(CLI::App& sub, std::ostream& out, std::ostream& err);
 CommandAction DefineExport(CLI::App& sub, std::ostream& out, std::ostream& err);
+CommandAction DefineDump(CLI::App& sub, std::ostream& out, std::ostream& err);
+CommandAction DefineReport(CLI::App& sub, std::ostream& out, std::ostream& err);
 
 // Parses `argv` against `commands` and runs the chosen one. --help and --version print
 // on `out` and give 0; a malformed command line gives 2 with a message on `err`.

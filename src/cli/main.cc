@@ -13,7 +13,9 @@ const percorso::Command kCommands[] = {
      percorso::DefineCompile},
     {"export", "Write the built-in route's two texts, as a template to edit",
      percorso::DefineExport},
-    // The inspection commands (dump, report) join the table here.
+    {"dump", "Show what a compiled file holds, as a table or as JSON", percorso::DefineDump},
+    {"report", "Write an HTML page with the map, the profile and the tables of a scenario",
+     percorso::DefineReport},
 };
 
 }  // namespace

@@ -124,6 +124,22 @@ TEST(WholeRun, LeavesTheCompiledFilesAndTheCrewDocuments) {
   EXPECT_EQ(s[0].nome, "");
 }
 
+TEST(WholeRun, ASecondRunGivesByteIdenticalFiles) {
+  TempDir first;
+  TempDir second;
+  ASSERT_EQ(RunCopy(first).status, 0);
+  // The second directory starts with longer junk under every name the run writes.
+  for (const std::string& name : first.List()) {
+    if (name != "percorso") second.Write(name, std::string(3000000, 'z'));
+  }
+  ASSERT_EQ(RunCopy(second).status, 0);
+  ASSERT_EQ(first.List(), second.List());
+  for (const std::string& name : first.List()) {
+    if (name == "percorso") continue;
+    EXPECT_TRUE(first.Read(name) == second.Read(name)) << name;
+  }
+}
+
 TEST(WholeRun, ACompiledFileThatCannotBeWrittenEndsTheRunNamingIt) {
   TempDir dir;
   const std::filesystem::path in_the_way = dir.path() / "Valdoro_Ostrano_55.sim";

@@ -6,18 +6,10 @@
 #include <limits>
 #include <string>
 
+#include "test_support/hex.h"
+
 namespace percorso {
 namespace {
-
-std::string Hex(const std::string& bytes) {
-  std::string out;
-  char buf[4];
-  for (unsigned char b : bytes) {
-    std::snprintf(buf, sizeof buf, "%s%02X", out.empty() ? "" : " ", b);
-    out += buf;
-  }
-  return out;
-}
 
 TEST(CellGrid, SizeFollowsTheLineLengthRoundedHalfToEven) {
   struct Case { int32_t length; int32_t upper; };

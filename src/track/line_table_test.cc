@@ -5,20 +5,12 @@
 #include <cstdio>
 #include <string>
 
+#include "test_support/hex.h"
+
 #include "track/coding.h"
 
 namespace percorso {
 namespace {
-
-std::string Hex(const std::string& bytes) {
-  std::string out;
-  char buf[4];
-  for (unsigned char b : bytes) {
-    std::snprintf(buf, sizeof buf, "%s%02X", out.empty() ? "" : " ", b);
-    out += buf;
-  }
-  return out;
-}
 
 TEST(LineTable, ClearedTableIs87SlotsOf34ZeroBytes) {
   LineTable table;
