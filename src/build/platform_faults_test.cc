@@ -173,7 +173,7 @@ std::optional<ProcessResult> RunWithReadOnlyDir(const fs::path& dir,
   return std::nullopt;
 }
 
-TEST(PlatformFaultsTest, ReadOnlyDirectoryStopsCompileAndBuildRunLeavingEveryFileAsItWas) {
+TEST(PlatformFaultsTest, ReadOnlyDirectoryStopsEveryWriterLeavingEveryFileAsItWas) {
   RouteDir route;
   const auto before = Snapshot(route.dir());
   std::string why;
@@ -186,6 +186,17 @@ TEST(PlatformFaultsTest, ReadOnlyDirectoryStopsCompileAndBuildRunLeavingEveryFil
   EXPECT_EQ(r->status, 3);
   EXPECT_EQ(r->err, "percorso: cannot write " + route.Path("R_linea.dat") +
                         ": Read-only file system\nresult: no error; wrote nothing\n");
+  EXPECT_TRUE(SameFiles(Snapshot(route.dir()), before));
+
+  // Exporting the built-in texts over an author's texts.
+  r = RunWithReadOnlyDir(route.dir(),
+                         {(route.dir().parent_path() / "percorso").string(), "export", "--dir",
+                          route.dir().string(), "--force"},
+                         &why);
+  ASSERT_TRUE(r) << why;
+  EXPECT_EQ(r->status, 3);
+  EXPECT_EQ(r->err, "percorso: cannot write " + route.Path("Valdoro_Ostrano_linea.txt") +
+                        ": Read-only file system\n");
   EXPECT_TRUE(SameFiles(Snapshot(route.dir()), before));
 
   // The build run writes its first text into its own directory and stops there; what an
@@ -288,6 +299,17 @@ TEST(PlatformFaultsTest, DiskFillingUpDuringAWriteLeavesTheOlderFileWhole) {
     EXPECT_EQ(fresh.Read("R_1-.txt"), TrainText(120));
     EXPECT_EQ(Snapshot(fresh.dir()).size(), 5u) << "a temporary file was left behind";
   }
+
+  // Export: the line description text (8 kB) passes a 4 kB limit only in part; the
+  // older text stays whole.
+  route.Write("Valdoro_Ostrano_linea.txt", "the author's text");
+  ProcessResult exported =
+      route.Run({"export", "--dir", route.dir().string(), "--force"}, 4096);
+  EXPECT_EQ(exported.status, 3);
+  EXPECT_EQ(exported.err, "percorso: cannot write " + route.Path("Valdoro_Ostrano_linea.txt") +
+                              ": File too large\n");
+  EXPECT_EQ(route.Read("Valdoro_Ostrano_linea.txt"), "the author's text");
+  EXPECT_EQ(Snapshot(route.dir()).size(), 6u) << "a temporary file was left behind";
 
   // The build run's plan file is two megabytes: a one-megabyte limit stops it there.
   TempDir build;
