@@ -7,17 +7,25 @@
 //   bit 1  the train data text is missing (the load's catch-all path)
 //   bit 2  the line description is missing
 //   bit 3  compile a second time in the same state and require the same bytes
+//   bit 4  take the texts as an author's: convert UTF-8 to Windows-1252 first, as the
+//          compile command does
 //
 // Beyond "no crash": a compiled scenario's files have exactly the sizes their layouts
-// give for the model left in the state, and the plan file is there exactly when j is 1.
+// give for the model left in the state, and the plan file is there exactly when j is 1;
+// every recorded error has a meaning, carries a position exactly when its meaning says
+// so, and is written as a diagnostic of bounded length whatever the text.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <string_view>
 
+#include "build/error_meanings.h"
 #include "build/form1.h"
+#include "cli/diagnostics.h"
+#include "cli/text_encoding.h"
 #include "loader/loader.h"
 #include "output/output_stage.h"
 #include "track/cell_grid.h"
@@ -66,6 +74,23 @@ void CheckCompiled(const Form1& form, int32_t j, const CompiledScenario& out) {
   if (out.plan_file) Check(out.plan_file->size() == PlanFileSize(form.piano), "plan file size");
 }
 
+// Each recorded error as the compile command reports it.
+void CheckDiagnostics(const percorso::ErrorState& errore, const percorso::QuotedText& linea_text,
+                      const percorso::QuotedText& treno_text) {
+  for (const percorso::Diagnostic& d : errore.log) {
+    const percorso::ErrorMeaning* m = percorso::FindMeaning(d.numero);
+    Check(m != nullptr, "a recorded error has a meaning");
+    Check(d.has_posizione == m->has_posizione, "a position exactly when the meaning has one");
+    const percorso::QuotedText* text = d.origin == percorso::ErrorOrigin::kLineText ? &linea_text
+                                       : d.origin == percorso::ErrorOrigin::kTrainText
+                                           ? &treno_text
+                                           : nullptr;
+    std::ostringstream out;
+    percorso::WriteDiagnostic(out, d, m->meaning, text, "fuzz_55.dat");
+    Check(out.str().size() < 4096, "a diagnostic of bounded length");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -80,15 +105,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   treno.name = "fuzz_55-.txt";
   linea.status = (control & 4) ? ReadStatus::kMissing : ReadStatus::kOk;
   treno.status = (control & 2) ? ReadStatus::kMissing : ReadStatus::kOk;
-  if (linea.status == ReadStatus::kOk) linea.bytes = std::string(rest.substr(0, cut));
-  if (treno.status == ReadStatus::kOk && cut != std::string_view::npos)
-    treno.bytes = std::string(rest.substr(cut + 1));
+  const std::string_view raw_linea = rest.substr(0, cut);
+  const std::string_view raw_treno =
+      cut != std::string_view::npos ? rest.substr(cut + 1) : std::string_view();
+  const bool author = (control & 16) != 0;
+  // The texts as the diagnostics quote them: an author's without its byte-order mark.
+  percorso::QuotedText linea_text{"fuzz_linea.txt", raw_linea, false};
+  percorso::QuotedText treno_text{"fuzz_55-.txt", raw_treno, false};
+  auto load = [&](std::string_view raw, SourceText* t, percorso::QuotedText* quoted) {
+    if (t->status != ReadStatus::kOk) return;
+    if (!author) {
+      t->bytes = std::string(raw);
+      return;
+    }
+    percorso::DecodedText d = percorso::ToWindows1252(raw);
+    quoted->original = percorso::StripUtf8Bom(raw);
+    quoted->from_utf8 = d.from_utf8;
+    t->bytes = std::move(d.bytes);
+  };
+  load(raw_linea, &linea, &linea_text);
+  load(raw_treno, &treno, &treno_text);
   const int32_t j = control & 1;
 
   Form1 form;
   form.nome_linea = "fuzz";
   const CompiledScenario first = percorso::CompileScenario(form, j, linea, treno);
   CheckCompiled(form, j, first);
+  CheckDiagnostics(form.errore, linea_text, treno_text);
 
   if (control & 8) {
     const int32_t numero = form.errore.numero;
