@@ -90,9 +90,13 @@ ReadResult ReadWholeFile(const std::filesystem::path& path) {
   struct stat st {};
   int stat_err = ::fstat(fd, &st) != 0 ? errno : 0;
   if (stat_err != 0 || !S_ISREG(st.st_mode)) {
-    int err = stat_err != 0 ? stat_err : (S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     ::close(fd);
-    r.error = Failure(path, "read", err);
+    if (stat_err == 0 && !S_ISDIR(st.st_mode)) {
+      // A pipe or a device: never read (it may never end), and said in plain words.
+      r.error = IoError{path.string(), "read", "not a regular file"};
+      return r;
+    }
+    r.error = Failure(path, "read", stat_err != 0 ? stat_err : EISDIR);
     return r;
   }
   if (st.st_size > 0) r.bytes.reserve(static_cast<size_t>(st.st_size));

@@ -4,6 +4,7 @@
 // names the file and the reason and a non-zero exit status, and leaves every earlier
 // output whole and every input as it was.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -45,7 +46,8 @@ testing::AssertionResult SameBytes(const std::string& a, const std::string& b) {
                                      << ", first difference at byte " << at;
 }
 
-// Every entry of a directory with its bytes (a directory's bytes read as "<dir>").
+// Every entry of a directory with its bytes; a directory reads "<dir>", and anything
+// else that is not a plain file (a pipe, a link) "<other>", without being opened.
 using Files = std::map<std::string, std::string>;
 Files Snapshot(const fs::path& dir) {
   std::map<std::string, std::string> files;
@@ -53,6 +55,10 @@ Files Snapshot(const fs::path& dir) {
     const std::string name = e.path().filename().string();
     if (e.is_directory()) {
       files[name] = "<dir>";
+      continue;
+    }
+    if (!fs::is_regular_file(e.symlink_status())) {
+      files[name] = "<other>";
       continue;
     }
     std::ifstream in(e.path(), std::ios::binary);
@@ -214,7 +220,7 @@ TEST(PlatformFaultsTest, ReadOnlyDirectoryStopsEveryWriterLeavingEveryFileAsItWa
   EXPECT_TRUE(SameFiles(Snapshot(build.path()), built_before));
 }
 
-TEST(PlatformFaultsTest, DirectoryStandingWhereAFileShouldBe) {
+TEST(PlatformFaultsTest, DirectoryOrPipeStandingWhereAFileShouldBe) {
   {
     // In place of the line file: the plan file before it is replaced whole by the newer
     // one, the cell file after it keeps the older bytes whole, and nothing else changes.
@@ -242,6 +248,27 @@ TEST(PlatformFaultsTest, DirectoryStandingWhereAFileShouldBe) {
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.err, "percorso: cannot read " + route.Path("R_linea.txt") + ": Is a directory\n");
     EXPECT_TRUE(SameFiles(Snapshot(route.dir()), before));
+  }
+  {
+    // A pipe or a device in place of a source text: refused at once, never read.
+    RouteDir route;
+    fs::remove(route.dir() / "R_1-.txt");
+    ASSERT_EQ(::mkfifo((route.dir() / "R_1-.txt").c_str(), 0644), 0);
+    fs::create_symlink("/dev/zero", route.dir() / "R_linea.txt.zero");
+    const auto before = Snapshot(route.dir());
+    ProcessResult r = route.Compile();
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "percorso: cannot read " + route.Path("R_1-.txt") + ": not a regular file\n");
+    EXPECT_TRUE(SameFiles(Snapshot(route.dir()), before));
+    fs::remove(route.dir() / "R_linea.txt");
+    fs::rename(route.dir() / "R_linea.txt.zero", route.dir() / "R_linea.txt");
+    r = route.Compile();
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "percorso: cannot read " + route.Path("R_linea.txt") +
+                         ": not a regular file\n");
+    for (const char* name : kOutputs)
+      EXPECT_TRUE(SameBytes(route.Read(name), route.Older(name))) << name;
+    EXPECT_EQ(Snapshot(route.dir()).size(), 5u);
   }
   {
     // In place of the build run's first text.
