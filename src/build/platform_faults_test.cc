@@ -179,6 +179,11 @@ std::optional<ProcessResult> RunWithReadOnlyDir(const fs::path& dir,
   return std::nullopt;
 }
 
+// The reason the system gives for a write refused by RunWithReadOnlyDir.
+std::string ReadOnlyReason() {
+  return ::geteuid() == 0 ? "Read-only file system" : "Permission denied";
+}
+
 TEST(PlatformFaultsTest, ReadOnlyDirectoryStopsEveryWriterLeavingEveryFileAsItWas) {
   RouteDir route;
   const auto before = Snapshot(route.dir());
@@ -191,18 +196,18 @@ TEST(PlatformFaultsTest, ReadOnlyDirectoryStopsEveryWriterLeavingEveryFileAsItWa
   if (!r) GTEST_SKIP() << why;
   EXPECT_EQ(r->status, 3);
   EXPECT_EQ(r->err, "percorso: cannot write " + route.Path("R_linea.dat") +
-                        ": Read-only file system\nresult: no error; wrote nothing\n");
+                        ": " + ReadOnlyReason() + "\nresult: no error; wrote nothing\n");
   EXPECT_TRUE(SameFiles(Snapshot(route.dir()), before));
 
-  // Exporting the built-in texts over an author's texts.
+  // Exporting the built-in texts into it.
   r = RunWithReadOnlyDir(route.dir(),
                          {(route.dir().parent_path() / "percorso").string(), "export", "--dir",
                           route.dir().string(), "--force"},
                          &why);
   ASSERT_TRUE(r) << why;
   EXPECT_EQ(r->status, 3);
-  EXPECT_EQ(r->err, "percorso: cannot write " + route.Path("Valdoro_Ostrano_linea.txt") +
-                        ": Read-only file system\n");
+  EXPECT_EQ(r->err, "percorso: cannot write " + route.Path("Valdoro_Ostrano_linea.txt") + ": " +
+                        ReadOnlyReason() + "\n");
   EXPECT_TRUE(SameFiles(Snapshot(route.dir()), before));
 
   // The build run writes its first text into its own directory and stops there; what an
@@ -215,8 +220,9 @@ TEST(PlatformFaultsTest, ReadOnlyDirectoryStopsEveryWriterLeavingEveryFileAsItWa
   r = RunWithReadOnlyDir(build.path(), {exe.string()}, &why);
   ASSERT_TRUE(r) << why;
   EXPECT_EQ(r->status, 3);
-  EXPECT_EQ(r->err, "percorso: cannot write " + (build.path() / "Valdoro_Ostrano_linea.txt").string() +
-                        ": Read-only file system\n");
+  EXPECT_EQ(r->err, "percorso: cannot write " +
+                        (build.path() / "Valdoro_Ostrano_linea.txt").string() + ": " +
+                        ReadOnlyReason() + "\n");
   EXPECT_TRUE(SameFiles(Snapshot(build.path()), built_before));
 }
 
