@@ -6,15 +6,17 @@
 BUILD_DIR ?= out/release
 ASAN_DIR  ?= out/asan
 BENCH_DIR ?= out/bench
+FUZZ_DIR  ?= out/fuzz
 JOBS      ?= $(shell nproc)
 DEBS      := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev \
              nlohmann-json3-dev
-# Only the test suite needs these: a browser to render the HTML report.
-TEST_DEBS := chromium
+# Only the test suite needs these: a browser to render the HTML report, clang and its
+# libFuzzer for the fuzz targets.
+TEST_DEBS := chromium clang libclang-rt-dev
 # Only the whole-process comparison needs these.
 BENCH_DEBS := hyperfine time
 
-.PHONY: deps deps-test deps-bench configure build run test test-release test-asan \
+.PHONY: deps deps-test deps-bench configure build run test test-release test-asan test-fuzz \
         bench-build bench bench-run clean
 
 deps:
@@ -48,7 +50,16 @@ test-asan: deps-test
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
 
-test: test-release test-asan
+# The libFuzzer targets, built with clang, each run for a few seconds over its corpus in
+# fuzz/corpus/ (seeds and the regression cases of every bug fuzzing has found).
+test-fuzz: deps-test
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DPERCORSO_FUZZ=ON -DPERCORSO_TESTS=OFF >/dev/null
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	cd $(FUZZ_DIR)/fuzz && ctest --output-on-failure -j $(JOBS)
+
+# Every stage must pass: make stops at the first that fails, and so fails as a whole.
+test: test-release test-asan test-fuzz
 
 bench-build: deps-bench
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPERCORSO_BENCH=ON \

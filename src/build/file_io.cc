@@ -58,6 +58,12 @@ std::optional<IoError> ReplaceFile(const std::filesystem::path& path, std::strin
     err = errno;
     ok = false;
   }
+  // The bytes reach the disk before the rename makes them the file: after a power cut
+  // the name holds the old bytes or the new ones, never a renamed file without its data.
+  if (ok && ::fsync(fd) != 0) {
+    err = errno;
+    ok = false;
+  }
   if (::close(fd) != 0 && ok) {
     err = errno;
     ok = false;
@@ -84,9 +90,13 @@ ReadResult ReadWholeFile(const std::filesystem::path& path) {
   struct stat st {};
   int stat_err = ::fstat(fd, &st) != 0 ? errno : 0;
   if (stat_err != 0 || !S_ISREG(st.st_mode)) {
-    int err = stat_err != 0 ? stat_err : (S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     ::close(fd);
-    r.error = Failure(path, "read", err);
+    if (stat_err == 0 && !S_ISDIR(st.st_mode)) {
+      // A pipe or a device: never read (it may never end), and said in plain words.
+      r.error = IoError{path.string(), "read", "not a regular file"};
+      return r;
+    }
+    r.error = Failure(path, "read", stat_err != 0 ? stat_err : EISDIR);
     return r;
   }
   if (st.st_size > 0) r.bytes.reserve(static_cast<size_t>(st.st_size));

@@ -46,6 +46,48 @@ std::string CaretPrefix(std::string_view line, int column, bool from_utf8) {
   return pad;
 }
 
+// A long line is quoted only around the column, this many characters at most: a line of
+// a hundred megabytes must not turn into a message of a hundred megabytes.
+constexpr size_t kQuotedChars = 160;
+
+// The part of `line` to quote and where the caret goes in it.
+struct Excerpt {
+  std::string_view text;
+  bool cut_before = false;  // shown as "..." before the text
+  bool cut_after = false;   // shown as "..." after it
+  int column = 0;           // the caret's column within `text`
+};
+
+Excerpt ExcerptAround(std::string_view line, int column, bool from_utf8) {
+  auto starts_char = [&](size_t i) {
+    return !from_utf8 || (static_cast<unsigned char>(line[i]) & 0xC0) != 0x80;
+  };
+  size_t total = 0;
+  for (size_t i = 0; i < line.size(); ++i) total += starts_char(i) ? 1 : 0;
+  if (total <= kQuotedChars) return Excerpt{line, false, false, column};
+
+  // Characters [first, first + kQuotedChars), the column near the middle when it can be.
+  const size_t want = column > 0 ? static_cast<size_t>(column - 1) : 0;
+  size_t first = want > kQuotedChars / 2 ? want - kQuotedChars / 2 : 0;
+  if (first > total - kQuotedChars) first = total - kQuotedChars;
+  size_t begin = 0, end = line.size(), chars = 0;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (!starts_char(i)) continue;
+    if (chars == first) begin = i;
+    if (chars == first + kQuotedChars) {
+      end = i;
+      break;
+    }
+    ++chars;
+  }
+  Excerpt e;
+  e.text = line.substr(begin, end - begin);
+  e.cut_before = first > 0;
+  e.cut_after = first + kQuotedChars < total;
+  e.column = column > 0 ? column - static_cast<int>(first) : 0;
+  return e;
+}
+
 }  // namespace
 
 void WriteDiagnostic(std::ostream& err, const Diagnostic& d, std::string_view meaning,
@@ -73,8 +115,12 @@ void WriteDiagnostic(std::ostream& err, const Diagnostic& d, std::string_view me
   if (text == nullptr) return;
   std::optional<std::string_view> line = SourceLine(text->original, d.line);
   if (!line) return;
-  err << LineForTerminal(*line, text->from_utf8) << '\n';
-  if (d.column > 0) err << CaretPrefix(*line, d.column, text->from_utf8) << "^\n";
+  const Excerpt e = ExcerptAround(*line, d.column, text->from_utf8);
+  err << (e.cut_before ? "..." : "") << LineForTerminal(e.text, text->from_utf8)
+      << (e.cut_after ? "..." : "") << '\n';
+  if (d.column > 0) {
+    err << (e.cut_before ? "   " : "") << CaretPrefix(e.text, e.column, text->from_utf8) << "^\n";
+  }
 }
 
 std::string SummaryLine(int32_t numero, std::optional<int32_t> posizione,

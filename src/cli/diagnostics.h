@@ -39,7 +39,8 @@ std::string DiagnosticMessage(const Diagnostic& d, std::string_view meaning);
 
 // Writes one diagnostic. `text` is the source text the error comes from (null for the
 // pass and for errors of no particular text); `scenario_name` names the compiled
-// scenario (the cell file) for errors that have no row.
+// scenario (the cell file) for errors that have no row. A quoted line longer than 160
+// characters is cut to the 160 around the column, "..." marking each cut.
 void WriteDiagnostic(std::ostream& err, const Diagnostic& d, std::string_view meaning,
                      const QuotedText* text, std::string_view scenario_name);
 

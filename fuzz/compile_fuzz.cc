@@ -1,0 +1,147 @@
+// Compiles a pair of texts in memory, from the loader to the bytes of the three files.
+//
+// Input: one control byte, then the line description, a 0x00 byte, then the train data
+// text (no 0x00 byte: the whole rest is the line description and the train data text is
+// empty). Bits of the control byte:
+//   bit 0  build flag j (1: the plan is computed and its file encoded)
+//   bit 1  the train data text is missing (the load's catch-all path)
+//   bit 2  the line description is missing
+//   bit 3  compile a second time in the same state and require the same bytes
+//   bit 4  take the texts as an author's: convert UTF-8 to Windows-1252 first, as the
+//          compile command does
+//
+// Beyond "no crash": a compiled scenario's files have exactly the sizes their layouts
+// give for the model left in the state, and the plan file is there exactly when j is 1;
+// every recorded error has a meaning, carries a position exactly when its meaning says
+// so, and is written as a diagnostic of bounded length whatever the text.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "build/error_meanings.h"
+#include "build/form1.h"
+#include "cli/diagnostics.h"
+#include "cli/text_encoding.h"
+#include "loader/loader.h"
+#include "output/output_stage.h"
+#include "track/cell_grid.h"
+#include "track/line_table.h"
+#include "track/track_plan.h"
+
+namespace {
+
+using percorso::CompiledScenario;
+using percorso::CompileVerdict;
+using percorso::Form1;
+using percorso::ReadStatus;
+using percorso::SourceText;
+
+void Check(bool ok, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "compile invariant broken: %s\n", what);
+  std::abort();
+}
+
+size_t PlanFileSize(const percorso::TrackPlan& plan) {
+  size_t one_component = 0;
+  for (int64_t j = 0; j <= plan.upper(); ++j) {
+    const uint16_t tag = plan.TagOf(j);
+    one_component += 2 + (tag == percorso::kPlanInt16 ? 2 : tag == percorso::kPlanDouble ? 8 : 0);
+  }
+  return 2 * one_component;
+}
+
+size_t LineFileSize(const percorso::LineTable& table) {
+  size_t n = 0;
+  for (const percorso::LineRecord& r : table.slot) n += percorso::kSlotFixedBytes + r.nome.size();
+  return n;
+}
+
+void CheckCompiled(const Form1& form, int32_t j, const CompiledScenario& out) {
+  if (out.verdict != CompileVerdict::kCompiled) return;
+  Check(form.griglia.exists(), "compiled without a grid");
+  Check(out.cell_file.size() ==
+            static_cast<size_t>(form.griglia.upper() + 1) * percorso::kCellBytes,
+        "cell file size");
+  Check(out.line_file.size() == LineFileSize(form.tabella), "line file size");
+  for (const percorso::LineRecord& r : form.tabella.slot)
+    Check(r.nome.size() <= 65535, "a name too long for the line file");
+  Check(out.plan_file.has_value() == (j != 0), "plan file present exactly with the build flag");
+  if (out.plan_file) Check(out.plan_file->size() == PlanFileSize(form.piano), "plan file size");
+}
+
+// Each recorded error as the compile command reports it.
+void CheckDiagnostics(const percorso::ErrorState& errore, const percorso::QuotedText& linea_text,
+                      const percorso::QuotedText& treno_text) {
+  for (const percorso::Diagnostic& d : errore.log) {
+    const percorso::ErrorMeaning* m = percorso::FindMeaning(d.numero);
+    Check(m != nullptr, "a recorded error has a meaning");
+    Check(d.has_posizione == m->has_posizione, "a position exactly when the meaning has one");
+    const percorso::QuotedText* text = d.origin == percorso::ErrorOrigin::kLineText ? &linea_text
+                                       : d.origin == percorso::ErrorOrigin::kTrainText
+                                           ? &treno_text
+                                           : nullptr;
+    std::ostringstream out;
+    percorso::WriteDiagnostic(out, d, m->meaning, text, "fuzz_55.dat");
+    Check(out.str().size() < 4096, "a diagnostic of bounded length");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  const uint8_t control = data[0];
+  const std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const size_t cut = rest.find('\0');
+
+  SourceText linea;
+  SourceText treno;
+  linea.name = "fuzz_linea.txt";
+  treno.name = "fuzz_55-.txt";
+  linea.status = (control & 4) ? ReadStatus::kMissing : ReadStatus::kOk;
+  treno.status = (control & 2) ? ReadStatus::kMissing : ReadStatus::kOk;
+  const std::string_view raw_linea = rest.substr(0, cut);
+  const std::string_view raw_treno =
+      cut != std::string_view::npos ? rest.substr(cut + 1) : std::string_view();
+  const bool author = (control & 16) != 0;
+  // The texts as the diagnostics quote them: an author's without its byte-order mark.
+  percorso::QuotedText linea_text{"fuzz_linea.txt", raw_linea, false};
+  percorso::QuotedText treno_text{"fuzz_55-.txt", raw_treno, false};
+  auto load = [&](std::string_view raw, SourceText* t, percorso::QuotedText* quoted) {
+    if (t->status != ReadStatus::kOk) return;
+    if (!author) {
+      t->bytes = std::string(raw);
+      return;
+    }
+    percorso::DecodedText d = percorso::ToWindows1252(raw);
+    quoted->original = percorso::StripUtf8Bom(raw);
+    quoted->from_utf8 = d.from_utf8;
+    t->bytes = std::move(d.bytes);
+  };
+  load(raw_linea, &linea, &linea_text);
+  load(raw_treno, &treno, &treno_text);
+  const int32_t j = control & 1;
+
+  Form1 form;
+  form.nome_linea = "fuzz";
+  const CompiledScenario first = percorso::CompileScenario(form, j, linea, treno);
+  CheckCompiled(form, j, first);
+  CheckDiagnostics(form.errore, linea_text, treno_text);
+
+  if (control & 8) {
+    const int32_t numero = form.errore.numero;
+    const int32_t posizione = form.errore.posizione;
+    const CompiledScenario second = percorso::CompileScenario(form, j, linea, treno);
+    Check(second.verdict == first.verdict, "same verdict twice");
+    Check(form.errore.numero == numero && form.errore.posizione == posizione, "same error twice");
+    Check(second.plan_file == first.plan_file && second.line_file == first.line_file &&
+              second.cell_file == first.cell_file,
+          "same bytes twice");
+  }
+  return 0;
+}
