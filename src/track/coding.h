@@ -7,6 +7,7 @@
 #ifndef PERCORSO_TRACK_CODING_H_
 #define PERCORSO_TRACK_CODING_H_
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -14,14 +15,23 @@
 namespace percorso {
 
 // Encode* write into a buffer the caller has sized, and return the byte after them.
+// On a little-endian machine the bytes are the value's own, copied in one store.
 inline char* EncodeFixed16(char* p, uint16_t v) {
-  p[0] = static_cast<char>(v & 0xff);
-  p[1] = static_cast<char>(v >> 8);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &v, 2);
+  } else {
+    p[0] = static_cast<char>(v & 0xff);
+    p[1] = static_cast<char>(v >> 8);
+  }
   return p + 2;
 }
 
 inline char* EncodeFixed64(char* p, uint64_t v) {
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xff);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &v, 8);
+  } else {
+    for (int i = 0; i < 8; ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xff);
+  }
   return p + 8;
 }
 
