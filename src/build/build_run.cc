@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "build/error_meanings.h"
+#include "build/file_io.h"
 #include "build/form1.h"
 #include "documents/crew_documents.h"
 #include "output/output_stage.h"
@@ -24,6 +25,8 @@ void errore(std::string_view a) {
 
 int RunBuild(const std::filesystem::path& dir, std::ostream& out, std::ostream& err) {
   Form1 form;
+  // One build run at a time in a directory: the texts it writes are read back and deleted.
+  DirectoryLock lock(dir);
   // The waiting window of a desktop build is a console line here.
   out << "Attendere" << std::endl;
 

@@ -1,6 +1,7 @@
 #include "build/file_io.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -119,6 +120,22 @@ ReadResult ReadWholeFile(const std::filesystem::path& path) {
 std::optional<IoError> RemoveFile(const std::filesystem::path& path) {
   if (::unlink(path.c_str()) != 0 && errno != ENOENT) return Failure(path, "delete", errno);
   return std::nullopt;
+}
+
+DirectoryLock::DirectoryLock(const std::filesystem::path& dir) {
+  fd_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ < 0) return;
+  while (::flock(fd_, LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      ::close(fd_);
+      fd_ = -1;
+      return;
+    }
+  }
+}
+
+DirectoryLock::~DirectoryLock() {
+  if (fd_ >= 0) ::close(fd_);  // closing the descriptor releases the lock
 }
 
 std::filesystem::path ExecutableDir() {

@@ -37,6 +37,23 @@ ReadResult ReadWholeFile(const std::filesystem::path& path);
 // Deletes a file; a file that does not exist is no failure.
 std::optional<IoError> RemoveFile(const std::filesystem::path& path);
 
+// An exclusive lock on a directory, held until the object is destroyed (or the process
+// ends). Two build runs in one directory write, read back and delete texts of the same
+// names; the lock makes the second wait for the first instead of reading the other's
+// half-finished work. Best effort: a directory that cannot be opened is not locked, and
+// the writes that follow report the real failure.
+class DirectoryLock {
+ public:
+  explicit DirectoryLock(const std::filesystem::path& dir);
+  ~DirectoryLock();
+  DirectoryLock(const DirectoryLock&) = delete;
+  DirectoryLock& operator=(const DirectoryLock&) = delete;
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
 // The directory that holds the running executable.
 std::filesystem::path ExecutableDir();
 

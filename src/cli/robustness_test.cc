@@ -312,6 +312,34 @@ TEST(HostileInputTest, TwoCompilesAtOnceLeaveWholeFilesOfOneOrTheOther) {
   }
 }
 
+TEST(HostileInputTest, TwoBuildRunsAtOnceInOneDirectoryBothCompileCleanly) {
+  // Both runs write, read back and delete texts of the same names in the one directory;
+  // the second waits for the first, so neither reads the other's half-finished texts.
+  TempDir dir;
+  const std::filesystem::path exe = CopyExecutableInto(dir.path());
+  ProcessSpec spec;
+  spec.argv = {exe.string()};
+  spec.cwd = dir.path();
+  ASSERT_EQ(RunProcess(spec).status, 0);
+  std::vector<std::string> names = dir.List();
+  std::vector<std::string> reference;
+  for (const std::string& n : names) reference.push_back(n == "percorso" ? "" : dir.Read(n));
+  for (int round = 0; round < 10; ++round) {
+    RunningProcess a(spec);
+    RunningProcess b(spec);
+    ProcessResult ra = a.Wait();
+    ProcessResult rb = b.Wait();
+    ASSERT_EQ(ra.status, 0) << ra.err;
+    ASSERT_EQ(rb.status, 0) << rb.err;
+    EXPECT_EQ(ra.err + rb.err, "") << "round " << round;
+    ASSERT_EQ(dir.List(), names) << "round " << round;
+    for (size_t i = 0; i < names.size(); ++i) {
+      if (names[i] == "percorso") continue;
+      EXPECT_TRUE(dir.Read(names[i]) == reference[i]) << "round " << round << ": " << names[i];
+    }
+  }
+}
+
 bool LocaleInstalled(const char* name) {
   locale_t l = ::newlocale(LC_ALL_MASK, name, static_cast<locale_t>(0));
   if (l == static_cast<locale_t>(0)) return false;
