@@ -12,7 +12,9 @@ DEBS      := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-
              nlohmann-json3-dev
 # Only the test suite needs these: a browser to render the HTML report, clang and its
 # libFuzzer for the fuzz targets.
-TEST_DEBS := chromium clang libclang-rt-dev
+TEST_DEBS := chromium clang libclang-rt-dev locales
+# Locales the tests compile under, to show the output does not depend on them.
+TEST_LOCALES := tr_TR.UTF-8 tr_TR.ISO-8859-9 de_DE.UTF-8
 # Only the whole-process comparison needs these.
 BENCH_DEBS := hyperfine time
 
@@ -29,6 +31,11 @@ deps:
 
 deps-test:
 	@$(MAKE) --no-print-directory deps DEBS="$(DEBS) $(TEST_DEBS)"
+	@for l in $(TEST_LOCALES); do \
+	  want=$$(echo $$l | tr 'A-Z' 'a-z' | tr -d '-'); \
+	  locale -a 2>/dev/null | tr 'A-Z' 'a-z' | grep -qx "$$want" \
+	    || localedef -i $${l%%.*} -f $${l#*.} $$l 2>/dev/null || echo "could not make locale $$l"; \
+	done
 
 deps-bench:
 	@$(MAKE) --no-print-directory deps DEBS="$(DEBS) $(BENCH_DEBS)"
