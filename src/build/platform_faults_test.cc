@@ -121,11 +121,11 @@ class RouteDir {
   const std::string& Newer(const std::string& name) { return newer_[name]; }
 
   ProcessResult Run(const std::vector<std::string>& args, std::optional<rlim_t> limit = {}) {
-    ProcessSpec spec;
-    spec.argv.push_back(exe_.string());
-    spec.argv.insert(spec.argv.end(), args.begin(), args.end());
-    spec.file_size_limit = limit;
-    return RunProcess(spec);
+    ProcessRequest request;
+    request.argv.push_back(exe_.string());
+    request.argv.insert(request.argv.end(), args.begin(), args.end());
+    request.file_size_limit = limit;
+    return RunProcess(request);
   }
   ProcessResult Compile(std::vector<std::string> extra = {}, std::optional<rlim_t> limit = {}) {
     std::vector<std::string> args = {"compile", "--dir", dir_.string(), "--line", "R",
@@ -152,9 +152,9 @@ std::optional<ProcessResult> RunWithReadOnlyDir(const fs::path& dir,
   if (::geteuid() != 0) {
     fs::permissions(dir, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
-    ProcessSpec spec;
-    spec.argv = argv;
-    ProcessResult r = RunProcess(spec);
+    ProcessRequest request;
+    request.argv = argv;
+    ProcessResult r = RunProcess(request);
     fs::permissions(dir, fs::perms::owner_write, fs::perm_options::add);
     return r;
   }
@@ -165,10 +165,10 @@ std::optional<ProcessResult> RunWithReadOnlyDir(const fs::path& dir,
       "if (: >\"$0/.probe\") 2>/dev/null; then exit 91; fi; exec \"$@\"";
   for (const char* unshare : {"/usr/bin/unshare", "/bin/unshare"}) {
     if (!fs::exists(unshare)) continue;
-    ProcessSpec spec;
-    spec.argv = {unshare, "-m", "/bin/sh", "-c", script, dir.string()};
-    spec.argv.insert(spec.argv.end(), argv.begin(), argv.end());
-    ProcessResult r = RunProcess(spec);
+    ProcessRequest request;
+    request.argv = {unshare, "-m", "/bin/sh", "-c", script, dir.string()};
+    request.argv.insert(request.argv.end(), argv.begin(), argv.end());
+    ProcessResult r = RunProcess(request);
     if (r.status == 90 || r.status == 91 || r.err.find("unshare:") != std::string::npos) {
       *why = "a read-only bind mount cannot be made here: " + r.err;
       return std::nullopt;
@@ -283,9 +283,9 @@ TEST(PlatformFaultsTest, DirectoryOrPipeStandingWhereAFileShouldBe) {
     fs::create_directory(build.path() / "Valdoro_Ostrano_linea.txt");
     build.Write("Valdoro_Ostrano_55.dat", "earlier cell file");
     const auto before = Snapshot(build.path());
-    ProcessSpec spec;
-    spec.argv = {exe.string()};
-    ProcessResult r = RunProcess(spec);
+    ProcessRequest request;
+    request.argv = {exe.string()};
+    ProcessResult r = RunProcess(request);
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.err, "percorso: cannot write " +
                          (build.path() / "Valdoro_Ostrano_linea.txt").string() +
@@ -348,10 +348,10 @@ TEST(PlatformFaultsTest, DiskFillingUpDuringAWriteLeavesTheOlderFileWhole) {
   TempDir build;
   const fs::path exe = CopyExecutableInto(build.path());
   build.Write("Valdoro_Ostrano_linea.dat", "earlier plan file");
-  ProcessSpec spec;
-  spec.argv = {exe.string()};
-  spec.file_size_limit = 1 << 20;
-  ProcessResult r = RunProcess(spec);
+  ProcessRequest request;
+  request.argv = {exe.string()};
+  request.file_size_limit = 1 << 20;
+  ProcessResult r = RunProcess(request);
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(r.err, "percorso: cannot write " +
                        (build.path() / "Valdoro_Ostrano_linea.dat").string() +
@@ -389,9 +389,9 @@ TEST(PlatformFaultsTest, MissingOrUnreadableSourceTextStopsTheCompile) {
       argv.insert(argv.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
                                  "--clear-groups", "--"});
     }
-    ProcessSpec spec;
-    spec.argv = argv;
-    ProcessResult r = RunProcess(spec);
+    ProcessRequest request;
+    request.argv = argv;
+    ProcessResult r = RunProcess(request);
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.err, "percorso: cannot read " + route.Path("R_1-.txt") + ": Permission denied\n");
     EXPECT_TRUE(SameFiles(Snapshot(route.dir()), before));

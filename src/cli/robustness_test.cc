@@ -75,10 +75,10 @@ class Scratch {
     WriteFile(Dir() / "R_1-.txt", treno);
   }
   ProcessResult Compile(std::vector<std::string> extra = {}) const {
-    ProcessSpec spec;
-    spec.argv = {exe_.string(), "compile", "--dir", Dir().string()};
-    spec.argv.insert(spec.argv.end(), extra.begin(), extra.end());
-    return RunProcess(spec);
+    ProcessRequest request;
+    request.argv = {exe_.string(), "compile", "--dir", Dir().string()};
+    request.argv.insert(request.argv.end(), extra.begin(), extra.end());
+    return RunProcess(request);
   }
   std::string Read(const std::string& name) const { return ReadFile(Dir() / name); }
 
@@ -287,15 +287,15 @@ TEST(HostileInputTest, TwoCompilesAtOnceLeaveWholeFilesOfOneOrTheOther) {
   ASSERT_NE(first.Read(outputs[2]), second.Read(outputs[2]));
 
   TempDir shared;
-  auto spec = [&](const Scratch& s) {
-    ProcessSpec p;
+  auto request = [&](const Scratch& s) {
+    ProcessRequest p;
     p.argv = {s.exe().string(), "compile", "--dir", s.Dir().string(), "--out",
               shared.path().string()};
     return p;
   };
   for (int round = 0; round < 12; ++round) {
-    RunningProcess a(spec(first));
-    RunningProcess b(spec(second));
+    RunningProcess a(request(first));
+    RunningProcess b(request(second));
     ProcessResult ra = a.Wait();
     ProcessResult rb = b.Wait();
     ASSERT_EQ(ra.status, 0) << ra.err;
@@ -317,16 +317,16 @@ TEST(HostileInputTest, TwoBuildRunsAtOnceInOneDirectoryBothCompileCleanly) {
   // the second waits for the first, so neither reads the other's half-finished texts.
   TempDir dir;
   const std::filesystem::path exe = CopyExecutableInto(dir.path());
-  ProcessSpec spec;
-  spec.argv = {exe.string()};
-  spec.cwd = dir.path();
-  ASSERT_EQ(RunProcess(spec).status, 0);
+  ProcessRequest request;
+  request.argv = {exe.string()};
+  request.cwd = dir.path();
+  ASSERT_EQ(RunProcess(request).status, 0);
   std::vector<std::string> names = dir.List();
   std::vector<std::string> reference;
   for (const std::string& n : names) reference.push_back(n == "percorso" ? "" : dir.Read(n));
   for (int round = 0; round < 10; ++round) {
-    RunningProcess a(spec);
-    RunningProcess b(spec);
+    RunningProcess a(request);
+    RunningProcess b(request);
     ProcessResult ra = a.Wait();
     ProcessResult rb = b.Wait();
     ASSERT_EQ(ra.status, 0) << ra.err;
@@ -369,7 +369,7 @@ TEST(HostileInputTest, OutputsDoNotDependOnLocaleEnvironmentOrCurrentDirectory) 
 
   Scratch reference;
   reference.Texts(line_with_board, train_lower);
-  ProcessSpec c_locale;
+  ProcessRequest c_locale;
   c_locale.argv = {reference.exe().string(), "compile", "--dir", reference.Dir().string()};
   c_locale.env = std::vector<std::string>{"LC_ALL=C"};
   ASSERT_EQ(RunProcess(c_locale).status, 0);
@@ -401,7 +401,7 @@ TEST(HostileInputTest, OutputsDoNotDependOnLocaleEnvironmentOrCurrentDirectory) 
     // Run from another directory, naming the texts by a relative path.
     Scratch s;
     s.Texts(line_upper, train_upper);
-    ProcessSpec p;
+    ProcessRequest p;
     p.argv = {s.exe().string(), "compile", "--dir", "route"};
     p.cwd = s.root();
     p.env = env;
@@ -417,7 +417,7 @@ TEST(HostileInputTest, OutputsDoNotDependOnLocaleEnvironmentOrCurrentDirectory) 
   for (const auto& env : envs) {
     TempDir dir;
     TempDir elsewhere;
-    ProcessSpec p;
+    ProcessRequest p;
     p.argv = {CopyExecutableInto(dir.path()).string()};
     p.cwd = elsewhere.path();
     p.env = env;

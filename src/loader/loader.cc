@@ -95,7 +95,7 @@ enum class Flow {
   kStop,   // the load ends
 };
 
-struct Spec {
+struct FieldShape {
   NumberWidth width;
   const char* name;
 };
@@ -197,8 +197,8 @@ class Loader {
   // Reading. Each returns false after recording error 25.
   bool ReadToken(TextField* tok);
   template <size_t N>
-  bool ReadRow(const char* row, const Spec (&specs)[N], NumberField (&out)[N]);
-  bool ReadOne(const char* row, const Spec& spec, NumberField* out);
+  bool ReadRow(const char* row, const FieldShape (&shapes)[N], NumberField (&out)[N]);
+  bool ReadOne(const char* row, const FieldShape& shape, NumberField* out);
   bool ReadName(const char* row, const char* name, TextField* out);
 
   // Checks and the fill rule.
@@ -289,18 +289,18 @@ bool Loader::ReadToken(TextField* tok) {
   return true;
 }
 
-bool Loader::ReadOne(const char* row, const Spec& spec, NumberField* out) {
-  if (std::optional<ReadFailure> f = r_->ReadNumber(spec.width, out)) {
-    Fail25(*f, row, spec.name);
+bool Loader::ReadOne(const char* row, const FieldShape& shape, NumberField* out) {
+  if (std::optional<ReadFailure> f = r_->ReadNumber(shape.width, out)) {
+    Fail25(*f, row, shape.name);
     return false;
   }
   return true;
 }
 
 template <size_t N>
-bool Loader::ReadRow(const char* row, const Spec (&specs)[N], NumberField (&out)[N]) {
+bool Loader::ReadRow(const char* row, const FieldShape (&shapes)[N], NumberField (&out)[N]) {
   for (size_t i = 0; i < N; ++i)
-    if (!ReadOne(row, specs[i], &out[i])) return false;
+    if (!ReadOne(row, shapes[i], &out[i])) return false;
   return true;
 }
 
@@ -517,9 +517,9 @@ Flow Loader::LineLength(const TextField&) {
 }
 
 Flow Loader::Chainage(const TextField& tok, int slot) {
-  static constexpr Spec kSpecs[] = {{kI32, "start"}, {kI32, "end"}, {kI32, "third value"}};
+  static constexpr FieldShape kShapes[] = {{kI32, "start"}, {kI32, "end"}, {kI32, "third value"}};
   NumberField v[3];
-  if (!ReadRow("progressiva chilometrica", kSpecs, v)) return Flow::kStop;
+  if (!ReadRow("progressiva chilometrica", kShapes, v)) return Flow::kStop;
   LineRecord& r = st_.tabella.slot[slot];
   r.inizio = v[0].value;
   r.fine = v[1].value;
@@ -529,9 +529,9 @@ Flow Loader::Chainage(const TextField& tok, int slot) {
 }
 
 Flow Loader::Repetition(const TextField& tok) {
-  static constexpr Spec kSpecs[] = {{kI32, "start"}, {kI32, "end"}};
+  static constexpr FieldShape kShapes[] = {{kI32, "start"}, {kI32, "end"}};
   NumberField v[2];
-  if (!ReadRow("ripetizione segnali", kSpecs, v)) return Flow::kStop;
+  if (!ReadRow("ripetizione segnali", kShapes, v)) return Flow::kStop;
   LineRecord& r = st_.tabella.slot[kTrainIdentitySlot];
   r.inizio = v[0].value;
   r.fine = v[1].value;
@@ -589,9 +589,9 @@ Flow Loader::LineRow(const TextField& tok) {
 }
 
 Flow Loader::Gradient(const TextField&) {
-  static constexpr Spec kSpecs[] = {{kI32, "position"}, {kI32, "gradient"}};
+  static constexpr FieldShape kShapes[] = {{kI32, "position"}, {kI32, "gradient"}};
   NumberField v[2];
-  if (!ReadRow("pendenza", kSpecs, v)) return Flow::kStop;
+  if (!ReadRow("pendenza", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("pendenza", v[0], 100);
   Fill(&grad_cursor_, v[0].value, static_cast<uint8_t>(static_cast<uint32_t>(grad_value_) + 100u),
        &TrackCell::pendenza, false);
@@ -600,9 +600,9 @@ Flow Loader::Gradient(const TextField&) {
 }
 
 Flow Loader::Curve(const TextField& tok) {
-  static constexpr Spec kSpecs[] = {{kI32, "start"}, {kI32, "length"}};
+  static constexpr FieldShape kShapes[] = {{kI32, "start"}, {kI32, "length"}};
   NumberField v[2];
-  if (!ReadRow("curva", kSpecs, v)) return Flow::kStop;
+  if (!ReadRow("curva", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("curva", v[0], 100);
   std::optional<double> k = CurvatureOf(tok.text);
   if (!k) {
@@ -625,9 +625,9 @@ Flow Loader::Curve(const TextField& tok) {
 }
 
 Flow Loader::Montagna(const TextField&) {
-  static constexpr Spec kSpecs[] = {{kI32, "inizio"}, {kI32, "fine"}, {kI32, "tipo"}};
+  static constexpr FieldShape kShapes[] = {{kI32, "inizio"}, {kI32, "fine"}, {kI32, "tipo"}};
   NumberField v[3];
-  if (!ReadRow("montagna", kSpecs, v)) return Flow::kStop;
+  if (!ReadRow("montagna", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("montagna", v[0], 100);
   const size_t before = st_.errore.log.size();
   memo_montagna(st_.griglia, spans_, v[0].value, v[1].value, v[2].value);
@@ -636,11 +636,11 @@ Flow Loader::Montagna(const TextField&) {
 }
 
 Flow Loader::SpeedBoards(const TextField&) {
-  static constexpr Spec kSpecs[] = {{kI32, "posizione"}, {kI32, "vas"},      {kI32, "vbs"},
+  static constexpr FieldShape kShapes[] = {{kI32, "posizione"}, {kI32, "vas"},      {kI32, "vbs"},
                                     {kI32, "vcs"},       {kI32, "strisces"}, {kI32, "vad"},
                                     {kI32, "vbd"},       {kI32, "vcd"},      {kI32, "strisced"}};
   NumberField v[9];
-  if (!ReadRow("indicatori_vmax", kSpecs, v)) return Flow::kStop;
+  if (!ReadRow("indicatori_vmax", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("indicatori_vmax", v[0], 100);
   const size_t before = st_.errore.log.size();
   memo_indicatori_v_max(st_.griglia, st_.errore, v[0].value, v[1].value, v[2].value, v[3].value,
@@ -706,9 +706,9 @@ Flow Loader::TrainRow(const TextField& tok) {
   if (s.Has("velocit") && (f = Speed(tok)) != Flow::kGo) return f;
   if (s.Has("aderenza") && (f = Adhesion(tok)) != Flow::kGo) return f;
   if (s.Has("orologio")) {
-    static constexpr Spec kSpecs[] = {{kI16, "hours"}, {kI16, "minutes"}, {kI16, "seconds"}};
+    static constexpr FieldShape kShapes[] = {{kI16, "hours"}, {kI16, "minutes"}, {kI16, "seconds"}};
     NumberField t[3];
-    if (!ReadRow("orologio", kSpecs, t)) return Flow::kStop;
+    if (!ReadRow("orologio", kShapes, t)) return Flow::kStop;
     ident.valore3 = static_cast<int16_t>(t[0].value);
     ident.valore4 = static_cast<int16_t>(t[1].value);
     ident.valore5 = static_cast<int16_t>(t[2].value);
@@ -725,9 +725,9 @@ Flow Loader::TrainRow(const TextField& tok) {
 }
 
 Flow Loader::Speed(const TextField&) {
-  static constexpr Spec kSpecs[] = {{kI32, "position"}, {kI32, "speed"}};
+  static constexpr FieldShape kShapes[] = {{kI32, "position"}, {kI32, "speed"}};
   NumberField v[2];
-  if (!ReadRow("velocita", kSpecs, v)) return Flow::kStop;
+  if (!ReadRow("velocita", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("velocita", v[0], 100);
   const int64_t units = RoundHalfEven(v[1].value, 5);
   if (units < 0 || units > 255) {
@@ -741,9 +741,9 @@ Flow Loader::Speed(const TextField&) {
 }
 
 Flow Loader::Adhesion(const TextField&) {
-  static constexpr Spec kSpecs[] = {{kI32, "position"}, {kI32, "value"}};
+  static constexpr FieldShape kShapes[] = {{kI32, "position"}, {kI32, "value"}};
   NumberField v[2];
-  if (!ReadRow("aderenza", kSpecs, v)) return Flow::kStop;
+  if (!ReadRow("aderenza", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("aderenza", v[0], 100);
   Fill(&adh_cursor_, v[0].value, static_cast<uint8_t>(adh_value_), &TrackCell::aderenza, false);
   adh_value_ = v[1].value;
@@ -751,11 +751,11 @@ Flow Loader::Adhesion(const TextField&) {
 }
 
 Flow Loader::Signal(const TextField&) {
-  static constexpr Spec kSpecs[] = {
+  static constexpr FieldShape kShapes[] = {
       {kI32, "posizione"}, {kI32, "sx"}, {kI32, "s1"}, {kI32, "s2"}, {kI32, "s3"},   {kI32, "rapp"},
       {kI32, "dx"},        {kI32, "d1"}, {kI32, "d2"}, {kI32, "d3"}, {kI32, "tempo"}};
   NumberField v[11];
-  if (!ReadRow("segnale", kSpecs, v)) return Flow::kStop;
+  if (!ReadRow("segnale", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("segnale", v[0], 100);
   const size_t before = st_.errore.log.size();
   memo_segnale(st_.griglia, st_.errore, v[0].value, v[1].value, v[2].value, v[3].value, v[4].value,
@@ -768,10 +768,10 @@ Flow Loader::Signal(const TextField&) {
 }
 
 Flow Loader::Slowdown(const TextField&) {
-  static constexpr Spec kSpecs[] = {{kI32, "x"},    {kI32, "v"},    {kI32, "l"},
+  static constexpr FieldShape kShapes[] = {{kI32, "x"},    {kI32, "v"},    {kI32, "l"},
                                     {kI32, "f_tt"}, {kI32, "f_ta"}, {kI32, "d_v"}};
   NumberField v[6];
-  if (!ReadRow("rallentamento", kSpecs, v)) return Flow::kStop;
+  if (!ReadRow("rallentamento", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("rallentamento", v[0], 100);
   const size_t before = st_.errore.log.size();
   memo_rallentamento(st_.griglia, st_.errore, v[0].value, v[1].value, v[2].value, v[3].value,
@@ -782,9 +782,9 @@ Flow Loader::Slowdown(const TextField&) {
 
 // An abbattimento mark stands on the cell that begins at its position.
 Flow Loader::Abbattimento(const TextField&) {
-  static constexpr Spec kSpecs[] = {{kI32, "position"}, {kI32, "value"}};
+  static constexpr FieldShape kShapes[] = {{kI32, "position"}, {kI32, "value"}};
   NumberField v[2];
-  if (!ReadRow("abbattimento", kSpecs, v)) return Flow::kStop;
+  if (!ReadRow("abbattimento", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("abbattimento", v[0], 100);
   const int64_t c = RoundHalfEven(v[0].value, 50);
   if (!st_.griglia.IsFree(c)) {
@@ -816,7 +816,7 @@ Flow Loader::Station(const TextField& tok) {
     return Fail(8, p.value, AtField(p),
                 "station position " + std::to_string(p.value) + " m is not a multiple of 50");
   }
-  static constexpr Spec kTypeLen[] = {{kU8, "type (field 2)"}, {kI32, "zone length (field 3)"}};
+  static constexpr FieldShape kTypeLen[] = {{kU8, "type (field 2)"}, {kI32, "zone length (field 3)"}};
   NumberField tl[2];
   if (!ReadRow(kRow, kTypeLen, tl)) return Flow::kStop;
   const int32_t tipo = tl[0].value;
@@ -826,7 +826,7 @@ Flow Loader::Station(const TextField& tok) {
     return Fail(9, p.value, AtField(tl[1]),
                 "station zone length " + std::to_string(len) + " m is not a multiple of 100");
   }
-  static constexpr Spec kRest[] = {{kU8, "field 4"},
+  static constexpr FieldShape kRest[] = {{kU8, "field 4"},
                                    {kU8, "field 5"},
                                    {kU8, "field 6"},
                                    {kI16, "field 7"},

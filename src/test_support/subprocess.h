@@ -23,7 +23,7 @@
 
 namespace percorso {
 
-struct ProcessSpec {
+struct ProcessRequest {
   std::vector<std::string> argv;                // argv[0] is the program's path
   std::filesystem::path cwd;                    // empty: the test's own directory
   std::optional<rlim_t> file_size_limit;        // bytes; RLIMIT_FSIZE for the child
@@ -40,7 +40,7 @@ struct ProcessResult {
 // A started process whose output is being captured.
 class RunningProcess {
  public:
-  explicit RunningProcess(const ProcessSpec& spec) { Start(spec); }
+  explicit RunningProcess(const ProcessRequest& request) { Start(request); }
   RunningProcess(const RunningProcess&) = delete;
   RunningProcess& operator=(const RunningProcess&) = delete;
   ~RunningProcess() {
@@ -65,15 +65,15 @@ class RunningProcess {
   }
 
  private:
-  void Start(const ProcessSpec& spec) {
+  void Start(const ProcessRequest& request) {
     const std::string out_path = (capture_.path() / "out").string();
     const std::string err_path = (capture_.path() / "err").string();
     std::vector<char*> argv;
-    for (const std::string& a : spec.argv) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : request.argv) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     std::vector<char*> envp;
-    if (spec.env) {
-      for (const std::string& e : *spec.env) envp.push_back(const_cast<char*>(e.c_str()));
+    if (request.env) {
+      for (const std::string& e : *request.env) envp.push_back(const_cast<char*>(e.c_str()));
       envp.push_back(nullptr);
     }
     pid_ = ::fork();
@@ -82,13 +82,13 @@ class RunningProcess {
     const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(125);
-    if (!spec.cwd.empty() && ::chdir(spec.cwd.c_str()) != 0) ::_exit(126);
-    if (spec.file_size_limit) {
+    if (!request.cwd.empty() && ::chdir(request.cwd.c_str()) != 0) ::_exit(126);
+    if (request.file_size_limit) {
       // Set before exec: the limit then also holds for the shell of a wrapper command.
-      struct rlimit lim = {*spec.file_size_limit, *spec.file_size_limit};
+      struct rlimit lim = {*request.file_size_limit, *request.file_size_limit};
       if (::setrlimit(RLIMIT_FSIZE, &lim) != 0) ::_exit(125);
     }
-    if (spec.env)
+    if (request.env)
       ::execve(argv[0], argv.data(), envp.data());
     else
       ::execv(argv[0], argv.data());
@@ -99,8 +99,8 @@ class RunningProcess {
   pid_t pid_ = -1;
 };
 
-// Runs the process described by `spec` to its end.
-inline ProcessResult RunProcess(const ProcessSpec& spec) { return RunningProcess(spec).Wait(); }
+// Runs the process described by `request` to its end.
+inline ProcessResult RunProcess(const ProcessRequest& request) { return RunningProcess(request).Wait(); }
 
 // Copies the program under test into `dir` (the build run works in the directory of its
 // own executable) and returns the copy's path.
