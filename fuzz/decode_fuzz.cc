@@ -19,9 +19,9 @@
 #include <string_view>
 #include <vector>
 
-#include "inspect/decode.h"
-#include "inspect/dump.h"
-#include "inspect/report.h"
+#include "view/decode.h"
+#include "view/dump.h"
+#include "view/report.h"
 #include "track/cell_grid.h"
 #include "track/coding.h"
 #include "track/line_table.h"

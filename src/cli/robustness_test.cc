@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "cli/diagnostics.h"
-#include "inspect/decode.h"
+#include "view/decode.h"
 #include "scenario/builtin_texts.h"
 #include "test_support/subprocess.h"
 #include "test_support/temp_dir.h"

@@ -38,7 +38,7 @@ std::string LineFileName(const std::string& nome_linea, const std::string& numer
 std::string CellFileName(const std::string& nome_linea, const std::string& numero_treno);  // .dat
 
 // Compiles in memory: build flag j, error number 0, table cleared, load, pass, reserved
-// places, codes, and the bytes of the files. `form` keeps the model for inspection.
+// places, codes, and the bytes of the files. `form` keeps the model for the caller to examine.
 CompiledScenario CompileScenario(Form1& form, int32_t j, const SourceText& linea,
                                  const SourceText& treno);
 

@@ -1,12 +1,12 @@
-#include "inspect/report.h"
+#include "view/report.h"
 
 #include <algorithm>
 #include <ostream>
 #include <system_error>
 
 #include "build/file_io.h"
-#include "inspect/report_facts.h"
-#include "inspect/svg.h"
+#include "view/report_facts.h"
+#include "view/svg.h"
 
 namespace percorso {
 

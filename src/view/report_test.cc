@@ -1,4 +1,4 @@
-#include "inspect/report.h"
+#include "view/report.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <regex>
 #include <sstream>
 
-#include "inspect/test_scenario.h"
+#include "view/test_scenario.h"
 #include "test_support/temp_dir.h"
 #include "track/track_plan.h"
 

@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "inspect/label_layout.h"
-#include "inspect/report_facts.h"
-#include "inspect/simplify.h"
-#include "inspect/svg.h"
+#include "view/label_layout.h"
+#include "view/report_facts.h"
+#include "view/simplify.h"
+#include "view/svg.h"
 
 namespace percorso {
 

@@ -1,6 +1,6 @@
 // Keeping labels apart: rows for labels along an axis, free places for labels on a map.
-#ifndef PERCORSO_INSPECT_LABEL_LAYOUT_H_
-#define PERCORSO_INSPECT_LABEL_LAYOUT_H_
+#ifndef PERCORSO_VIEW_LABEL_LAYOUT_H_
+#define PERCORSO_VIEW_LABEL_LAYOUT_H_
 
 #include <cstddef>
 #include <string_view>
@@ -45,4 +45,4 @@ class BoxPlacer {
 
 }  // namespace percorso
 
-#endif  // PERCORSO_INSPECT_LABEL_LAYOUT_H_
+#endif  // PERCORSO_VIEW_LABEL_LAYOUT_H_

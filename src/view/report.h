@@ -1,8 +1,8 @@
 // `report`: one self-contained HTML page about a compiled scenario: its general data, a
 // map of the plan, a profile along the line and the tables of stations, boards and
 // chainage references. It reads the compiled files only, so it works for any scenario.
-#ifndef PERCORSO_INSPECT_REPORT_H_
-#define PERCORSO_INSPECT_REPORT_H_
+#ifndef PERCORSO_VIEW_REPORT_H_
+#define PERCORSO_VIEW_REPORT_H_
 
 #include <filesystem>
 #include <iosfwd>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "inspect/decode.h"
+#include "view/decode.h"
 #include "track/cell_grid.h"
 #include "track/line_table.h"
 
@@ -44,4 +44,4 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
 
 }  // namespace percorso
 
-#endif  // PERCORSO_INSPECT_REPORT_H_
+#endif  // PERCORSO_VIEW_REPORT_H_

@@ -1,4 +1,4 @@
-#include "inspect/svg.h"
+#include "view/svg.h"
 
 #include <cmath>
 #include <cstdio>

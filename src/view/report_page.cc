@@ -1,8 +1,8 @@
 // The page around the drawings: the header with the general data and the tables.
 #include <algorithm>
 
-#include "inspect/report_facts.h"
-#include "inspect/svg.h"
+#include "view/report_facts.h"
+#include "view/svg.h"
 #include "track/track_plan.h"
 
 namespace percorso {

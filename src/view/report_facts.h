@@ -1,14 +1,14 @@
 // What the report shows, read out of the decoded files once: the stations, boards,
 // spans, slowdowns and point items with their places in metres. The map, the profile
 // and the tables all draw from this, so they cannot disagree.
-#ifndef PERCORSO_INSPECT_REPORT_FACTS_H_
-#define PERCORSO_INSPECT_REPORT_FACTS_H_
+#ifndef PERCORSO_VIEW_REPORT_FACTS_H_
+#define PERCORSO_VIEW_REPORT_FACTS_H_
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "inspect/report.h"
+#include "view/report.h"
 
 namespace percorso {
 
@@ -100,4 +100,4 @@ double NiceStep(double range, double parts);
 
 }  // namespace percorso
 
-#endif  // PERCORSO_INSPECT_REPORT_FACTS_H_
+#endif  // PERCORSO_VIEW_REPORT_FACTS_H_

@@ -1,4 +1,4 @@
-#include "inspect/decode.h"
+#include "view/decode.h"
 
 #include "track/coding.h"
 #include "track/track_plan.h"

@@ -1,8 +1,8 @@
-#include "inspect/decode.h"
+#include "view/decode.h"
 
 #include <gtest/gtest.h>
 
-#include "inspect/test_scenario.h"
+#include "view/test_scenario.h"
 #include "track/coding.h"
 
 namespace percorso {

@@ -1,6 +1,6 @@
 // Plain-word names for the codes of the compiled files, shared by `dump` and `report`.
-#ifndef PERCORSO_INSPECT_DESCRIBE_H_
-#define PERCORSO_INSPECT_DESCRIBE_H_
+#ifndef PERCORSO_VIEW_DESCRIBE_H_
+#define PERCORSO_VIEW_DESCRIBE_H_
 
 #include <cstdint>
 #include <vector>
@@ -29,4 +29,4 @@ bool CellHoldsSomething(const std::vector<TrackCell>& cells, size_t k);
 
 }  // namespace percorso
 
-#endif  // PERCORSO_INSPECT_DESCRIBE_H_
+#endif  // PERCORSO_VIEW_DESCRIBE_H_

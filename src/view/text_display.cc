@@ -1,4 +1,4 @@
-#include "inspect/text_display.h"
+#include "view/text_display.h"
 
 #include <iconv.h>
 

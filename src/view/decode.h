@@ -3,8 +3,8 @@
 // Each decoder takes the whole file as bytes and either returns the decoded model or a
 // DecodeError naming the byte offset where the structure broke. They read nothing they
 // have not bounds-checked first, so any byte string, truncated or corrupt, is safe input.
-#ifndef PERCORSO_INSPECT_DECODE_H_
-#define PERCORSO_INSPECT_DECODE_H_
+#ifndef PERCORSO_VIEW_DECODE_H_
+#define PERCORSO_VIEW_DECODE_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -62,4 +62,4 @@ Decoded<DecodedPlan> DecodePlanFile(std::string_view bytes);
 
 }  // namespace percorso
 
-#endif  // PERCORSO_INSPECT_DECODE_H_
+#endif  // PERCORSO_VIEW_DECODE_H_

@@ -1,6 +1,6 @@
 // `dump`: shows what one compiled file holds, as a table for people or as JSON.
-#ifndef PERCORSO_INSPECT_DUMP_H_
-#define PERCORSO_INSPECT_DUMP_H_
+#ifndef PERCORSO_VIEW_DUMP_H_
+#define PERCORSO_VIEW_DUMP_H_
 
 #include <filesystem>
 #include <iosfwd>
@@ -39,4 +39,4 @@ int RunDump(const DumpOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace percorso
 
-#endif  // PERCORSO_INSPECT_DUMP_H_
+#endif  // PERCORSO_VIEW_DUMP_H_

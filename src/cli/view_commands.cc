@@ -3,8 +3,8 @@
 #include <ostream>
 
 #include "cli/commands.h"
-#include "inspect/dump.h"
-#include "inspect/report.h"
+#include "view/dump.h"
+#include "view/report.h"
 
 namespace percorso {
 

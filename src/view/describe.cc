@@ -1,4 +1,4 @@
-#include "inspect/describe.h"
+#include "view/describe.h"
 
 namespace percorso {
 

@@ -1,7 +1,7 @@
 // Thinning a polyline for drawing: the plan has a point per metre, a drawing needs only
 // the points that change the picture.
-#ifndef PERCORSO_INSPECT_SIMPLIFY_H_
-#define PERCORSO_INSPECT_SIMPLIFY_H_
+#ifndef PERCORSO_VIEW_SIMPLIFY_H_
+#define PERCORSO_VIEW_SIMPLIFY_H_
 
 #include <cstddef>
 #include <vector>
@@ -20,4 +20,4 @@ std::vector<size_t> SimplifyPolyline(const std::vector<Point2>& points, double t
 
 }  // namespace percorso
 
-#endif  // PERCORSO_INSPECT_SIMPLIFY_H_
+#endif  // PERCORSO_VIEW_SIMPLIFY_H_

@@ -1,4 +1,4 @@
-#include "inspect/simplify.h"
+#include "view/simplify.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,11 +1,11 @@
-#include "inspect/dump.h"
+#include "view/dump.h"
 
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "inspect/test_scenario.h"
+#include "view/test_scenario.h"
 #include "test_support/temp_dir.h"
 
 namespace percorso {

@@ -1,11 +1,11 @@
 // A few helpers for writing SVG and HTML text.
-#ifndef PERCORSO_INSPECT_SVG_H_
-#define PERCORSO_INSPECT_SVG_H_
+#ifndef PERCORSO_VIEW_SVG_H_
+#define PERCORSO_VIEW_SVG_H_
 
 #include <string>
 #include <string_view>
 
-#include "inspect/text_display.h"
+#include "view/text_display.h"
 
 namespace percorso {
 
@@ -21,4 +21,4 @@ std::string SvgTitle(std::string_view utf8);
 
 }  // namespace percorso
 
-#endif  // PERCORSO_INSPECT_SVG_H_
+#endif  // PERCORSO_VIEW_SVG_H_

@@ -1,11 +1,11 @@
-#include "inspect/report_facts.h"
+#include "view/report_facts.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "inspect/describe.h"
-#include "inspect/text_display.h"
+#include "view/describe.h"
+#include "view/text_display.h"
 
 namespace percorso {
 

@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "inspect/describe.h"
-#include "inspect/label_layout.h"
-#include "inspect/report_facts.h"
-#include "inspect/svg.h"
+#include "view/describe.h"
+#include "view/label_layout.h"
+#include "view/report_facts.h"
+#include "view/svg.h"
 
 namespace percorso {
 

@@ -11,8 +11,8 @@
 #include <set>
 #include <sstream>
 
-#include "inspect/report.h"
-#include "inspect/test_scenario.h"
+#include "view/report.h"
+#include "view/test_scenario.h"
 #include "test_support/temp_dir.h"
 
 namespace percorso {

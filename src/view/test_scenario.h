@@ -1,7 +1,7 @@
 // Test helpers: a small compiled scenario filled by hand, and the built-in one compiled
 // in memory, each as the bytes of its three files.
-#ifndef PERCORSO_INSPECT_TEST_SCENARIO_H_
-#define PERCORSO_INSPECT_TEST_SCENARIO_H_
+#ifndef PERCORSO_VIEW_TEST_SCENARIO_H_
+#define PERCORSO_VIEW_TEST_SCENARIO_H_
 
 #include <string>
 
@@ -107,4 +107,4 @@ inline ScenarioFiles BuiltinScenario() {
 
 }  // namespace percorso
 
-#endif  // PERCORSO_INSPECT_TEST_SCENARIO_H_
+#endif  // PERCORSO_VIEW_TEST_SCENARIO_H_

@@ -1,4 +1,4 @@
-#include "inspect/dump.h"
+#include "view/dump.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,9 +10,9 @@
 #include <string>
 
 #include "build/file_io.h"
-#include "inspect/decode.h"
-#include "inspect/describe.h"
-#include "inspect/text_display.h"
+#include "view/decode.h"
+#include "view/describe.h"
+#include "view/text_display.h"
 #include "track/track_plan.h"
 
 namespace percorso {

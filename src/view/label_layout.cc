@@ -1,4 +1,4 @@
-#include "inspect/label_layout.h"
+#include "view/label_layout.h"
 
 #include <algorithm>
 #include <numeric>

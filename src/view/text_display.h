@@ -1,7 +1,7 @@
 // Turning the Windows-1252 texts of the compiled files into text for people: UTF-8 for
 // terminals and JSON, escaped for HTML.
-#ifndef PERCORSO_INSPECT_TEXT_DISPLAY_H_
-#define PERCORSO_INSPECT_TEXT_DISPLAY_H_
+#ifndef PERCORSO_VIEW_TEXT_DISPLAY_H_
+#define PERCORSO_VIEW_TEXT_DISPLAY_H_
 
 #include <string>
 #include <string_view>
@@ -24,4 +24,4 @@ std::string ClockText(long long seconds);
 
 }  // namespace percorso
 
-#endif  // PERCORSO_INSPECT_TEXT_DISPLAY_H_
+#endif  // PERCORSO_VIEW_TEXT_DISPLAY_H_
