@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "test_support/subprocess.h"
+#include "test_support/same_bytes.h"
 #include "test_support/temp_dir.h"
 
 namespace percorso {
@@ -37,14 +38,6 @@ std::string TrainText(int speed) {
 
 const char* const kOutputs[] = {"R_linea.dat", "R_1.sim", "R_1.dat"};
 
-// Compares two files' bytes, telling only the sizes and the first difference.
-testing::AssertionResult SameBytes(const std::string& a, const std::string& b) {
-  if (a == b) return testing::AssertionSuccess();
-  size_t at = 0;
-  while (at < a.size() && at < b.size() && a[at] == b[at]) ++at;
-  return testing::AssertionFailure() << a.size() << " bytes against " << b.size()
-                                     << ", first difference at byte " << at;
-}
 
 // Every entry of a directory with its bytes; a directory reads "<dir>", and anything
 // else that is not a plain file (a pipe, a link) "<other>", without being opened.
@@ -108,14 +101,9 @@ class RouteDir {
 
   const fs::path& dir() const { return dir_; }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  std::string Read(const std::string& name) const { return ReadFile(dir_ / name); }
   void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    WriteFile(dir_ / name, bytes);
   }
   const std::string& Older(const std::string& name) { return older_[name]; }
   const std::string& Newer(const std::string& name) { return newer_[name]; }

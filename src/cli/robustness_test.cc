@@ -21,6 +21,7 @@
 #include "view/decode.h"
 #include "scenario/builtin_texts.h"
 #include "test_support/subprocess.h"
+#include "test_support/same_bytes.h"
 #include "test_support/temp_dir.h"
 
 namespace percorso {
@@ -34,26 +35,8 @@ constexpr bool kSanitized = true;
 constexpr bool kSanitized = false;
 #endif
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 std::string FirstLine(const std::string& s) { return s.substr(0, s.find('\n')); }
 
-testing::AssertionResult SameBytes(const std::string& a, const std::string& b) {
-  if (a == b) return testing::AssertionSuccess();
-  size_t at = 0;
-  while (at < a.size() && at < b.size() && a[at] == b[at]) ++at;
-  return testing::AssertionFailure() << a.size() << " bytes against " << b.size()
-                                     << ", first difference at byte " << at;
-}
 
 const std::string kLineHead =
     "[generale]\r\nlunghezza percorso,  5000\r\n[pendenze]\r\npendenza,  0,  0\r\n";

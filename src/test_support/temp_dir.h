@@ -13,6 +13,18 @@
 
 namespace percorso {
 
+// The whole content of a file ("" when it cannot be read).
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
 class TempDir {
  public:
   TempDir() {
@@ -42,16 +54,10 @@ class TempDir {
     return names;
   }
 
-  std::string Read(const std::string& name) const {
-    std::ifstream in(path_ / name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  std::string Read(const std::string& name) const { return ReadFile(path_ / name); }
 
   void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream out(path_ / name, std::ios::binary);
-    out << bytes;
+    WriteFile(path_ / name, bytes);
   }
 
  private:
