@@ -89,6 +89,36 @@ TEST(CliEndToEndTest, ExportThenCompileGivesTheFilesOfTheBuildRun) {
   }
 }
 
+// Speed rows crowded into the last accepted cell of the built-in line (103800 m, cell
+// 2076 of cells 0 to 2078): each row after the first writes one cell, so the last three
+// cells hold 100, 90 and 80 km/h in units of 5, and the row that finds the speed cursor on
+// the grid's last cell still writes it.
+TEST(CliEndToEndTest, SpeedRowsAtTheEndOfTheGridReachTheLastCell) {
+  TempDir dir;
+  ASSERT_EQ(RunIn(dir, "export").status, 0);
+  const std::string name = "Valdoro_Ostrano_55-.txt";
+  std::string treno = dir.Read(name);
+  const std::string last_speed = "velocita,   95700,    30\r\n";
+  const size_t at = treno.find(last_speed);
+  ASSERT_NE(at, std::string::npos);
+  treno.insert(at + last_speed.size(),
+               "velocita,   103800,   100\r\nvelocita,   103800,   90\r\n"
+               "velocita,   103800,   80\r\nvelocita,   103800,   60\r\n");
+  dir.Write(name, treno);
+  ProcessResult r = RunIn(dir, "compile");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err.rfind("result: no error;", 0), 0u) << r.err;
+  const std::string cells = dir.Read("Valdoro_Ostrano_55.dat");
+  ASSERT_EQ(cells.size(), 15u * 2079);
+  // `velocita` is byte 12 of a cell's 15 (tipo, dato1-4 as int16, tempo, preavviso,
+  // montagna, then velocita).
+  const auto velocita = [&](int cell) { return static_cast<uint8_t>(cells[15 * cell + 12]); };
+  EXPECT_EQ(velocita(2075), 6);  // 30 km/h, filled by the first added row
+  EXPECT_EQ(velocita(2076), 20);
+  EXPECT_EQ(velocita(2077), 18);
+  EXPECT_EQ(velocita(2078), 16);
+}
+
 TEST(CliEndToEndTest, HelpVersionAndUsageErrors) {
   TempDir dir;
   struct Case {

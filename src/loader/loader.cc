@@ -263,16 +263,18 @@ Flow Loader::OutOfRange(const char* row, const NumberField& p, int32_t margin) {
 
 // The fill rule: the cells from the cursor up to the cell before the row's cell receive
 // the value in force, at least one cell whenever the row's cell is above 0. Several rows
-// in one cell push the cursor on by one cell each; nothing is written past cell N, and
-// the speed fill stops when the cursor reaches N.
+// in one cell push the cursor on by one cell each; nothing is written past cell N. The
+// speed fill also stops once the cursor has reached N, tested after the cell at the
+// cursor is written: a row that finds the cursor on N still writes cell N, and from then
+// on the cursor lies past the grid and no speed row writes anything.
 void Loader::Fill(int64_t* cursor, int32_t p, uint8_t value, uint8_t TrackCell::*field,
                   bool stop_at_last) {
   const int64_t cell = RoundHalfEven(p, 50);
   if (cell <= 0) return;
   do {
-    if (stop_at_last && *cursor >= n_) return;
     if (*cursor <= n_) st_.griglia.at(*cursor).*field = value;
     ++*cursor;
+    if (stop_at_last && *cursor >= n_) return;
   } while (*cursor < cell);
 }
 

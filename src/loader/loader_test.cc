@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -156,7 +157,46 @@ TEST(LoaderTest, RowsCrowdedIntoOneCellNeverWritePastTheGrid) {
   EXPECT_EQ(m->cell(338).pendenza, 101);
   EXPECT_EQ(m->cell(kN).pendenza, 101);
   EXPECT_EQ(m->cell(339).velocita, 20);
-  EXPECT_EQ(m->cell(kN).velocita, 0);  // the speed fill stops at the last cell
+  // The row that finds the speed cursor on N writes cell N; the rows after it write nothing.
+  EXPECT_EQ(m->cell(kN).velocita, 20);
+}
+
+// The speed fill near the end of the grid (N = 340; the last accepted position 16900 m is
+// cell 338): the cell at the cursor is written before the cursor is tested against N, so
+// a row that finds the cursor on N still writes cell N, and nothing beyond N is written.
+TEST(LoaderTest, SpeedFillAtTheEndOfTheGrid) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> rows;
+    std::array<int, 6> velocita;  // cells 335 to 340
+  };
+  const std::string at_end = "velocita, 16900, ";
+  const Case cases[] = {
+      {"one row at the last position: the end fill stops short at N - 3",
+       {"velocita, 0, 100", at_end + "90"},
+       {20, 20, 20, 0, 0, 0}},
+      {"cursor left on N - 1", {"velocita, 0, 100", at_end + "90", at_end + "80"},
+       {20, 20, 20, 18, 0, 0}},
+      {"cursor left on N", {"velocita, 0, 100", at_end + "90", at_end + "80", at_end + "70"},
+       {20, 20, 20, 18, 16, 0}},
+      {"the row that finds the cursor on N writes cell N",
+       {"velocita, 0, 100", at_end + "90", at_end + "80", at_end + "70", at_end + "60"},
+       {20, 20, 20, 18, 16, 14}},
+      {"past N no row writes anything",
+       {"velocita, 0, 100", at_end + "90", at_end + "80", at_end + "70", at_end + "60",
+        at_end + "50", at_end + "40"},
+       {20, 20, 20, 18, 16, 14}},
+      {"several rows in one cell mid-grid, then the end fill",
+       {"velocita, 0, 100", "velocita, 5000, 90", "velocita, 5000, 80"},
+       {16, 16, 16, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    auto m = Load(Linea({}), Treno(c.rows));
+    ASSERT_EQ(m->err.numero, 0) << c.what << ": " << m->last().detail;
+    std::array<int, 6> got{};
+    for (int i = 0; i < 6; ++i) got[i] = m->cell(335 + i).velocita;
+    EXPECT_EQ(got, c.velocita) << c.what;
+  }
 }
 
 TEST(LoaderTest, BoardsAndAbbattimentoPickTheirCells) {
