@@ -5,10 +5,10 @@
 #include <map>
 #include <memory>
 
-#include "output/output_stage.h"
-#include "scenario/builtin_texts.h"
-#include "scenario/line_list.h"
-#include "scenario/max_scenario.h"
+#include "compiler/compile.h"
+#include "builtin/builtin_texts.h"
+#include "model/line_list.h"
+#include "testing/max_scenario.h"
 
 namespace percorso::bench {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "build/form1.h"
-#include "loader/loader.h"
+#include "compiler/form1.h"
+#include "compiler/loader.h"
 
 namespace percorso::bench {
 

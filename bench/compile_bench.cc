@@ -4,8 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_inputs.h"
-#include "output/output_stage.h"
-#include "scenario/max_scenario.h"
+#include "compiler/compile.h"
+#include "testing/max_scenario.h"
 
 namespace percorso::bench {
 namespace {

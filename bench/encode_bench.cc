@@ -5,10 +5,10 @@
 #include <string>
 
 #include "bench_inputs.h"
-#include "scenario/max_scenario.h"
-#include "track/cell_grid.h"
-#include "track/line_table.h"
-#include "track/track_plan.h"
+#include "testing/max_scenario.h"
+#include "model/cell_grid.h"
+#include "model/line_table.h"
+#include "model/track_plan.h"
 
 namespace percorso::bench {
 namespace {

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "bench_inputs.h"
-#include "loader/field_reader.h"
-#include "scenario/max_scenario.h"
+#include "compiler/field_reader.h"
+#include "testing/max_scenario.h"
 
 namespace percorso::bench {
 namespace {

@@ -9,11 +9,11 @@
 #include <iostream>
 #include <string>
 
-#include "build/file_io.h"
-#include "build/form1.h"
-#include "output/output_stage.h"
-#include "scenario/builtin_texts.h"
-#include "scenario/max_scenario.h"
+#include "base/file_io.h"
+#include "compiler/form1.h"
+#include "compiler/compile.h"
+#include "builtin/builtin_texts.h"
+#include "testing/max_scenario.h"
 
 namespace {
 

@@ -22,15 +22,15 @@
 #include <string>
 #include <string_view>
 
-#include "build/error_meanings.h"
-#include "build/form1.h"
-#include "cli/diagnostics.h"
-#include "cli/text_encoding.h"
-#include "loader/loader.h"
-#include "output/output_stage.h"
-#include "track/cell_grid.h"
-#include "track/line_table.h"
-#include "track/track_plan.h"
+#include "model/error_meanings.h"
+#include "compiler/form1.h"
+#include "app/diagnostics.h"
+#include "base/text_encoding.h"
+#include "compiler/loader.h"
+#include "compiler/compile.h"
+#include "model/cell_grid.h"
+#include "model/line_table.h"
+#include "model/track_plan.h"
 
 namespace {
 

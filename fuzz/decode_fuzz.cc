@@ -19,13 +19,13 @@
 #include <string_view>
 #include <vector>
 
-#include "view/decode.h"
-#include "view/dump.h"
-#include "view/report.h"
-#include "track/cell_grid.h"
-#include "track/coding.h"
-#include "track/line_table.h"
-#include "track/track_plan.h"
+#include "format/decode.h"
+#include "inspect/dump.h"
+#include "inspect/report.h"
+#include "model/cell_grid.h"
+#include "base/coding.h"
+#include "model/line_table.h"
+#include "model/track_plan.h"
 
 namespace {
 

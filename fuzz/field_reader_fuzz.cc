@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "loader/field_reader.h"
+#include "compiler/field_reader.h"
 
 namespace {
 

@@ -1,0 +1,39 @@
+// The command line of the program. Each command declares its options on its own CLI11
+// sub-application and hands back the action to run once the line has been parsed;
+// main.cc holds the table of commands. Started with no arguments the program does the
+// build run instead, before any of this is looked at.
+#ifndef PERCORSO_APP_COMMANDS_H_
+#define PERCORSO_APP_COMMANDS_H_
+
+#include <functional>
+#include <iosfwd>
+#include <span>
+
+#include <CLI/CLI.hpp>
+
+namespace percorso {
+
+// Runs a parsed command; returns the exit status.
+using CommandAction = std::function<int()>;
+
+struct Command {
+  const char* name;
+  const char* summary;  // one line, for the program's --help
+  // Declares the command's options, help footer (with an example) on `sub`; returns the
+  // action, which reads the parsed values.
+  CommandAction (*define)(CLI::App& sub, std::ostream& out, std::ostream& err);
+};
+
+CommandAction DefineCompile(CLI::App& sub, std::ostream& out, std::ostream& err);
+CommandAction DefineExport(CLI::App& sub, std::ostream& out, std::ostream& err);
+CommandAction DefineDump(CLI::App& sub, std::ostream& out, std::ostream& err);
+CommandAction DefineReport(CLI::App& sub, std::ostream& out, std::ostream& err);
+
+// Parses `argv` against `commands` and runs the chosen one. --help and --version print
+// on `out` and give 0; a malformed command line gives 2 with a message on `err`.
+int RunCommandLine(int argc, const char* const* argv, std::span<const Command> commands,
+                   std::ostream& out, std::ostream& err);
+
+}  // namespace percorso
+
+#endif  // PERCORSO_APP_COMMANDS_H_

@@ -1,0 +1,181 @@
+#include "app/compile_command.h"
+
+#include <ostream>
+#include <vector>
+
+#include "model/error_meanings.h"
+#include "base/file_io.h"
+#include "compiler/form1.h"
+#include "app/diagnostics.h"
+#include "model/names.h"
+#include "base/text_encoding.h"
+#include "compiler/compile.h"
+#include "builtin/builtin_texts.h"
+
+namespace percorso {
+
+namespace {
+
+// A path as the author will read it: "name" for the current directory, "dir/name" else.
+std::string Shown(const std::filesystem::path& dir, const std::string& name) {
+  return (dir / name).lexically_normal().string();
+}
+
+// Settles the line name and train number: both checked when given, the missing ones
+// taken from the one pair of texts in the directory. Returns false after a message.
+bool ResolveNames(const CompileOptions& o, std::string* linea, std::string* treno,
+                  std::ostream& err) {
+  if (o.linea) {
+    if (auto why = CheckName("line name", *o.linea, false)) {
+      err << "percorso: " << *why << ": \"" << *o.linea << "\"\n";
+      return false;
+    }
+  }
+  if (o.treno) {
+    if (auto why = CheckName("train number", *o.treno, true)) {
+      err << "percorso: " << *why << ": \"" << *o.treno << "\"\n";
+      return false;
+    }
+  }
+  if (o.linea && o.treno) {
+    *linea = *o.linea;
+    *treno = *o.treno;
+    return true;
+  }
+  std::vector<TextPair> pairs = FindTextPairs(o.dir, o.linea, o.treno);
+  if (pairs.size() == 1) {
+    *linea = pairs[0].linea;
+    *treno = pairs[0].treno;
+    return true;
+  }
+  std::string where = o.dir.lexically_normal().string();
+  if (pairs.empty()) {
+    err << "percorso: no pair of texts NAME_linea.txt + NAME_NUMBER-.txt";
+    if (o.linea) err << " with line name \"" << *o.linea << "\"";
+    if (o.treno) err << " with train number \"" << *o.treno << "\"";
+    err << " in " << where << "\n";
+    return false;
+  }
+  err << "percorso: " << where << " holds " << pairs.size()
+      << " pairs of texts; choose one with --line and --train:\n";
+  for (const TextPair& p : pairs) {
+    err << "  --line " << p.linea << " --train " << p.treno << "    (" << LineaFileName(p.linea)
+        << " + " << TrenoFileName(p.linea, p.treno) << ")\n";
+  }
+  return false;
+}
+
+// One of the author's texts, read and converted for the loader.
+struct AuthorText {
+  ErrorOrigin origin;
+  std::string raw;       // as on disk
+  DecodedText decoded;
+  SourceText source;     // what the loader gets
+  QuotedText quoted;     // what the diagnostics quote
+};
+
+bool ReadText(const std::filesystem::path& dir, const std::string& name, ErrorOrigin origin,
+              AuthorText* t, std::ostream& err) {
+  ReadResult r = ReadWholeFile(dir / name);
+  if (r.status != ReadStatus::kOk) {
+    err << "percorso: cannot read " << Shown(dir, name) << ": " << r.error.reason << "\n";
+    return false;
+  }
+  t->origin = origin;
+  t->raw = std::move(r.bytes);
+  t->decoded = ToWindows1252(t->raw);
+  t->source.name = name;
+  if (t->decoded.fault) {
+    // Nothing is loaded from a text that cannot be converted: the loader finds it
+    // unreadable, its catch-all error 25, which then gets the fault's line and column.
+    t->source.status = ReadStatus::kFailed;
+  } else {
+    t->source.status = ReadStatus::kOk;
+    t->source.bytes = t->decoded.bytes;
+  }
+  t->quoted.name = Shown(dir, name);
+  t->quoted.original = t->decoded.from_utf8 ? StripUtf8Bom(t->raw) : std::string_view(t->raw);
+  t->quoted.from_utf8 = t->decoded.from_utf8;
+  return true;
+}
+
+// Gives the loader's error 25 for an unconvertible text the place and cause of the fault.
+void PlaceEncodingFault(const AuthorText& t, ErrorState& e) {
+  if (!t.decoded.fault) return;
+  for (Diagnostic& d : e.log) {
+    if (d.numero != 25 || d.origin != t.origin) continue;
+    d.line = t.decoded.fault->line;
+    d.column = t.decoded.fault->column;
+    d.detail = t.decoded.fault->detail;
+    return;
+  }
+}
+
+void Report(const ErrorState& e, const AuthorText& linea, const AuthorText& treno,
+            const std::string& scenario_name, std::ostream& err) {
+  for (const Diagnostic& d : e.log) {
+    const QuotedText* text = d.origin == ErrorOrigin::kLineText    ? &linea.quoted
+                             : d.origin == ErrorOrigin::kTrainText ? &treno.quoted
+                                                                   : nullptr;
+    const ErrorMeaning* m = FindMeaning(d.numero);
+    WriteDiagnostic(err, d, m != nullptr ? m->meaning : "", text, scenario_name);
+  }
+}
+
+}  // namespace
+
+int RunCompile(const CompileOptions& o, std::ostream& err) {
+  std::string linea_name, treno_name;
+  if (!ResolveNames(o, &linea_name, &treno_name, err)) return kExitUsage;
+
+  AuthorText linea, treno;
+  if (!ReadText(o.dir, LineaFileName(linea_name), ErrorOrigin::kLineText, &linea, err) ||
+      !ReadText(o.dir, TrenoFileName(linea_name, treno_name), ErrorOrigin::kTrainText, &treno,
+                err)) {
+    return kExitStopped;
+  }
+
+  Form1 form;
+  form.nome_linea = linea_name;
+  form.numero_treno = treno_name;
+  const int32_t j = o.no_plan ? 0 : 1;
+  CompiledScenario compiled = CompileScenario(form, j, linea.source, treno.source);
+  PlaceEncodingFault(linea, form.errore);
+  PlaceEncodingFault(treno, form.errore);
+
+  const std::filesystem::path out_dir = o.out.value_or(o.dir);
+  const std::string cell_name = CellFileName(linea_name, treno_name);
+  Report(form.errore, linea, treno, Shown(out_dir, cell_name), err);
+
+  if (compiled.verdict == CompileVerdict::kReserved1250 ||
+      compiled.verdict == CompileVerdict::kReserved1251) {
+    const char* code = compiled.verdict == CompileVerdict::kReserved1250 ? "1250" : "1251";
+    err << " Errore n. " << code << "\n";
+    err << SummaryLine(std::stoi(code), std::nullopt, {}) << "\n";
+    return kExitStopped;
+  }
+
+  std::vector<std::string> written;
+  if (compiled.verdict == CompileVerdict::kCompiled && !o.check) {
+    struct Output {
+      std::string name;
+      const std::string* bytes;
+    };
+    std::vector<Output> files;
+    if (compiled.plan_file) files.push_back({PlanFileName(linea_name), &*compiled.plan_file});
+    files.push_back({LineFileName(linea_name, treno_name), &compiled.line_file});
+    files.push_back({cell_name, &compiled.cell_file});
+    for (const Output& f : files) {
+      if (std::optional<IoError> e = ReplaceFile(out_dir / f.name, *f.bytes)) {
+        err << "percorso: cannot write " << Shown(out_dir, f.name) << ": " << e->reason << "\n";
+        err << SummaryLine(form.errore.numero, FinalPosition(form.errore), written) << "\n";
+        return kExitStopped;
+      }
+      written.push_back(Shown(out_dir, f.name));
+    }
+  }
+  err << SummaryLine(form.errore.numero, FinalPosition(form.errore), written) << "\n";
+  return form.errore.numero == 0 ? kExitOk : kExitError;
+}
+
+}  // namespace percorso

@@ -1,0 +1,35 @@
+// `percorso compile`: compiles an author's pair of texts into the three compiled files,
+// through the same loader, protection pass and output stage as the build run, and
+// reports every recorded error with its file, line and column. The author's texts are
+// read only: they are never changed or deleted.
+#ifndef PERCORSO_APP_COMPILE_COMMAND_H_
+#define PERCORSO_APP_COMPILE_COMMAND_H_
+
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+namespace percorso {
+
+struct CompileOptions {
+  std::filesystem::path dir = ".";            // where the two texts are
+  std::optional<std::string> linea;           // --line; found in `dir` when absent
+  std::optional<std::string> treno;           // --train; found in `dir` when absent
+  std::optional<std::filesystem::path> out;   // --out; `dir` when absent
+  bool check = false;                         // compile and report, write nothing
+  bool no_plan = false;                       // build flag 0: no plan file
+};
+
+// Exit statuses of the commands.
+inline constexpr int kExitOk = 0;        // final error number 0
+inline constexpr int kExitError = 1;     // an error number was recorded (files still written)
+inline constexpr int kExitUsage = 2;     // bad command line, or no single pair of texts
+inline constexpr int kExitStopped = 3;   // reserved place taken, or a file unreadable/unwritable
+
+// Runs the compile; every message goes to `err`. Returns the exit status.
+int RunCompile(const CompileOptions& options, std::ostream& err);
+
+}  // namespace percorso
+
+#endif  // PERCORSO_APP_COMPILE_COMMAND_H_

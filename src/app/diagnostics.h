@@ -1,0 +1,58 @@
+// How a compile tells the author what went wrong: one diagnostic per recorded error, in
+// the order recorded, in the form compilers use ("file:line:column: message") so that
+// editors can jump to it, then one summary line in a fixed form for scripts.
+//
+//   Valdoro_Ostrano_55-.txt:12:1: error 16: signal on a cell already taken (at 10200 m)
+//   segnale,   10200,   1, 4, 0,  0, 0,    1,  1,0,0, 0
+//   ^
+//   Valdoro_Ostrano_55.dat: error 12: ... (at 26550 m, cell 531)
+//   result: error 12 at 26550 m; wrote Valdoro_Ostrano_linea.dat, ...
+#ifndef PERCORSO_APP_DIAGNOSTICS_H_
+#define PERCORSO_APP_DIAGNOSTICS_H_
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/error_state.h"
+
+namespace percorso {
+
+// A source text as the author wrote it, for quoting its lines.
+struct QuotedText {
+  std::string name;           // as shown in the diagnostic, e.g. "routes/X_linea.txt"
+  std::string_view original;  // the author's bytes, byte-order mark removed
+  bool from_utf8 = false;
+};
+
+// The text of line `line` (1-based) of `text`, without its line end; nothing when the
+// text has fewer lines. Lines end at CR LF, LF alone or CR alone.
+std::optional<std::string_view> SourceLine(std::string_view text, int line);
+
+// The message of a diagnostic: the meaning of its number, then the detail when the
+// stage said more (a meaning's parenthesised list of possible causes is then dropped:
+// the detail names the cause).
+std::string DiagnosticMessage(const Diagnostic& d, std::string_view meaning);
+
+// Writes one diagnostic. `text` is the source text the error comes from (null for the
+// pass and for errors of no particular text); `scenario_name` names the compiled
+// scenario (the cell file) for errors that have no row. A quoted line longer than 160
+// characters is cut to the 160 around the column, "..." marking each cut.
+void WriteDiagnostic(std::ostream& err, const Diagnostic& d, std::string_view meaning,
+                     const QuotedText* text, std::string_view scenario_name);
+
+// "result: no error; wrote A, B, C", "result: error N at P m; wrote A" or
+// "result: error N; wrote nothing".
+std::string SummaryLine(int32_t numero, std::optional<int32_t> posizione,
+                        const std::vector<std::string>& written);
+
+// The position the summary shows for the final error: the error state's position when
+// the last recorded error set one, nothing otherwise (and nothing when there is no error).
+std::optional<int32_t> FinalPosition(const ErrorState& e);
+
+}  // namespace percorso
+
+#endif  // PERCORSO_APP_DIAGNOSTICS_H_

@@ -1,0 +1,46 @@
+#include "app/export_command.h"
+
+#include <ostream>
+#include <string>
+#include <system_error>
+
+#include "compiler/form1.h"
+#include "app/compile_command.h"
+#include "builtin/builtin_texts.h"
+
+namespace percorso {
+
+int RunExport(const ExportOptions& o, std::ostream& out, std::ostream& err) {
+  const std::string linea = LineaFileName(kBuiltinLineName);
+  const std::string treno = TrenoFileName(kBuiltinLineName, kBuiltinTrainNumber);
+  if (!o.force) {
+    for (const std::string& name : {linea, treno}) {
+      std::error_code ec;
+      std::filesystem::file_status st = std::filesystem::symlink_status(o.dir / name, ec);
+      if (!ec && std::filesystem::exists(st)) {
+        err << "percorso: " << (o.dir / name).lexically_normal().string()
+            << " exists already; it is left as it is (--force replaces it)\n";
+        return kExitStopped;
+      }
+    }
+  }
+  // A new route usually starts in a new directory.
+  std::error_code ec;
+  std::filesystem::create_directories(o.dir, ec);
+  if (ec) {
+    err << "percorso: cannot create the directory " << o.dir.lexically_normal().string() << ": "
+        << ec.message() << "\n";
+    return kExitStopped;
+  }
+  std::optional<IoError> e = dati_linea(o.dir, kBuiltinLineName);
+  if (!e) e = dati_treno(o.dir, kBuiltinLineName, kBuiltinTrainNumber);
+  if (e) {
+    err << "percorso: " << e->Message() << "\n";
+    return kExitStopped;
+  }
+  out << "wrote " << (o.dir / linea).lexically_normal().string() << ", "
+      << (o.dir / treno).lexically_normal().string() << "\n";
+  return kExitOk;
+}
+
+}  // namespace percorso

@@ -1,0 +1,29 @@
+#include <csignal>
+#include <iostream>
+
+#include "app/build_run.h"
+#include "base/file_io.h"
+#include "app/commands.h"
+
+namespace {
+
+// The commands of the program, in the order --help lists them.
+const percorso::Command kCommands[] = {
+    {"compile", "Compile a route's two texts into the three compiled files",
+     percorso::DefineCompile},
+    {"export", "Write the built-in route's two texts, as a template to edit",
+     percorso::DefineExport},
+    {"dump", "Show what a compiled file holds, as a table or as JSON", percorso::DefineDump},
+    {"report", "Write an HTML page with the map, the profile and the tables of a scenario",
+     percorso::DefineReport},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // A write beyond the file-size limit must fail with an error we can report, not kill us.
+  std::signal(SIGXFSZ, SIG_IGN);
+  // Without arguments: the build run, exactly as it has always been.
+  if (argc == 1) return percorso::RunBuild(percorso::ExecutableDir(), std::cout, std::cerr);
+  return percorso::RunCommandLine(argc, argv, kCommands, std::cout, std::cerr);
+}

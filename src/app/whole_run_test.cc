@@ -1,0 +1,158 @@
+// The whole build run: the real executable, copied into a scratch directory and started
+// there with no arguments, as a user starts it.
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/build_run.h"
+#include "compiler/form1.h"
+#include "testing/compiled_files.h"
+#include "compiler/compile.h"
+#include "builtin/builtin_texts.h"
+#include "testing/temp_dir.h"
+
+namespace percorso {
+namespace {
+
+using testing::CellAt;
+using testing::DecodeSlots;
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Copies the executable into `dir` and runs the copy there.
+RunResult RunCopy(const TempDir& dir) {
+  const std::filesystem::path exe = dir.path() / "percorso";
+  std::filesystem::copy_file(PERCORSO_EXE, exe);
+  TempDir logs;
+  const std::string cmd = "'" + exe.string() + "' >'" + (logs.path() / "out").string() +
+                          "' 2>'" + (logs.path() / "err").string() + "' </dev/null";
+  RunResult r;
+  int raw = std::system(cmd.c_str());
+  r.status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  r.out = logs.Read("out");
+  r.err = logs.Read("err");
+  return r;
+}
+
+TEST(WholeRun, BuiltInScenarioCompilesWithNoError) {
+  // The same compile in memory, to see the error state itself.
+  Form1 form;
+  const std::string linea = RenderText(LineaRows());
+  const std::string treno = RenderText(TrenoRows());
+  CompiledScenario out = CompileScenario(form, 1, SourceText{ReadStatus::kOk, linea, "linea"},
+                                         SourceText{ReadStatus::kOk, treno, "treno"});
+  EXPECT_EQ(out.verdict, CompileVerdict::kCompiled);
+  EXPECT_EQ(form.errore.numero, 0);
+  EXPECT_TRUE(form.errore.log.empty());
+  EXPECT_TRUE(out.deletions.linea);
+  EXPECT_TRUE(out.deletions.treno);
+}
+
+TEST(WholeRun, LeavesTheCompiledFilesAndTheCrewDocuments) {
+  TempDir dir;
+  RunResult run = RunCopy(dir);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "Attendere\n");
+  EXPECT_EQ(run.err, "");  // error number 0: no error line
+  EXPECT_EQ(dir.List(), (std::vector<std::string>{
+                            "Valdoro_Ostrano_55.dat",
+                            "Valdoro_Ostrano_55.sim",
+                            "Valdoro_Ostrano_55_note.txt",
+                            "Valdoro_Ostrano_55_rallentamenti.txt",
+                            "Valdoro_Ostrano_55_scheda_treno.txt",
+                            "Valdoro_Ostrano_linea.dat",
+                            "percorso",
+                        }));
+
+  const std::string cells = dir.Read("Valdoro_Ostrano_55.dat");
+  ASSERT_EQ(cells.size(), 31185u);  // cells 0 to 2078
+  EXPECT_EQ(dir.Read("Valdoro_Ostrano_linea.dat").size(), 2077964u);
+
+  // Codes of "55valdoro_ostranoaabbccdd": plain sum 2522, weighted sum 33448.
+  EXPECT_EQ(CellAt(cells, 1).dato1, 5121);
+  EXPECT_EQ(CellAt(cells, 1).dato2, 2522);
+
+  // The signal at 10200 m is cell 205, bytes 3075 to 3089.
+  // tipo 1, dato1 41, dato2 0, dato3 0, dato4 4, tempo 0.
+  EXPECT_EQ(cells.substr(3075, 10), std::string("\x01\x29\x00\x00\x00\x00\x00\x04\x00\x00", 10));
+  EXPECT_EQ(CellAt(cells, 203).preavviso, 41);
+  // The first station's stop cell: cell 8, slot 1, with its approach marks before it.
+  EXPECT_EQ(CellAt(cells, 8).tipo, 10);
+  EXPECT_EQ(CellAt(cells, 8).dato1, 1);
+  EXPECT_EQ(CellAt(cells, 7).preavviso, 81);
+
+  auto slots = DecodeSlots(dir.Read("Valdoro_Ostrano_55.sim"));
+  ASSERT_TRUE(slots);
+  const auto& s = *slots;
+  EXPECT_EQ(s[85].nome, "Valdoro_Ostrano");
+  EXPECT_EQ(s[85].valore1, 610);
+  EXPECT_EQ(s[85].orario, 33448);
+  EXPECT_EQ(s[86].nome, "55");
+  EXPECT_EQ(s[86].inizio, 900);
+  EXPECT_EQ(s[86].fine, 95700);
+  EXPECT_EQ(s[86].posizione, 4);
+  EXPECT_EQ(s[86].valore1, 300);
+  EXPECT_EQ(s[86].valore3, 14);
+  EXPECT_EQ(s[86].valore4, 45);
+  EXPECT_EQ(s[86].valore5, 20);
+  EXPECT_EQ(s[84].fine, 96900);
+  // Stations in slots 1 to 16, each with its stop cell pointing back at its slot.
+  for (int k = 1; k <= 16; ++k) {
+    SCOPED_TRACE(k);
+    EXPECT_FALSE(s[k].nome.empty());
+    EXPECT_NE(s[k].tipo, 0);
+    if (s[k].tipo < 25) {
+      EXPECT_EQ(CellAt(cells, s[k].fine / 50 - 1).tipo, 10);
+      EXPECT_EQ(CellAt(cells, s[k].fine / 50 - 1).dato1, k);
+    }
+  }
+  EXPECT_EQ(s[17].nome, "");
+  EXPECT_EQ(s[17].tipo, 0);
+  // Boards in slots 80, 79, 78.
+  for (int k : {80, 79, 78}) EXPECT_EQ(s[k].nome.front(), '(') << k;
+  EXPECT_EQ(s[77].nome, "");
+  EXPECT_EQ(s[0].nome, "");
+}
+
+TEST(WholeRun, ASecondRunGivesByteIdenticalFiles) {
+  TempDir first;
+  TempDir second;
+  ASSERT_EQ(RunCopy(first).status, 0);
+  // The second directory starts with longer junk under every name the run writes.
+  for (const std::string& name : first.List()) {
+    if (name != "percorso") second.Write(name, std::string(3000000, 'z'));
+  }
+  ASSERT_EQ(RunCopy(second).status, 0);
+  ASSERT_EQ(first.List(), second.List());
+  for (const std::string& name : first.List()) {
+    if (name == "percorso") continue;
+    EXPECT_TRUE(first.Read(name) == second.Read(name)) << name;
+  }
+}
+
+TEST(WholeRun, ACompiledFileThatCannotBeWrittenEndsTheRunNamingIt) {
+  TempDir dir;
+  const std::filesystem::path in_the_way = dir.path() / "Valdoro_Ostrano_55.sim";
+  std::filesystem::create_directory(in_the_way);
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(RunBuild(dir.path(), out, err), 3);
+  EXPECT_EQ(out.str(), "Attendere\n");
+  EXPECT_EQ(err.str(), "percorso: cannot write " + in_the_way.string() + ": Is a directory\n");
+  // The plan file came first and was written; the cell file after it was not.
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "Valdoro_Ostrano_linea.dat"));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "Valdoro_Ostrano_55.dat"));
+}
+
+}  // namespace
+}  // namespace percorso

@@ -1,0 +1,148 @@
+#include "base/file_io.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace percorso {
+
+namespace {
+
+IoError Failure(const std::filesystem::path& path, const char* action, int err) {
+  return IoError{path.string(), action, std::strerror(err)};
+}
+
+mode_t CreationMode() {
+  // Files get the mode an ordinary create would give them: 0666 less the umask.
+  static const mode_t mode = [] {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+  }();
+  return mode;
+}
+
+bool WriteAll(int fd, std::string_view bytes, int* err) {
+  const char* p = bytes.data();
+  size_t left = bytes.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      *err = errno;
+      return false;
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<IoError> ReplaceFile(const std::filesystem::path& path, std::string_view bytes) {
+  std::filesystem::path dir = path.parent_path();
+  std::string templ = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+  std::vector<char> name(templ.begin(), templ.end());
+  name.push_back('\0');
+  int fd = ::mkstemp(name.data());
+  if (fd < 0) return Failure(path, "write", errno);
+  std::string tmp(name.data());
+  int err = 0;
+  bool ok = WriteAll(fd, bytes, &err);
+  if (ok && ::fchmod(fd, CreationMode()) != 0) {
+    err = errno;
+    ok = false;
+  }
+  // No fsync: forcing the bytes to the disk costs ten times the whole build run here.
+  // The rename already guarantees that a failed or killed run leaves the old file whole;
+  // what a power cut leaves is up to the file system's ordering of data and rename.
+  if (::close(fd) != 0 && ok) {
+    err = errno;
+    ok = false;
+  }
+  if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) {
+    err = errno;
+    ok = false;
+  }
+  if (!ok) {
+    ::unlink(tmp.c_str());
+    return Failure(path, "write", err);
+  }
+  return std::nullopt;
+}
+
+ReadResult ReadWholeFile(const std::filesystem::path& path) {
+  ReadResult r;
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    r.status = errno == ENOENT ? ReadStatus::kMissing : ReadStatus::kFailed;
+    r.error = Failure(path, "read", errno);
+    return r;
+  }
+  struct stat st {};
+  int stat_err = ::fstat(fd, &st) != 0 ? errno : 0;
+  if (stat_err != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    if (stat_err == 0 && !S_ISDIR(st.st_mode)) {
+      // A pipe or a device: never read (it may never end), and said in plain words.
+      r.error = IoError{path.string(), "read", "not a regular file"};
+      return r;
+    }
+    r.error = Failure(path, "read", stat_err != 0 ? stat_err : EISDIR);
+    return r;
+  }
+  if (st.st_size > 0) r.bytes.reserve(static_cast<size_t>(st.st_size));
+  char buf[1 << 16];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int err = errno;
+      ::close(fd);
+      r.bytes.clear();
+      r.error = Failure(path, "read", err);
+      return r;
+    }
+    r.bytes.append(buf, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  r.status = ReadStatus::kOk;
+  return r;
+}
+
+std::optional<IoError> RemoveFile(const std::filesystem::path& path) {
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) return Failure(path, "delete", errno);
+  return std::nullopt;
+}
+
+DirectoryLock::DirectoryLock(const std::filesystem::path& dir) {
+  fd_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ < 0) return;
+  while (::flock(fd_, LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      ::close(fd_);
+      fd_ = -1;
+      return;
+    }
+  }
+}
+
+DirectoryLock::~DirectoryLock() {
+  if (fd_ >= 0) ::close(fd_);  // closing the descriptor releases the lock
+}
+
+std::filesystem::path ExecutableDir() {
+  std::error_code ec;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return std::filesystem::current_path(ec);
+  return exe.parent_path();
+}
+
+}  // namespace percorso

@@ -1,0 +1,62 @@
+// The file system as the build sees it: whole files read and replaced in one step.
+// Failures are values that name the file and the operating system's reason.
+#ifndef PERCORSO_BASE_FILE_IO_H_
+#define PERCORSO_BASE_FILE_IO_H_
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace percorso {
+
+struct IoError {
+  std::string path;
+  std::string action;  // "write", "read", "delete"
+  std::string reason;  // the operating system's words, e.g. "Permission denied"
+  // "cannot write /dir/name: Permission denied"
+  std::string Message() const { return "cannot " + action + " " + path + ": " + reason; }
+};
+
+// Replaces the file at `path` by `bytes`. The bytes go to a fresh temporary file in the
+// same directory, which is then renamed over the old file: readers see either the old
+// file whole or the new one whole, and a failure half-way (full disk, a crash) never
+// leaves a half-written file where the old one stood, nor a temporary file behind.
+std::optional<IoError> ReplaceFile(const std::filesystem::path& path, std::string_view bytes);
+
+enum class ReadStatus { kOk, kMissing, kFailed };
+struct ReadResult {
+  ReadStatus status = ReadStatus::kFailed;
+  std::string bytes;
+  IoError error;  // meaningful when status is not kOk
+};
+// Reads a whole regular file. A name that does not exist is kMissing; a directory, an
+// unreadable file or a read error is kFailed.
+ReadResult ReadWholeFile(const std::filesystem::path& path);
+
+// Deletes a file; a file that does not exist is no failure.
+std::optional<IoError> RemoveFile(const std::filesystem::path& path);
+
+// An exclusive lock on a directory, held until the object is destroyed (or the process
+// ends). Two build runs in one directory write, read back and delete texts of the same
+// names; the lock makes the second wait for the first instead of reading the other's
+// half-finished work. Best effort: a directory that cannot be opened is not locked, and
+// the writes that follow report the real failure.
+class DirectoryLock {
+ public:
+  explicit DirectoryLock(const std::filesystem::path& dir);
+  ~DirectoryLock();
+  DirectoryLock(const DirectoryLock&) = delete;
+  DirectoryLock& operator=(const DirectoryLock&) = delete;
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+// The directory that holds the running executable.
+std::filesystem::path ExecutableDir();
+
+}  // namespace percorso
+
+#endif  // PERCORSO_BASE_FILE_IO_H_

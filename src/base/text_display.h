@@ -1,0 +1,27 @@
+// Turning the Windows-1252 texts of the compiled files into text for people: UTF-8 for
+// terminals and JSON, escaped for HTML.
+#ifndef PERCORSO_BASE_TEXT_DISPLAY_H_
+#define PERCORSO_BASE_TEXT_DISPLAY_H_
+
+#include <string>
+#include <string_view>
+
+namespace percorso {
+
+// Converts Windows-1252 bytes to UTF-8 with the C library's iconv. The five byte values
+// that Windows-1252 leaves undefined become U+FFFD, so the result is always valid UTF-8.
+std::string Cp1252ToUtf8(std::string_view bytes);
+
+// For a terminal line: control characters (below 0x20 and 0x7f) shown as \xNN, so that a
+// corrupt text can neither break the line nor move the cursor.
+std::string EscapeControls(std::string_view utf8);
+
+// For HTML text and attribute values: & < > " ' as character references.
+std::string EscapeHtml(std::string_view utf8);
+
+// Seconds after midnight as hh:mm:ss; negative values keep their sign, hours may pass 23.
+std::string ClockText(long long seconds);
+
+}  // namespace percorso
+
+#endif  // PERCORSO_BASE_TEXT_DISPLAY_H_

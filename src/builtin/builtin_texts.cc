@@ -1,0 +1,20 @@
+#include "builtin/builtin_texts.h"
+
+namespace percorso {
+
+std::string LineaFileName(const std::string& nome_linea) { return nome_linea + "_linea.txt"; }
+
+std::string TrenoFileName(const std::string& nome_linea, const std::string& numero_treno) {
+  return nome_linea + "_" + numero_treno + "-.txt";
+}
+
+std::optional<IoError> dati_linea(const std::filesystem::path& dir, const std::string& nome_linea) {
+  return scrivi_testo(dir, LineaFileName(nome_linea), LineaRows());
+}
+
+std::optional<IoError> dati_treno(const std::filesystem::path& dir, const std::string& nome_linea,
+                                  const std::string& numero_treno) {
+  return scrivi_testo(dir, TrenoFileName(nome_linea, numero_treno), TrenoRows());
+}
+
+}  // namespace percorso

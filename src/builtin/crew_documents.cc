@@ -1,0 +1,28 @@
+#include "builtin/crew_documents.h"
+
+namespace percorso {
+
+std::string DocumentFileName(const std::string& nome_linea, const std::string& numero_treno,
+                             const std::string& suffix) {
+  return nome_linea + "_" + numero_treno + "_" + suffix;
+}
+
+std::optional<IoError> dati_note(const std::filesystem::path& dir, const std::string& nome_linea,
+                                 const std::string& numero_treno) {
+  return scrivi_testo(dir, DocumentFileName(nome_linea, numero_treno, "note.txt"), NoteRows());
+}
+
+std::optional<IoError> dati_rallentamenti(const std::filesystem::path& dir,
+                                          const std::string& nome_linea,
+                                          const std::string& numero_treno) {
+  return scrivi_testo(dir, DocumentFileName(nome_linea, numero_treno, "rallentamenti.txt"),
+                      RallentamentiRows());
+}
+
+std::optional<IoError> dati_scheda(const std::filesystem::path& dir, const std::string& nome_linea,
+                                   const std::string& numero_treno) {
+  return scrivi_testo(dir, DocumentFileName(nome_linea, numero_treno, "scheda_treno.txt"),
+                      SchedaRows());
+}
+
+}  // namespace percorso

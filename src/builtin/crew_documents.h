@@ -1,0 +1,33 @@
+// The three crew documents of the built-in run: the notes, the slowdown order and the
+// train sheet. Fixed texts; only their file names follow the line and train names.
+#ifndef PERCORSO_BUILTIN_CREW_DOCUMENTS_H_
+#define PERCORSO_BUILTIN_CREW_DOCUMENTS_H_
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "base/file_io.h"
+#include "model/line_list.h"
+
+namespace percorso {
+
+LineList NoteRows();           // 10 lines, then the end marker
+LineList RallentamentiRows();  // 46 lines, then the end marker
+LineList SchedaRows();         // 54 lines, then the end marker
+
+// <linea>_<treno>_note.txt, _rallentamenti.txt, _scheda_treno.txt
+std::string DocumentFileName(const std::string& nome_linea, const std::string& numero_treno,
+                             const std::string& suffix);
+
+std::optional<IoError> dati_note(const std::filesystem::path& dir, const std::string& nome_linea,
+                                 const std::string& numero_treno);
+std::optional<IoError> dati_rallentamenti(const std::filesystem::path& dir,
+                                          const std::string& nome_linea,
+                                          const std::string& numero_treno);
+std::optional<IoError> dati_scheda(const std::filesystem::path& dir, const std::string& nome_linea,
+                                   const std::string& numero_treno);
+
+}  // namespace percorso
+
+#endif  // PERCORSO_BUILTIN_CREW_DOCUMENTS_H_

@@ -1,0 +1,79 @@
+// Keyword matching for the two texts. A keyword matches when it occurs anywhere in the
+// token. Letters are folded in ASCII only, never by the locale: the texts are
+// Windows-1252 bytes, and a Turkish or German locale must not change what matches.
+#ifndef PERCORSO_COMPILER_KEYWORDS_H_
+#define PERCORSO_COMPILER_KEYWORDS_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace percorso {
+
+inline char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+// A keyword in lower case, with the set of letters it holds worked out when compiling.
+struct Word {
+  consteval Word(const char* s) : text(s), letters(LettersOf(s)) {}  // NOLINT: implicit
+  static constexpr uint32_t LettersOf(std::string_view w) {
+    uint32_t m = 0;
+    for (char c : w)
+      if (c >= 'a' && c <= 'z') m |= uint32_t{1} << (c - 'a');
+    return m;
+  }
+  std::string_view text;
+  uint32_t letters;
+};
+
+// A token with its letters folded to lower case, for the keywords that ignore case.
+// Short tokens (all real ones) fold into a buffer on the stack. The set of letters of
+// the token turns most keywords away before any search.
+class Folded {
+ public:
+  explicit Folded(std::string_view token) {
+    char* out = small_;
+    if (token.size() > sizeof small_) {
+      big_.resize(token.size());
+      out = big_.data();
+    }
+    for (size_t i = 0; i < token.size(); ++i) {
+      const char c = FoldAscii(token[i]);
+      out[i] = c;
+      if (c >= 'a' && c <= 'z') letters_ |= uint32_t{1} << (c - 'a');
+    }
+    view_ = std::string_view(out, token.size());
+  }
+  Folded(const Folded&) = delete;
+  Folded& operator=(const Folded&) = delete;
+
+  bool Has(Word w) const {
+    return (w.letters & ~letters_) == 0 && view_.find(w.text) != std::string_view::npos;
+  }
+
+ private:
+  char small_[128];
+  std::string big_;
+  std::string_view view_;
+  uint32_t letters_ = 0;
+};
+
+// The seven words of the general section that match only as written, in lower case.
+inline bool HasExact(std::string_view token, std::string_view word) {
+  return token.find(word) != std::string_view::npos;
+}
+
+inline bool IsComment(std::string_view token) { return token.find('-') != std::string_view::npos; }
+
+// A header that ends the general section: holds "[" and "]" and, leading blanks
+// removed, does not begin with "-".
+inline bool IsSectionHeader(std::string_view token) {
+  if (token.find('[') == std::string_view::npos || token.find(']') == std::string_view::npos)
+    return false;
+  size_t i = token.find_first_not_of(" \t");
+  return i == std::string_view::npos || token[i] != '-';
+}
+
+}  // namespace percorso
+
+#endif  // PERCORSO_COMPILER_KEYWORDS_H_

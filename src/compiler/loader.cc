@@ -1,0 +1,894 @@
+// The loader reads the line description in two phases (its general section, then its
+// body) and the train data text in a third, and fills the line table, the cell grid and
+// the plan. It stops at the first fault, records it and says which texts to delete;
+// a position out of range (error 15) only ends the reading of the current text.
+#include "compiler/loader.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "compiler/field_reader.h"
+#include "compiler/keywords.h"
+#include "compiler/plan_geometry.h"
+#include "compiler/chainage.h"
+#include "compiler/marker_writers.h"
+#include "base/rounding.h"
+
+namespace percorso {
+
+namespace {
+
+// --- The load -----------------------------------------------------------------------
+
+enum class Flow {
+  kGo,     // next token
+  kLeave,  // a position out of range: the current text ends here, the load goes on
+  kStop,   // the load ends
+};
+
+struct FieldShape {
+  NumberWidth width;
+  const char* name;
+};
+
+constexpr NumberWidth kI32 = NumberWidth::kInt32;
+constexpr NumberWidth kI16 = NumberWidth::kInt16;
+constexpr NumberWidth kU8 = NumberWidth::kByte;
+
+struct At {
+  int line = 0;
+  int column = 0;
+};
+At AtField(const NumberField& f) { return {f.line, f.column}; }
+At AtField(const TextField& f) { return {f.line, f.column}; }
+
+// Where a chainage row was read, to point the closing check at it.
+struct ChainageSource {
+  bool seen = false;
+  int32_t inizio = 0;
+  int32_t fine = 0;
+  int32_t posizione = 0;
+  At at;
+};
+
+std::string Quoted(std::string_view s) {
+  constexpr size_t kShown = 60;
+  std::string out = "\"";
+  out.append(s.substr(0, kShown));
+  if (s.size() > kShown) out.append("...");
+  out.push_back('"');
+  return out;
+}
+
+// What a slowdown writer's rejection means, with the cell it found taken.
+std::string SlowdownRejection(int32_t numero, const NumberField (&v)[6]) {
+  const int64_t x = v[0].value;
+  const std::string at = "slowdown at " + std::to_string(x) + " m: ";
+  switch (numero) {
+    case 17:
+      return at + "its warning cell " + std::to_string(RoundHalfEven(x - 1150, 50)) +
+             " (1200 m before the start) already holds an item";
+    case 18:
+      return at + "its start cell " + std::to_string(RoundHalfEven(x + 50, 50)) +
+             " already holds an item";
+    case 19:
+      return at + "its end cell " + std::to_string(RoundHalfEven(x + v[2].value + 50, 50)) +
+             " already holds an item";
+    case 20: {
+      const int64_t a = RoundHalfEven(x - 1200, 50);
+      return at + "one of its approach cells " + std::to_string(a - 3) + " to " +
+             std::to_string(a) + " already holds an item";
+    }
+    default:
+      return at + "rejected";
+  }
+}
+
+class Loader {
+ public:
+  Loader(const LoaderInput& in, const LoaderState& st) : in_(in), st_(st) {}
+
+  LoaderDeletions Run() {
+    Load();
+    st_.contatori.stazione = k_;
+    st_.contatori.cartello = b_;
+    st_.contatori.montagne = spans_.count;
+    return del_;
+  }
+
+ private:
+  void Load();
+
+  // Phases.
+  Flow FindGenerale();
+  Flow GeneralSection();
+  Flow GeneralRow(const TextField& tok);
+  Flow Body(bool train);
+  Flow LineRow(const TextField& tok);
+  Flow TrainRow(const TextField& tok);
+  Flow SkipTrainPreamble();
+  void CheckChainage();
+
+  // Rows.
+  Flow LineLength(const TextField& tok);
+  Flow Chainage(const TextField& tok, int slot);
+  Flow Repetition(const TextField& tok);
+  Flow Gradient(const TextField& tok);
+  Flow Curve(const TextField& tok);
+  Flow Montagna(const TextField& tok);
+  Flow SpeedBoards(const TextField& tok);
+  Flow Board(const TextField& tok);
+  Flow Speed(const TextField& tok);
+  Flow Adhesion(const TextField& tok);
+  Flow Signal(const TextField& tok);
+  Flow Slowdown(const TextField& tok);
+  Flow Abbattimento(const TextField& tok);
+  Flow Station(const TextField& tok);
+
+  // Reading. Each returns false after recording error 25.
+  bool ReadToken(TextField* tok);
+  template <size_t N>
+  bool ReadRow(const char* row, const FieldShape (&shapes)[N], NumberField (&out)[N]);
+  bool ReadOne(const char* row, const FieldShape& shape, NumberField* out);
+  bool ReadName(const char* row, const char* name, TextField* out);
+
+  // Checks and the fill rule.
+  bool InRange(int32_t p, int32_t margin) const {
+    return p >= 0 && int64_t{p} + margin <= 50 * int64_t{n_};
+  }
+  Flow OutOfRange(const char* row, const NumberField& p, int32_t margin);
+  void Fill(int64_t* cursor, int32_t p, uint8_t value, uint8_t TrackCell::*field,
+            bool stop_at_last);
+  void EndFill(int64_t cursor, uint8_t value, uint8_t TrackCell::*field);
+  Flow Rejected(const char* row, const NumberField& first, size_t log_before,
+                const std::string& why);
+
+  // Failures.
+  void Record(int32_t numero, std::optional<int32_t> pos, ErrorOrigin origin, At at,
+              std::string detail);
+  // Records the error and deletes the text being read.
+  Flow Fail(int32_t numero, std::optional<int32_t> pos, At at, std::string detail);
+  // The catch-all: error 25, position unchanged, both texts deleted.
+  Flow Fail25(At at, std::string detail);
+  Flow Fail25(const ReadFailure& f, const char* row, const char* field);
+
+  const LoaderInput& in_;
+  const LoaderState& st_;
+  LoaderDeletions del_;
+  FieldReader* r_ = nullptr;
+  ErrorOrigin origin_ = ErrorOrigin::kLineText;
+  bool plan_ = false;        // the build flag: curve rows build the plan
+  bool has_length_ = false;  // a line length row has sized the grid
+  int32_t n_ = 0;            // N, the grid's last cell
+  At general_end_;           // the header that ended the general section, or the end
+
+  int64_t grad_cursor_ = 0;
+  int32_t grad_value_ = 0;
+  int64_t speed_cursor_ = 0;
+  uint8_t speed_units_ = 0;  // speed in force, in units of 5 km/h
+  int64_t adh_cursor_ = 0;
+  int32_t adh_value_ = 0;
+  int32_t k_ = 1;   // next station slot
+  int32_t b_ = 80;  // next board slot
+  SpanList spans_;
+  ChainageSource chainage_src_[3];  // rows read for slots 81, 82, 83
+};
+
+// --- Failures -------------------------------------------------------------------------
+
+void Loader::Record(int32_t numero, std::optional<int32_t> pos, ErrorOrigin origin, At at,
+                    std::string detail) {
+  Diagnostic d;
+  d.numero = numero;
+  d.has_posizione = pos.has_value();
+  d.posizione = pos.value_or(0);
+  d.origin = origin;
+  d.line = at.line;
+  d.column = at.column;
+  d.detail = std::move(detail);
+  st_.errore.Record(d);
+}
+
+Flow Loader::Fail(int32_t numero, std::optional<int32_t> pos, At at, std::string detail) {
+  Record(numero, pos, origin_, at, std::move(detail));
+  if (origin_ == ErrorOrigin::kLineText)
+    del_.linea = true;
+  else
+    del_.treno = true;
+  return Flow::kStop;
+}
+
+Flow Loader::Fail25(At at, std::string detail) {
+  Record(25, std::nullopt, origin_, at, std::move(detail));
+  del_.linea = true;
+  del_.treno = true;
+  return Flow::kStop;
+}
+
+Flow Loader::Fail25(const ReadFailure& f, const char* row, const char* field) {
+  std::string where = std::string(field) + " of a \"" + row + "\" row";
+  return Fail25({f.line, f.column}, where + ": " + f.Message());
+}
+
+// --- Reading ---------------------------------------------------------------------------
+
+bool Loader::ReadToken(TextField* tok) {
+  if (std::optional<ReadFailure> f = r_->ReadText(tok)) {
+    Fail25({f->line, f->column}, "keyword field: " + f->Message());
+    return false;
+  }
+  return true;
+}
+
+bool Loader::ReadOne(const char* row, const FieldShape& shape, NumberField* out) {
+  if (std::optional<ReadFailure> f = r_->ReadNumber(shape.width, out)) {
+    Fail25(*f, row, shape.name);
+    return false;
+  }
+  return true;
+}
+
+template <size_t N>
+bool Loader::ReadRow(const char* row, const FieldShape (&shapes)[N], NumberField (&out)[N]) {
+  for (size_t i = 0; i < N; ++i)
+    if (!ReadOne(row, shapes[i], &out[i])) return false;
+  return true;
+}
+
+bool Loader::ReadName(const char* row, const char* name, TextField* out) {
+  if (std::optional<ReadFailure> f = r_->ReadText(out)) {
+    Fail25(*f, row, name);
+    return false;
+  }
+  return true;
+}
+
+// --- Checks and fills ------------------------------------------------------------------
+
+Flow Loader::OutOfRange(const char* row, const NumberField& p, int32_t margin) {
+  std::string detail = std::string("position of a \"") + row + "\" row: ";
+  if (p.value < 0) {
+    detail += std::to_string(p.value) + " m is negative";
+  } else {
+    detail += std::to_string(p.value) + " m lies beyond the last accepted position " +
+              std::to_string(50 * int64_t{n_} - margin) + " m (grid cells 0 to " +
+              std::to_string(n_) + ")";
+  }
+  Record(15, p.value, origin_, AtField(p), std::move(detail));
+  return Flow::kLeave;
+}
+
+// The fill rule: the cells from the cursor up to the cell before the row's cell receive
+// the value in force, at least one cell whenever the row's cell is above 0. Several rows
+// in one cell push the cursor on by one cell each; nothing is written past cell N. The
+// speed fill also stops once the cursor has reached N, tested after the cell at the
+// cursor is written: a row that finds the cursor on N still writes cell N, and from then
+// on the cursor lies past the grid and no speed row writes anything.
+void Loader::Fill(int64_t* cursor, int32_t p, uint8_t value, uint8_t TrackCell::*field,
+                  bool stop_at_last) {
+  const int64_t cell = RoundHalfEven(p, 50);
+  if (cell <= 0) return;
+  do {
+    if (*cursor <= n_) st_.griglia.at(*cursor).*field = value;
+    ++*cursor;
+    if (stop_at_last && *cursor >= n_) return;
+  } while (*cursor < cell);
+}
+
+// After the last row: the cells from the cursor up to N - 3; cells N - 2 to N keep 0.
+void Loader::EndFill(int64_t cursor, uint8_t value, uint8_t TrackCell::*field) {
+  for (int64_t c = cursor; c <= int64_t{n_} - 3; ++c) st_.griglia.at(c).*field = value;
+}
+
+// A marker writer has run and the error number is above 0: the row is rejected. That
+// is also so when the number is a 15 left by an earlier text, which the first writer
+// call after it turns into the end of the load at this row. `why` says what the
+// writer's own rejection means for this row; the row's first value is the position.
+Flow Loader::Rejected(const char* row, const NumberField& first, size_t log_before,
+                      const std::string& why) {
+  ErrorState& e = st_.errore;
+  if (e.log.size() > log_before) {
+    // The writer recorded its own failure: it says what; the row says where.
+    Diagnostic& d = e.log.back();
+    d.has_posizione = true;
+    d.posizione = first.value;
+    d.origin = origin_;
+    d.line = first.line;
+    d.column = first.column;
+    e.posizione = first.value;
+  } else {
+    std::string detail =
+        e.numero == 15
+            ? std::string("an earlier position out of range left error 15 standing, so this \"") +
+                  row + "\" row is taken as rejected and ends the load"
+            : why;
+    Record(e.numero, first.value, origin_, AtField(first), std::move(detail));
+  }
+  if (origin_ == ErrorOrigin::kLineText)
+    del_.linea = true;
+  else
+    del_.treno = true;
+  return Flow::kStop;
+}
+
+// --- Phases ----------------------------------------------------------------------------
+
+void Loader::Load() {
+  LineTable& t = st_.tabella;
+  t.slot[kLineIdentitySlot].nome = in_.nome_linea;
+  t.slot[kTrainIdentitySlot].nome = in_.numero_treno;
+  plan_ = in_.flag_costruzione != 0;
+  if (!plan_) st_.piano.Reset();
+
+  // Phase 1: the general section of the line description.
+  origin_ = ErrorOrigin::kLineText;
+  if (in_.linea.status == ReadStatus::kMissing) {
+    Record(101, std::nullopt, origin_, {}, "line description " + in_.linea.name + " not found");
+    return;
+  }
+  if (in_.linea.status != ReadStatus::kOk) {
+    Fail25({}, "line description " + in_.linea.name + " cannot be read");
+    return;
+  }
+  FieldReader linea(in_.linea.bytes);
+  r_ = &linea;
+  if (FindGenerale() == Flow::kStop) return;
+  if (GeneralSection() == Flow::kStop) return;
+  if (!has_length_) {
+    Fail25(general_end_, "the general section has no line length row (\"lunghezza percorso\")");
+    return;
+  }
+  progressive_ordina(t);
+  spans_ = SpanList{};
+  b_ = kFirstBoardSlot;
+  if (plan_) StartPlan(st_.piano);
+
+  // Phase 2: the body of the line description.
+  if (Body(false) == Flow::kStop) return;
+  del_.linea = true;
+  EndFill(grad_cursor_, static_cast<uint8_t>(static_cast<uint32_t>(grad_value_) + 100u),
+          &TrackCell::pendenza);
+  if (plan_) FinishPlan(st_.piano);
+
+  // Phase 3: the body of the train data text.
+  origin_ = ErrorOrigin::kTrainText;
+  if (in_.treno.status != ReadStatus::kOk) {
+    const char* what = in_.treno.status == ReadStatus::kMissing ? " not found" : " cannot be read";
+    Fail25({}, "train data text " + in_.treno.name + what);
+    return;
+  }
+  FieldReader treno(in_.treno.bytes);
+  r_ = &treno;
+  if (SkipTrainPreamble() == Flow::kStop) return;
+  speed_cursor_ = 0;
+  adh_cursor_ = 0;
+  k_ = 1;
+  if (Body(true) == Flow::kStop) return;
+  del_.treno = true;
+  EndFill(speed_cursor_, speed_units_, &TrackCell::velocita);
+  EndFill(adh_cursor_, static_cast<uint8_t>(adh_value_), &TrackCell::aderenza);
+  CheckChainage();
+}
+
+// Every field before the first one holding "[generale]" is skipped.
+Flow Loader::FindGenerale() {
+  TextField tok;
+  for (;;) {
+    if (r_->AtEnd()) {
+      return Fail(102, std::nullopt, {r_->line(), r_->column()},
+                  "the line description has no \"[generale]\" header");
+    }
+    if (!ReadToken(&tok)) return Flow::kStop;
+    if (Folded(tok.text).Has("[generale]")) return Flow::kGo;
+  }
+}
+
+// The rows of the general section, up to its closing header (which is consumed and not
+// tested against the keywords) or the end of the text. Up to ten comment fields in a row
+// are skipped here, with no check for the end between them.
+Flow Loader::GeneralSection() {
+  TextField tok;
+  for (;;) {
+    general_end_ = {r_->line(), r_->column()};
+    if (r_->AtEnd()) return Flow::kGo;
+    if (!ReadToken(&tok)) return Flow::kStop;
+    if (r_->AtEnd()) return Flow::kGo;
+    for (int i = 0; i < 10 && IsComment(tok.text); ++i)
+      if (!ReadToken(&tok)) return Flow::kStop;
+    if (IsSectionHeader(tok.text)) {
+      general_end_ = AtField(tok);
+      return Flow::kGo;
+    }
+    if (GeneralRow(tok) == Flow::kStop) return Flow::kStop;
+  }
+}
+
+// Every keyword that the token holds reads its own fields, in this order.
+Flow Loader::GeneralRow(const TextField& tok) {
+  const std::string_view s = tok.text;
+  const Folded f(s);
+  LineRecord& background = st_.tabella.slot[kLineIdentitySlot];
+  auto go = [](Flow f) { return f == Flow::kGo; };
+  if (f.Has("lunghezza") && f.Has("percorso") && !go(LineLength(tok))) return Flow::kStop;
+  if (HasExact(s, "progressiva") && HasExact(s, "tre") && !go(Chainage(tok, kChainageSlotTre)))
+    return Flow::kStop;
+  if (HasExact(s, "progressiva") && HasExact(s, "due") && !go(Chainage(tok, kChainageSlotDue)))
+    return Flow::kStop;
+  if (HasExact(s, "progressiva") && HasExact(s, "uno") && !go(Chainage(tok, kChainageSlotUno)))
+    return Flow::kStop;
+  NumberField v;
+  if (HasExact(s, "sfondo") && HasExact(s, "uno")) {
+    if (!ReadOne("sfondo uno", {kI32, "value"}, &v)) return Flow::kStop;
+    background.inizio = v.value;
+  }
+  if (HasExact(s, "sfondo") && HasExact(s, "due")) {
+    if (!ReadOne("sfondo due", {kI32, "value"}, &v)) return Flow::kStop;
+    background.posizione = v.value;
+  }
+  if (HasExact(s, "sfondo") && HasExact(s, "tre")) {
+    if (!ReadOne("sfondo tre", {kI32, "value"}, &v)) return Flow::kStop;
+    background.fine = v.value;
+  }
+  if (HasExact(s, "segnali") && HasExact(s, "ripetizione") && !go(Repetition(tok)))
+    return Flow::kStop;
+  return Flow::kGo;
+}
+
+Flow Loader::LineLength(const TextField&) {
+  NumberField l;
+  if (!ReadOne("lunghezza percorso", {kI32, "line length"}, &l)) return Flow::kStop;
+  st_.tabella.slot[kTrainFiguresSlot].fine = l.value;
+  if (l.value < 0 || l.value > 1000000) {
+    return Fail(1, std::nullopt, AtField(l),
+                "line length " + std::to_string(l.value) + " m lies outside 0 to 1000000 m");
+  }
+  st_.griglia.Create(l.value);
+  n_ = st_.griglia.upper();
+  has_length_ = true;
+  if (plan_) st_.piano.Create(l.value);
+  return Flow::kGo;
+}
+
+Flow Loader::Chainage(const TextField& tok, int slot) {
+  static constexpr FieldShape kShapes[] = {{kI32, "start"}, {kI32, "end"}, {kI32, "third value"}};
+  NumberField v[3];
+  if (!ReadRow("progressiva chilometrica", kShapes, v)) return Flow::kStop;
+  LineRecord& r = st_.tabella.slot[slot];
+  r.inizio = v[0].value;
+  r.fine = v[1].value;
+  r.posizione = v[2].value;
+  chainage_src_[slot - kChainageSlotTre] = {true, v[0].value, v[1].value, v[2].value, AtField(tok)};
+  return Flow::kGo;
+}
+
+Flow Loader::Repetition(const TextField& tok) {
+  static constexpr FieldShape kShapes[] = {{kI32, "start"}, {kI32, "end"}};
+  NumberField v[2];
+  if (!ReadRow("ripetizione segnali", kShapes, v)) return Flow::kStop;
+  LineRecord& r = st_.tabella.slot[kTrainIdentitySlot];
+  r.inizio = v[0].value;
+  r.fine = v[1].value;
+  if (v[0].value % 50 != 0) {
+    return Fail(
+        3, std::nullopt, AtField(v[0]),
+        "signal repetition start " + std::to_string(v[0].value) + " m is not a multiple of 50");
+  }
+  if (v[1].value % 50 != 0) {
+    return Fail(
+        4, std::nullopt, AtField(v[1]),
+        "signal repetition end " + std::to_string(v[1].value) + " m is not a multiple of 50");
+  }
+  int32_t codes = 0;
+  if (tok.text.find('4') != std::string_view::npos)
+    codes = 4;
+  else if (tok.text.find('9') != std::string_view::npos)
+    codes = 9;
+  else
+    return Fail(
+        5, std::nullopt, AtField(tok),
+        "signal repetition keyword " + Quoted(tok.text) + " names no code count (neither 4 nor 9)");
+  r.posizione = v[1].value == 0 ? 0 : codes;
+  return Flow::kGo;
+}
+
+// Both bodies: rows in any order to the end of the text. A field that is the very last
+// of the text is never acted on; up to two comment fields in a row are skipped, with a
+// check for the end after each.
+Flow Loader::Body(bool train) {
+  TextField tok;
+  for (;;) {
+    if (r_->AtEnd()) return Flow::kGo;
+    if (!ReadToken(&tok)) return Flow::kStop;
+    if (r_->AtEnd()) return Flow::kGo;
+    for (int i = 0; i < 2 && IsComment(tok.text); ++i) {
+      if (!ReadToken(&tok)) return Flow::kStop;
+      if (r_->AtEnd()) return Flow::kGo;
+    }
+    Flow f = train ? TrainRow(tok) : LineRow(tok);
+    if (f == Flow::kStop) return Flow::kStop;
+    if (f == Flow::kLeave) return Flow::kGo;
+  }
+}
+
+Flow Loader::LineRow(const TextField& tok) {
+  const Folded s(tok.text);
+  Flow f = Flow::kGo;
+  if (s.Has("pendenza") && (f = Gradient(tok)) != Flow::kGo) return f;
+  if (plan_ && s.Has("curva") && (f = Curve(tok)) != Flow::kGo) return f;
+  if (s.Has("montagna") && (f = Montagna(tok)) != Flow::kGo) return f;
+  if (s.Has("indicatori_v") && (f = SpeedBoards(tok)) != Flow::kGo) return f;
+  if (s.Has("cartello") && s.Has("indicat") && (f = Board(tok)) != Flow::kGo) return f;
+  return Flow::kGo;
+}
+
+Flow Loader::Gradient(const TextField&) {
+  static constexpr FieldShape kShapes[] = {{kI32, "position"}, {kI32, "gradient"}};
+  NumberField v[2];
+  if (!ReadRow("pendenza", kShapes, v)) return Flow::kStop;
+  if (!InRange(v[0].value, 100)) return OutOfRange("pendenza", v[0], 100);
+  Fill(&grad_cursor_, v[0].value, static_cast<uint8_t>(static_cast<uint32_t>(grad_value_) + 100u),
+       &TrackCell::pendenza, false);
+  grad_value_ = v[1].value;
+  return Flow::kGo;
+}
+
+Flow Loader::Curve(const TextField& tok) {
+  static constexpr FieldShape kShapes[] = {{kI32, "start"}, {kI32, "length"}};
+  NumberField v[2];
+  if (!ReadRow("curva", kShapes, v)) return Flow::kStop;
+  if (!InRange(v[0].value, 100)) return OutOfRange("curva", v[0], 100);
+  std::optional<double> k = CurvatureOf(tok.text);
+  if (!k) {
+    return Fail(103, std::nullopt, AtField(tok),
+                "curve keyword " + Quoted(tok.text) + " holds none of the digits 1 to 6");
+  }
+  switch (ExtendWithCurve(st_.piano, v[0].value, v[1].value, *k)) {
+    case CurveOutcome::kDone:
+      return Flow::kGo;
+    case CurveOutcome::kBeyondPlan:
+      return Fail(103, std::nullopt, AtField(v[1]),
+                  "curve from " + std::to_string(v[0].value) + " m over " +
+                      std::to_string(v[1].value) + " m ends beyond the last plan point " +
+                      std::to_string(int64_t{st_.piano.upper()} - 2));
+    case CurveOutcome::kPastPointLimit:
+      break;
+  }
+  return Fail(103, std::nullopt, AtField(tok),
+              "the plan passes " + std::to_string(kPlanPointLimit) + " points inside this curve");
+}
+
+Flow Loader::Montagna(const TextField&) {
+  static constexpr FieldShape kShapes[] = {{kI32, "inizio"}, {kI32, "fine"}, {kI32, "tipo"}};
+  NumberField v[3];
+  if (!ReadRow("montagna", kShapes, v)) return Flow::kStop;
+  if (!InRange(v[0].value, 100)) return OutOfRange("montagna", v[0], 100);
+  const size_t before = st_.errore.log.size();
+  memo_montagna(st_.griglia, spans_, v[0].value, v[1].value, v[2].value);
+  if (st_.errore.numero <= 0) return Flow::kGo;
+  return Rejected("montagna", v[0], before, "montagna span rejected");
+}
+
+Flow Loader::SpeedBoards(const TextField&) {
+  static constexpr FieldShape kShapes[] = {{kI32, "posizione"}, {kI32, "vas"},      {kI32, "vbs"},
+                                    {kI32, "vcs"},       {kI32, "strisces"}, {kI32, "vad"},
+                                    {kI32, "vbd"},       {kI32, "vcd"},      {kI32, "strisced"}};
+  NumberField v[9];
+  if (!ReadRow("indicatori_vmax", kShapes, v)) return Flow::kStop;
+  if (!InRange(v[0].value, 100)) return OutOfRange("indicatori_vmax", v[0], 100);
+  const size_t before = st_.errore.log.size();
+  memo_indicatori_v_max(st_.griglia, st_.errore, v[0].value, v[1].value, v[2].value, v[3].value,
+                        v[4].value, v[5].value, v[6].value, v[7].value, v[8].value);
+  if (st_.errore.numero <= 0) return Flow::kGo;
+  return Rejected("indicatori_vmax", v[0], before,
+                  "speed boards at " + std::to_string(v[0].value) + " m: their cell " +
+                      std::to_string(RoundHalfEven(int64_t{v[0].value} + 50, 50)) +
+                      " already holds an item");
+}
+
+// An indicator board stands on the cell after the one that begins at its position.
+Flow Loader::Board(const TextField& tok) {
+  NumberField p;
+  TextField text;
+  if (!ReadOne("cartello_indicatore", {kI32, "position"}, &p)) return Flow::kStop;
+  if (!ReadName("cartello_indicatore", "board text", &text)) return Flow::kStop;
+  if (!InRange(p.value, 100)) return OutOfRange("cartello_indicatore", p, 100);
+  const int64_t c = RoundHalfEven(int64_t{p.value} + 50, 50);
+  if (!st_.griglia.IsFree(c)) {
+    return Fail(6, p.value, AtField(p),
+                "indicator board at " + std::to_string(p.value) + " m: cell " + std::to_string(c) +
+                    " already holds an item of type " +
+                    std::to_string(st_.griglia.Contains(c) ? st_.griglia.at(c).tipo : 0));
+  }
+  TrackCell& cell = st_.griglia.at(c);
+  cell.tipo = 14;
+  cell.dato1 = static_cast<int16_t>(b_);
+  st_.tabella.slot[b_].nome = std::string(text.text);
+  --b_;
+  if (b_ <= k_) {
+    return Fail(10, std::nullopt, AtField(tok),
+                "stations and indicator boards together need more than 78 line-table slots");
+  }
+  return Flow::kGo;
+}
+
+// Every field up to and including the first one holding "[generale]" is skipped; a
+// text without it has no rows.
+Flow Loader::SkipTrainPreamble() {
+  TextField tok;
+  while (!r_->AtEnd()) {
+    if (!ReadToken(&tok)) return Flow::kStop;
+    if (Folded(tok.text).Has("[generale]")) break;
+  }
+  return Flow::kGo;
+}
+
+Flow Loader::TrainRow(const TextField& tok) {
+  const Folded s(tok.text);
+  LineRecord& figures = st_.tabella.slot[kTrainFiguresSlot];
+  LineRecord& ident = st_.tabella.slot[kTrainIdentitySlot];
+  Flow f = Flow::kGo;
+  NumberField v;
+  if (s.Has("frenata") && s.Has("massa")) {
+    if (!ReadOne("percentuale massa frenata", {kI32, "value"}, &v)) return Flow::kStop;
+    figures.inizio = v.value;
+  }
+  if (s.Has("vetture")) {
+    if (!ReadOne("numero vetture", {kI32, "value"}, &v)) return Flow::kStop;
+    figures.posizione = v.value;
+  }
+  if (s.Has("velocit") && (f = Speed(tok)) != Flow::kGo) return f;
+  if (s.Has("aderenza") && (f = Adhesion(tok)) != Flow::kGo) return f;
+  if (s.Has("orologio")) {
+    static constexpr FieldShape kShapes[] = {{kI16, "hours"}, {kI16, "minutes"}, {kI16, "seconds"}};
+    NumberField t[3];
+    if (!ReadRow("orologio", kShapes, t)) return Flow::kStop;
+    ident.valore3 = static_cast<int16_t>(t[0].value);
+    ident.valore4 = static_cast<int16_t>(t[1].value);
+    ident.valore5 = static_cast<int16_t>(t[2].value);
+  }
+  if (s.Has("sabbia")) {
+    if (!ReadOne("sabbia", {kI16, "value"}, &v)) return Flow::kStop;
+    ident.valore1 = static_cast<int16_t>(v.value);
+  }
+  if (s.Has("segnale") && (f = Signal(tok)) != Flow::kGo) return f;
+  if (s.Has("rallentamento") && (f = Slowdown(tok)) != Flow::kGo) return f;
+  if (s.Has("abbattimento") && (f = Abbattimento(tok)) != Flow::kGo) return f;
+  if (s.Has("stazione") && (f = Station(tok)) != Flow::kGo) return f;
+  return Flow::kGo;
+}
+
+Flow Loader::Speed(const TextField&) {
+  static constexpr FieldShape kShapes[] = {{kI32, "position"}, {kI32, "speed"}};
+  NumberField v[2];
+  if (!ReadRow("velocita", kShapes, v)) return Flow::kStop;
+  if (!InRange(v[0].value, 100)) return OutOfRange("velocita", v[0], 100);
+  const int64_t units = RoundHalfEven(v[1].value, 5);
+  if (units < 0 || units > 255) {
+    return Fail25(AtField(v[1]), "speed of a \"velocita\" row: " + std::to_string(v[1].value) +
+                                     " km/h gives " + std::to_string(units) +
+                                     " units of 5 km/h, outside 0 to 255");
+  }
+  Fill(&speed_cursor_, v[0].value, speed_units_, &TrackCell::velocita, true);
+  speed_units_ = static_cast<uint8_t>(units);
+  return Flow::kGo;
+}
+
+Flow Loader::Adhesion(const TextField&) {
+  static constexpr FieldShape kShapes[] = {{kI32, "position"}, {kI32, "value"}};
+  NumberField v[2];
+  if (!ReadRow("aderenza", kShapes, v)) return Flow::kStop;
+  if (!InRange(v[0].value, 100)) return OutOfRange("aderenza", v[0], 100);
+  Fill(&adh_cursor_, v[0].value, static_cast<uint8_t>(adh_value_), &TrackCell::aderenza, false);
+  adh_value_ = v[1].value;
+  return Flow::kGo;
+}
+
+Flow Loader::Signal(const TextField&) {
+  static constexpr FieldShape kShapes[] = {
+      {kI32, "posizione"}, {kI32, "sx"}, {kI32, "s1"}, {kI32, "s2"}, {kI32, "s3"},   {kI32, "rapp"},
+      {kI32, "dx"},        {kI32, "d1"}, {kI32, "d2"}, {kI32, "d3"}, {kI32, "tempo"}};
+  NumberField v[11];
+  if (!ReadRow("segnale", kShapes, v)) return Flow::kStop;
+  if (!InRange(v[0].value, 100)) return OutOfRange("segnale", v[0], 100);
+  const size_t before = st_.errore.log.size();
+  memo_segnale(st_.griglia, st_.errore, v[0].value, v[1].value, v[2].value, v[3].value, v[4].value,
+               v[5].value, v[6].value, v[7].value, v[8].value, v[9].value, v[10].value);
+  if (st_.errore.numero <= 0) return Flow::kGo;
+  return Rejected("segnale", v[0], before,
+                  "signal at " + std::to_string(v[0].value) + " m: its cell " +
+                      std::to_string(RoundHalfEven(int64_t{v[0].value} + 50, 50)) +
+                      " already holds an item");
+}
+
+Flow Loader::Slowdown(const TextField&) {
+  static constexpr FieldShape kShapes[] = {{kI32, "x"},    {kI32, "v"},    {kI32, "l"},
+                                    {kI32, "f_tt"}, {kI32, "f_ta"}, {kI32, "d_v"}};
+  NumberField v[6];
+  if (!ReadRow("rallentamento", kShapes, v)) return Flow::kStop;
+  if (!InRange(v[0].value, 100)) return OutOfRange("rallentamento", v[0], 100);
+  const size_t before = st_.errore.log.size();
+  memo_rallentamento(st_.griglia, st_.errore, v[0].value, v[1].value, v[2].value, v[3].value,
+                     v[4].value, v[5].value);
+  if (st_.errore.numero <= 0) return Flow::kGo;
+  return Rejected("rallentamento", v[0], before, SlowdownRejection(st_.errore.numero, v));
+}
+
+// An abbattimento mark stands on the cell that begins at its position.
+Flow Loader::Abbattimento(const TextField&) {
+  static constexpr FieldShape kShapes[] = {{kI32, "position"}, {kI32, "value"}};
+  NumberField v[2];
+  if (!ReadRow("abbattimento", kShapes, v)) return Flow::kStop;
+  if (!InRange(v[0].value, 100)) return OutOfRange("abbattimento", v[0], 100);
+  const int64_t c = RoundHalfEven(v[0].value, 50);
+  if (!st_.griglia.IsFree(c)) {
+    return Fail(7, v[0].value, AtField(v[0]),
+                "abbattimento at " + std::to_string(v[0].value) + " m: cell " + std::to_string(c) +
+                    " already holds an item of type " +
+                    std::to_string(st_.griglia.Contains(c) ? st_.griglia.at(c).tipo : 0));
+  }
+  TrackCell& cell = st_.griglia.at(c);
+  if (v[1].value > 0) {
+    cell.tipo = 12;
+    cell.dato1 = static_cast<int16_t>(static_cast<uint16_t>(v[1].value));
+  } else {
+    cell.tipo = 13;
+  }
+  return Flow::kGo;
+}
+
+// A station or timing point: its slot, its zone, the stop cell at the zone's last cell
+// and the approach marks before it.
+Flow Loader::Station(const TextField& tok) {
+  static constexpr const char* kRow = "stazione";
+  LineRecord& s = st_.tabella.slot[k_];
+  NumberField p;
+  if (!ReadOne(kRow, {kI32, "position (field 1)"}, &p)) return Flow::kStop;
+  s.posizione = p.value;
+  if (!InRange(p.value, 800)) return OutOfRange(kRow, p, 800);
+  if (p.value % 50 != 0) {
+    return Fail(8, p.value, AtField(p),
+                "station position " + std::to_string(p.value) + " m is not a multiple of 50");
+  }
+  static constexpr FieldShape kTypeLen[] = {{kU8, "type (field 2)"}, {kI32, "zone length (field 3)"}};
+  NumberField tl[2];
+  if (!ReadRow(kRow, kTypeLen, tl)) return Flow::kStop;
+  const int32_t tipo = tl[0].value;
+  const int32_t len = tl[1].value;
+  s.tipo = static_cast<uint8_t>(tipo);
+  if (len % 100 != 0) {
+    return Fail(9, p.value, AtField(tl[1]),
+                "station zone length " + std::to_string(len) + " m is not a multiple of 100");
+  }
+  static constexpr FieldShape kRest[] = {{kU8, "field 4"},
+                                   {kU8, "field 5"},
+                                   {kU8, "field 6"},
+                                   {kI16, "field 7"},
+                                   {kI16, "field 8"},
+                                   {kU8, "field 9"},
+                                   {kI16, "field 10"},
+                                   {kI16, "field 11"},
+                                   {kI16, "field 12"},
+                                   {kU8, "field 13"},
+                                   {kI32, "hours (field 14)"},
+                                   {kI32, "minutes (field 15)"},
+                                   {kI32, "seconds (field 16)"}};
+  NumberField f[13];
+  TextField name;
+  if (!ReadRow(kRow, kRest, f)) return Flow::kStop;
+  if (!ReadName(kRow, "name (field 17)", &name)) return Flow::kStop;
+  s.opzione1 = static_cast<uint8_t>(f[0].value);
+  s.opzione5 = static_cast<uint8_t>(f[1].value);
+  s.opzione4 = static_cast<uint8_t>(f[2].value);
+  s.valore1 = static_cast<int16_t>(f[3].value);
+  s.valore2 = static_cast<int16_t>(f[4].value);
+  s.opzione2 = static_cast<uint8_t>(f[5].value);
+  s.valore3 = static_cast<int16_t>(f[6].value);
+  s.valore4 = static_cast<int16_t>(f[7].value);
+  s.valore5 = static_cast<int16_t>(f[8].value);
+  s.opzione3 = static_cast<uint8_t>(f[9].value);
+  s.nome = std::string(name.text);
+  const int64_t orario =
+      int64_t{f[10].value} * 3600 + int64_t{f[11].value} * 60 + int64_t{f[12].value};
+  if (orario < INT32_MIN || orario > INT32_MAX) {
+    return Fail25(AtField(f[10]), "scheduled time of a \"stazione\" row: " +
+                                      std::to_string(orario) + " s does not fit a 32-bit field");
+  }
+  s.orario = static_cast<int32_t>(orario);
+
+  // The zone.
+  int64_t start = 0, end = 0;
+  if (tipo == 5 || tipo == 6) {
+    start = int64_t{p.value} - len;
+    end = int64_t{p.value} + 150;
+    s.opzione4 = 0;
+  } else if (tipo == 7 || tipo == 8) {
+    start = int64_t{p.value} - len;
+    end = int64_t{p.value} + len;
+    s.opzione4 = 0;
+  } else {
+    start = int64_t{p.value} - len / 2;
+    end = int64_t{p.value} + len / 2 + (s.opzione4 != 0 ? 50 : 0);
+  }
+  if (start < INT32_MIN || start > INT32_MAX || end < INT32_MIN || end > INT32_MAX) {
+    return Fail25(AtField(tl[1]), "station zone of a \"stazione\" row: " + std::to_string(start) +
+                                      " to " + std::to_string(end) +
+                                      " m does not fit a 32-bit field");
+  }
+  s.inizio = static_cast<int32_t>(start);
+  s.fine = static_cast<int32_t>(end);
+  const int64_t last = end / 50 - 1;  // the zone's last cell; end is a multiple of 50
+  if (tipo < 25 && last > n_) {
+    Record(15, p.value, origin_, AtField(p),
+           "station zone ends at " + std::to_string(end) + " m: its last cell " +
+               std::to_string(last) + " lies beyond the grid's last cell " + std::to_string(n_));
+    return Flow::kLeave;
+  }
+  if (len < 600) s.opzione5 = 0;
+  if (k_ == 1) {
+    s.opzione4 = 0;
+    s.opzione5 = 0;
+  }
+  if (tipo < 25 && tipo != 5 && tipo != 6) {
+    for (int i = 1; i <= 4; ++i) {
+      const int64_t c = last - i;
+      if (c > 1) st_.griglia.at(c).preavviso = static_cast<uint8_t>(80 + i);
+    }
+  }
+  if (tipo < 25) {
+    if (last <= 1) {
+      return Fail(
+          24, std::nullopt, AtField(tl[1]),
+          "station zone ends at " + std::to_string(end) + " m, within the first 100 m of the line");
+    }
+    TrackCell& stop = st_.griglia.at(last);
+    stop.tipo = 10;
+    stop.dato1 = static_cast<int16_t>(k_);
+  }
+  if (k_ > 1 && start - 350 < st_.tabella.slot[k_ - 1].fine) {
+    return Fail(22, p.value, AtField(p),
+                "station zone starts at " + std::to_string(start) +
+                    " m, less than 350 m after the previous zone's end at " +
+                    std::to_string(st_.tabella.slot[k_ - 1].fine) + " m");
+  }
+  ++k_;
+  if (k_ >= b_) {
+    return Fail(10, std::nullopt, AtField(tok),
+                "stations and indicator boards together need more than 78 line-table slots");
+  }
+  return Flow::kGo;
+}
+
+// Chainage references must start and end on cell boundaries.
+void Loader::CheckChainage() {
+  for (int slot = kChainageSlotTre; slot <= kChainageSlotUno; ++slot) {
+    const LineRecord& r = st_.tabella.slot[slot];
+    if (r.inizio % 50 == 0 && r.fine % 50 == 0) continue;
+    // Point at the row it came from: the ordering moves whole references and adds 100
+    // to the end of those whose third value is 1.
+    ErrorOrigin origin = ErrorOrigin::kNone;
+    At at;
+    for (const ChainageSource& src : chainage_src_) {
+      if (!src.seen || src.inizio != r.inizio || src.posizione != r.posizione) continue;
+      if (src.fine == r.fine || (src.posizione == 1 && int64_t{src.fine} + 100 == r.fine)) {
+        origin = ErrorOrigin::kLineText;
+        at = src.at;
+        break;
+      }
+    }
+    Record(2, std::nullopt, origin, at,
+           "chainage reference in slot " + std::to_string(slot) + " (start " +
+               std::to_string(r.inizio) + " m, end " + std::to_string(r.fine) +
+               " m): start and end must be multiples of 50");
+  }
+}
+
+}  // namespace
+
+LoaderDeletions memorizza_dati(const LoaderInput& in, const LoaderState& st) {
+  return Loader(in, st).Run();
+}
+
+}  // namespace percorso

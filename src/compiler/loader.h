@@ -1,0 +1,62 @@
+// The loader: compiles the line description and the train data text into the line
+// table, the cell grid and (when the build flag is set) the plan.
+//
+// The core works on the texts' bytes in memory and reports which texts it would delete;
+// the file-level wrapper reads the texts from a directory and deletes them as told.
+#ifndef PERCORSO_COMPILER_LOADER_H_
+#define PERCORSO_COMPILER_LOADER_H_
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "model/error_state.h"
+#include "base/file_io.h"
+#include "model/cell_grid.h"
+#include "model/line_table.h"
+#include "model/track_plan.h"
+
+namespace percorso {
+
+// One source text as found on disk.
+struct SourceText {
+  ReadStatus status = ReadStatus::kMissing;  // kFailed: present but unreadable
+  std::string bytes;
+  std::string name;  // file name, for diagnostics
+};
+
+// The loader's counters as they stand after a load.
+struct LoaderCounters {
+  int32_t stazione = 1;   // next station slot
+  int32_t cartello = 80;  // next indicator-board slot
+  int32_t montagne = 0;   // montagna spans recorded
+};
+
+// Which texts the load deletes (as far as they exist).
+struct LoaderDeletions {
+  bool linea = false;
+  bool treno = false;
+};
+
+struct LoaderInput {
+  const SourceText& linea;
+  const SourceText& treno;
+  const std::string& nome_linea;
+  const std::string& numero_treno;
+  int32_t flag_costruzione;  // non-zero: build the plan
+};
+
+struct LoaderState {
+  LineTable& tabella;
+  CellGrid& griglia;
+  TrackPlan& piano;
+  ErrorState& errore;
+  LoaderCounters& contatori;
+};
+
+// Loads both texts in memory. Expects the table cleared and the error number 0.
+LoaderDeletions memorizza_dati(const LoaderInput& in, const LoaderState& st);
+
+}  // namespace percorso
+
+#endif  // PERCORSO_COMPILER_LOADER_H_

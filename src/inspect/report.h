@@ -1,0 +1,47 @@
+// `report`: one self-contained HTML page about a compiled scenario: its general data, a
+// map of the plan, a profile along the line and the tables of stations, boards and
+// chainage references. It reads the compiled files only, so it works for any scenario.
+#ifndef PERCORSO_INSPECT_REPORT_H_
+#define PERCORSO_INSPECT_REPORT_H_
+
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "format/decode.h"
+#include "model/cell_grid.h"
+#include "model/line_table.h"
+
+namespace percorso {
+
+// The three compiled files, decoded. The plan is absent for a build without plan.
+struct CompiledView {
+  LineTable table;
+  std::vector<TrackCell> cells;
+  std::optional<DecodedPlan> plan;
+};
+
+// The whole page. Texts of the files are converted from Windows-1252 and escaped; the
+// page uses no network and no file besides itself.
+std::string RenderReport(const CompiledView& view);
+
+struct ReportOptions {
+  std::filesystem::path dir = ".";  // where the compiled files are
+  std::string line;                 // NAME; empty: the one scenario found in dir
+  std::string train;                // NUMBER; empty: the one scenario found in dir
+  std::filesystem::path output;     // empty: DIR/NAME_NUMBER_report.html
+};
+
+// `percorso report [--dir DIR] [--line NAME] [--train NUMBER] [-o FILE]`. Reads
+// DIR/NAME_NUMBER.dat, DIR/NAME_NUMBER.sim and, when present, DIR/NAME_linea.dat, and
+// writes the page atomically. When NAME or NUMBER is left out and DIR holds exactly one
+// matching NAME_NUMBER.sim, that scenario is used. Exit status: 0 written (its path on
+// `out`); 1 a compiled file is missing, unreadable or broken, or the page cannot be
+// written; 2 a usage error (a bad name, no scenario or several to choose from).
+int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace percorso
+
+#endif  // PERCORSO_INSPECT_REPORT_H_

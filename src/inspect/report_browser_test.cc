@@ -1,0 +1,147 @@
+// The built-in report as a real browser shows it: headless Chromium renders the page,
+// the test reads the rendered DOM and keeps a screenshot in the build folder.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "inspect/report.h"
+#include "testing/test_scenario.h"
+#include "testing/temp_dir.h"
+
+namespace percorso {
+namespace {
+
+std::string FindChromium() {
+  const char* path = std::getenv("PATH");
+  std::stringstream dirs(path ? path : "");
+  for (std::string dir; std::getline(dirs, dir, ':');) {
+    for (const char* name : {"chromium", "chromium-browser"}) {
+      std::filesystem::path p = std::filesystem::path(dir) / name;
+      if (::access(p.c_str(), X_OK) == 0) return p.string();
+    }
+  }
+  return "";
+}
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// Runs Chromium headless on `page` with the flags this machine needs and a fresh profile;
+// `action` is --dump-dom or --screenshot=FILE. Returns the exit status.
+int RunChromium(const std::string& chromium, const std::filesystem::path& profile,
+                const std::filesystem::path& page, const std::string& action,
+                const std::filesystem::path& stdout_file) {
+  std::filesystem::create_directories(profile);
+  std::string cmd = "timeout 120 " + Quote(chromium) +
+                    " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
+                    " --disable-background-networking --disable-component-update --disable-sync"
+                    " --hide-scrollbars --window-size=1280,3900 --user-data-dir=" +
+                    Quote(profile.string()) + " " + action + " " +
+                    Quote("file://" + page.string()) + " >" + Quote(stdout_file.string()) +
+                    " 2>" + Quote(stdout_file.string() + ".log");
+  int status = std::system(cmd.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Measures the page as laid out: every pair of labels whose boxes overlap, and the drawn
+// length of the map's track. Added to a copy of the page only; the report has no script.
+constexpr const char* kLayoutProbe = R"js(<script>
+(function () {
+  var labels = Array.from(document.querySelectorAll('text.map-label, text.station-name, text.slow-label'));
+  var boxes = labels.map(function (t) { return t.getBoundingClientRect(); });
+  var clashes = [];
+  for (var i = 0; i < boxes.length; i++)
+    for (var j = i + 1; j < boxes.length; j++) {
+      var a = boxes[i], b = boxes[j];
+      if (a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom)
+        clashes.push(labels[i].textContent + ' / ' + labels[j].textContent);
+    }
+  var out = document.createElement('pre');
+  out.id = 'probe';
+  out.setAttribute('data-labels', String(labels.length));
+  out.setAttribute('data-clashes', String(clashes.length));
+  out.setAttribute('data-track-length', String(Math.round(document.getElementById('map-track').getTotalLength())));
+  out.textContent = clashes.join('\n');
+  document.body.appendChild(out);
+})();
+</script>)js";
+
+TEST(ReportBrowserTest, BuiltinReportRendersInChromium) {
+  const std::string chromium = FindChromium();
+  ASSERT_FALSE(chromium.empty())
+      << "chromium is not installed, so the report cannot be checked in a browser; `make test` "
+         "installs Debian's chromium package";
+
+  TempDir dir;
+  const ScenarioFiles f = BuiltinScenario();
+  dir.Write("Valdoro_Ostrano_55.dat", f.cells);
+  dir.Write("Valdoro_Ostrano_55.sim", f.line);
+  dir.Write("Valdoro_Ostrano_linea.dat", f.plan);
+  std::ostringstream out, err;
+  ASSERT_EQ(RunReport(ReportOptions{dir.path(), "", "", ""}, out, err), 0) << err.str();
+  const std::filesystem::path page = dir.path() / "Valdoro_Ostrano_55_report.html";
+  std::string probed = dir.Read(page.filename().string());
+  probed.insert(probed.rfind("</body>"), kLayoutProbe);
+  dir.Write("probed.html", probed);
+
+  const std::filesystem::path dom_file = dir.path() / "dom.html";
+  ASSERT_EQ(RunChromium(chromium, dir.path() / "profile-dom", dir.path() / "probed.html",
+                        "--dump-dom", dom_file),
+            0)
+      << dir.Read("dom.html.log");
+  const std::string dom = dir.Read("dom.html");
+
+  // The map's path, drawn and of some length on the page.
+  EXPECT_TRUE(std::regex_search(dom, std::regex("<path id=\"map-track\" class=\"track\" d=\"M0,0 L")));
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(dom, m, std::regex("data-track-length=\"(\\d+)\""))) << dom.size();
+  EXPECT_GT(std::stoi(m[1]), 100);
+  // A mark for each of the 16 station slots, on the map and on the profile.
+  for (const char* cls : {"station-mark", "profile-station"}) {
+    std::set<int> slots;
+    std::regex re(std::string("class=\"") + cls + "\" data-slot=\"(\\d+)\"");
+    for (auto it = std::sregex_iterator(dom.begin(), dom.end(), re); it != std::sregex_iterator(); ++it) {
+      slots.insert(std::stoi((*it)[1]));
+    }
+    std::set<int> expected;
+    for (int k = 1; k <= 16; ++k) expected.insert(k);
+    EXPECT_EQ(slots, expected) << cls;
+  }
+  // The profile's axes and step line.
+  for (const char* id : {"id=\"km-axis\"", "id=\"speed-axis\"", "id=\"elevation-axis\"",
+                         "<path id=\"speed-limit\" class=\"speed-line\" d=\"M"}) {
+    EXPECT_NE(dom.find(id), std::string::npos) << id;
+  }
+  // No two labels overlap as the browser lays them out.
+  ASSERT_TRUE(std::regex_search(dom, m, std::regex("data-labels=\"(\\d+)\" data-clashes=\"(\\d+)\"")));
+  EXPECT_GE(std::stoi(m[1]), 13 + 13 + 2);  // station names on map and profile, start, end
+  EXPECT_EQ(m[2], "0") << "overlapping labels:\n" << dom.substr(dom.find("<pre id=\"probe\""), 2000);
+
+  // The screenshot, beside the test binary in the build folder, for people to look at.
+  const std::filesystem::path png =
+      std::filesystem::path(PERCORSO_EXE).parent_path() / "builtin_report.png";
+  std::filesystem::remove(png);
+  ASSERT_EQ(RunChromium(chromium, dir.path() / "profile-shot", page, "--screenshot=" + Quote(png.string()),
+                        dir.path() / "shot.txt"),
+            0)
+      << dir.Read("shot.txt.log");
+  ASSERT_TRUE(std::filesystem::exists(png));
+  std::ifstream in(png, std::ios::binary);
+  char sig[8] = {};
+  in.read(sig, 8);
+  EXPECT_EQ(std::string(sig, 8), "\x89PNG\r\n\x1a\n");
+  EXPECT_GT(std::filesystem::file_size(png), 50000u);
+}
+
+}  // namespace
+}  // namespace percorso

@@ -1,0 +1,314 @@
+// The profile: what the line holds along its length, kilometre by kilometre.
+#include <algorithm>
+#include <cmath>
+
+#include "inspect/describe.h"
+#include "inspect/label_layout.h"
+#include "inspect/report_facts.h"
+#include "inspect/svg.h"
+
+namespace percorso {
+
+namespace {
+
+constexpr double kWidth = 1160;
+constexpr double kLeft = 104;  // room for the lane names and the axes' numbers
+constexpr double kRight = 24;
+constexpr double kFont = 12;
+constexpr double kRowHeight = 16;
+constexpr double kSpeedHeight = 190;
+constexpr double kElevationHeight = 130;
+
+struct Scale {
+  double m0 = 0, m1 = 1;  // metres
+  double X(double m) const { return kLeft + (m - m0) / (m1 - m0) * (kWidth - kLeft - kRight); }
+};
+
+struct Vertical {
+  double top = 0, height = 0, v0 = 0, v1 = 1;
+  double Y(double v) const { return top + height - (v - v0) / (v1 - v0) * height; }
+};
+
+std::string Line(double x1, double y1, double x2, double y2, std::string_view cls) {
+  return "<line class=\"" + std::string(cls) + "\" x1=\"" + Num(x1) + "\" y1=\"" + Num(y1) +
+         "\" x2=\"" + Num(x2) + "\" y2=\"" + Num(y2) + "\"/>";
+}
+
+std::string Rect(double x, double y, double w, double h, std::string_view cls,
+                 std::string_view extra = "") {
+  return "<rect class=\"" + std::string(cls) + "\" x=\"" + Num(x) + "\" y=\"" + Num(y) +
+         "\" width=\"" + Num(std::max(w, 0.0)) + "\" height=\"" + Num(std::max(h, 0.0)) + "\"" +
+         std::string(extra) + "/>";
+}
+
+std::string Cell(int32_t c) { return "cell " + std::to_string(c) + " (" + Km(int64_t{c} * 50) + " km)"; }
+
+// A vertical axis with round ticks, grid lines across the plot and a title.
+std::string YAxis(const Vertical& v, const Scale& sc, const std::string& id,
+                  const std::string& title, double step) {
+  std::string s = "<g id=\"" + id + "\" class=\"axis\">";
+  s += Line(kLeft, v.top, kLeft, v.top + v.height, "axis-line");
+  for (double t = std::ceil(v.v0 / step) * step; t <= v.v1 + 1e-9; t += step) {
+    double y = v.Y(t);
+    s += Line(kLeft, y, sc.X(sc.m1), y, "grid");
+    s += Line(kLeft - 5, y, kLeft, y, "axis-line");
+    s += SvgText(kLeft - 8, y + 4, "tick", Fixed(t, step < 1 ? 1 : 0), "end");
+  }
+  s += "<text class=\"axis-title\" transform=\"translate(" + Num(18) + " " +
+       Num(v.top + v.height / 2) + ") rotate(-90)\" text-anchor=\"middle\">" + EscapeHtml(title) +
+       "</text>";
+  s += "</g>";
+  return s;
+}
+
+std::string Glyph(const std::string& shape, double x, double y, const std::string& cls,
+                  const std::string& title, const std::string& data = "") {
+  std::string d;
+  if (shape == "signal") {  // a mast with a lamp
+    d = "M" + Num(x) + "," + Num(y + 6) + " V" + Num(y - 2);
+    return "<g class=\"" + cls + "\"" + data + "><path d=\"" + d + "\"/><circle cx=\"" + Num(x) +
+           "\" cy=\"" + Num(y - 4) + "\" r=\"3\"/>" + SvgTitle(title) + "</g>";
+  }
+  if (shape == "diamond") {
+    d = "M" + Num(x) + "," + Num(y - 5) + " L" + Num(x + 4) + "," + Num(y) + " L" + Num(x) + "," +
+        Num(y + 5) + " L" + Num(x - 4) + "," + Num(y) + "Z";
+  } else if (shape == "triangle") {
+    d = "M" + Num(x) + "," + Num(y - 5) + " L" + Num(x + 4.5) + "," + Num(y + 4) + " L" +
+        Num(x - 4.5) + "," + Num(y + 4) + "Z";
+  } else {  // square
+    d = "M" + Num(x - 4) + "," + Num(y - 4) + " h8 v8 h-8Z";
+  }
+  return "<path class=\"" + cls + "\"" + data + " d=\"" + d + "\">" + SvgTitle(title) + "</path>";
+}
+
+}  // namespace
+
+std::string RenderProfile(const ReportFacts& f, const CompiledView& view) {
+  const auto& cells = view.cells;
+  Scale sc{0, static_cast<double>(f.drawn_end_m)};
+  const size_t drawn_cells =
+      std::min(cells.size(), static_cast<size_t>((f.drawn_end_m + 49) / 50));
+
+  // Station names in rows so that no two touch.
+  std::vector<const StationFact*> named;
+  std::vector<Interval> spans;
+  for (const StationFact& st : f.stations) {
+    if (!st.named()) continue;
+    double x = sc.X(st.posizione), w = TextWidth(st.name, kFont);
+    double left = std::clamp(x - w / 2, 2.0, kWidth - 2 - w);
+    named.push_back(&st);
+    spans.push_back({left, left + w});
+  }
+  std::vector<int> rows = StaggerRows(spans, 10);
+  int name_rows = 1;
+  for (int r : rows) name_rows = std::max(name_rows, r + 1);
+
+  // Slowdown labels, in rows of their own.
+  std::vector<Interval> slow_spans;
+  std::vector<std::string> slow_text;
+  for (const SlowdownFact& sd : f.slowdowns) {
+    std::string t = std::to_string(sd.speed) + " km/h";
+    // Beside the bottom of the dip, right of its end.
+    int32_t end = sd.end_cell >= 0 ? sd.end_cell : sd.start_cell;
+    double x = sc.X(end * 50.0) + 5, w = TextWidth(t, 11);
+    slow_spans.push_back({x, x + w});
+    slow_text.push_back(t);
+  }
+  std::vector<int> slow_rows = StaggerRows(slow_spans, 8);
+
+  // Vertical layout.
+  const double names_top = 8;
+  const double zones_top = names_top + name_rows * kRowHeight + 10;
+  const double items_top = zones_top + 24;
+  const char* row_names[] = {"signals", "slowdowns", "speed boards", "protection", "boards"};
+  const double speed_top = items_top + 5 * kRowHeight + 22;
+  const double elev_top = speed_top + kSpeedHeight + 44;
+  const double axis_y = elev_top + kElevationHeight;
+  const double height = axis_y + 46;
+  auto row_y = [&](int r) { return items_top + r * kRowHeight + kRowHeight / 2; };
+
+  std::string s = "<section id=\"profile\"><h2>Profile</h2>";
+  s += "<ul class=\"legend\">"
+       "<li><svg width=\"34\" height=\"12\"><path class=\"speed-line\" d=\"M2,9 H16 V3 H32\"/></svg>speed limit</li>"
+       "<li><svg width=\"34\" height=\"12\"><path class=\"slow-line\" d=\"M2,6 H32\"/></svg>slowdown</li>"
+       "<li><svg width=\"34\" height=\"12\"><path class=\"elevation-line\" d=\"M2,10 L32,2\"/></svg>elevation</li>"
+       "<li><svg width=\"20\" height=\"14\"><rect class=\"span-band\" x=\"0\" y=\"0\" width=\"20\" height=\"14\"/></svg><i>montagna</i> span</li>"
+       "<li><svg width=\"34\" height=\"14\"><rect class=\"zone\" x=\"1\" y=\"3\" width=\"32\" height=\"8\"/></svg>station zone</li>"
+       "<li><svg width=\"12\" height=\"16\"><g class=\"signal\"><path d=\"M6,14 V6\"/><circle cx=\"6\" cy=\"4\" r=\"3\"/></g></svg>signal</li>"
+       "<li><svg width=\"12\" height=\"14\"><path class=\"warning\" d=\"M6,2 L10.5,11 L1.5,11Z\"/></svg>slowdown warning and approach</li>"
+       "<li><svg width=\"12\" height=\"14\"><path class=\"speed-board\" d=\"M6,2 L10.5,11 L1.5,11Z\"/></svg>speed boards</li>"
+       "<li><svg width=\"12\" height=\"14\"><path class=\"protection\" d=\"M6,2 L10,7 L6,12 L2,7Z\"/></svg>protection point / <i>abbattimento</i></li>"
+       "<li><svg width=\"12\" height=\"12\"><path class=\"board\" d=\"M2,2 h8 v8 h-8Z\"/></svg>indicator board</li>"
+       "<li><svg width=\"20\" height=\"14\"><rect class=\"beyond\" x=\"0\" y=\"0\" width=\"20\" height=\"14\"/></svg>beyond the end of the line</li>"
+       "</ul>";
+  s += "<p class=\"note\">Items that stand in a cell are drawn at the start of their 50 m cell; "
+       "stations at their position. Elevation is integrated from the gradients, per mille × 50 m "
+       "a cell, from 0 m at the start. Hover over a mark for its values.</p>";
+  s += "<div class=\"figure\"><svg id=\"profile-svg\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+       Num(kWidth) + "\" height=\"" + Num(height) + "\" viewBox=\"0 0 " + Num(kWidth) + " " +
+       Num(height) + "\" role=\"img\" aria-label=\"Profile along the line\">";
+
+  // Bands behind everything: montagna spans and the stretch beyond the line's end.
+  const double band_top = items_top - 4, band_bottom = axis_y;
+  if (f.line_length > 0 && f.line_length < f.drawn_end_m) {
+    s += Rect(sc.X(f.line_length), zones_top - 4, sc.X(sc.m1) - sc.X(f.line_length),
+              band_bottom - zones_top + 4, "beyond");
+  }
+  for (const SpanFact& sp : f.spans) {
+    if (sp.from_m >= f.drawn_end_m) continue;
+    double x0 = sc.X(static_cast<double>(sp.from_m));
+    double x1 = sc.X(static_cast<double>(std::min(sp.to_m, f.drawn_end_m)));
+    s += "<rect class=\"span-band\" x=\"" + Num(x0) + "\" y=\"" + Num(band_top) + "\" width=\"" +
+         Num(std::max(x1 - x0, 1.0)) + "\" height=\"" + Num(band_bottom - band_top) + "\">" +
+         SvgTitle("montagna type " + std::to_string(sp.tipo) + ": " + Km(sp.from_m) + " to " +
+                  Km(sp.to_m) + " km") +
+         "</rect>";
+  }
+
+  // Stations: names in rows, a leader to the zone bar, the position as a tick.
+  for (size_t i = 0; i < named.size(); ++i) {
+    double y = names_top + rows[i] * kRowHeight + 12;
+    double x = sc.X(named[i]->posizione);
+    s += Line(x, y + 3, x, zones_top + 2, "name-leader");
+    s += SvgText(spans[i].left, y, "station-name", named[i]->name);
+  }
+  for (const StationFact& st : f.stations) {
+    double x0 = std::max(sc.X(st.inizio), kLeft), x1 = std::min(sc.X(st.fine), sc.X(sc.m1));
+    double x = sc.X(st.posizione);
+    std::string what = (st.named() ? st.name : "point without a name") + " (slot " +
+                       std::to_string(st.slot) + ", type " + std::to_string(st.tipo) + "): " +
+                       Km(st.posizione) + " km, zone " + Km(st.inizio) + " to " + Km(st.fine) +
+                       " km";
+    s += "<g class=\"profile-station\" data-slot=\"" + std::to_string(st.slot) + "\" data-pos=\"" +
+         std::to_string(st.posizione) + "\">" + SvgTitle(what);
+    s += Rect(x0, zones_top + 4, x1 - x0, 10, st.named() ? "zone" : "zone unnamed");
+    s += Line(x, zones_top, x, zones_top + 18, "station-tick");
+    s += "</g>";
+  }
+
+  // Rows of point items.
+  for (int r = 0; r < 5; ++r) {
+    s += SvgText(kLeft - 8, row_y(r) + 4, "lane-name", row_names[r], "end");
+    s += Line(kLeft, row_y(r), sc.X(sc.m1), row_y(r), "lane-rule");
+  }
+  auto inside = [&](int32_t cell) { return cell >= 0 && cell * 50.0 <= sc.m1; };
+  for (const ItemFact& it : f.signals) {
+    if (!inside(it.cell)) continue;
+    const TrackCell& c = it.c;
+    s += Glyph("signal", sc.X(it.cell * 50.0), row_y(0), "signal",
+               "signal at " + Cell(it.cell) + ": dato1 " + std::to_string(c.dato1) + ", dato2 " +
+                   std::to_string(c.dato2) + ", dato3 " + std::to_string(c.dato3) + ", dato4 " +
+                   std::to_string(c.dato4) + ", tempo " + std::to_string(c.tempo),
+               " data-cell=\"" + std::to_string(it.cell) + "\"");
+  }
+  for (const ItemFact& it : f.warnings) {
+    if (!inside(it.cell)) continue;
+    s += Glyph("triangle", sc.X(it.cell * 50.0), row_y(1), "warning",
+               std::string(CellItemName(it.c.tipo)) + " at " + Cell(it.cell) + ", dato1 " +
+                   std::to_string(it.c.dato1));
+  }
+  for (const ItemFact& it : f.speed_boards) {
+    if (!inside(it.cell)) continue;
+    const TrackCell& c = it.c;
+    auto pair = [](int code) {
+      return std::to_string(LeftSpeed(code)) + "/" + std::to_string(RightSpeed(code));
+    };
+    s += Glyph("triangle", sc.X(it.cell * 50.0), row_y(2), "speed-board",
+               "speed boards at " + Cell(it.cell) + ", left/right km/h: A " + pair(c.dato1) +
+                   ", B " + pair(c.dato2) + ", C " + pair(c.dato3) + "; stripes " +
+                   std::to_string(c.dato4 / 10) + "/" + std::to_string(c.dato4 % 10));
+  }
+  for (const ItemFact& it : f.protections) {
+    if (!inside(it.cell)) continue;
+    std::string what = it.c.tipo == 12 ? "point of " + std::to_string(it.c.dato1) + " at "
+                                       : "point without value at ";
+    s += Glyph("diamond", sc.X(it.cell * 50.0), row_y(3), "protection", what + Cell(it.cell));
+  }
+  for (const ItemFact& it : f.board_cells) {
+    if (!inside(it.cell)) continue;
+    std::string text;
+    for (const BoardFact& b : f.boards) {
+      if (b.slot == it.c.dato1) text = b.text;
+    }
+    s += Glyph("square", sc.X(it.cell * 50.0), row_y(4), "board",
+               "indicator board at " + Cell(it.cell) + ": " + text);
+  }
+
+  // Speed chart.
+  int vmax = 0;
+  for (size_t k = 0; k < drawn_cells; ++k) vmax = std::max(vmax, cells[k].velocita * 5);
+  for (const SlowdownFact& sd : f.slowdowns) vmax = std::max(vmax, sd.speed);
+  Vertical vs{speed_top, kSpeedHeight, 0, std::max(20.0, std::ceil(vmax / 20.0) * 20)};
+  s += YAxis(vs, sc, "speed-axis", "speed (km/h)", NiceStep(vs.v1, 5));
+  std::string d;
+  for (size_t k = 0; k < drawn_cells; ++k) {
+    double y = vs.Y(cells[k].velocita * 5.0);
+    if (k == 0) {
+      d = "M" + Num(sc.X(0)) + "," + Num(y);
+    } else if (cells[k].velocita != cells[k - 1].velocita) {
+      d += " H" + Num(sc.X(k * 50.0)) + " V" + Num(y);
+    }
+  }
+  if (drawn_cells > 0) d += " H" + Num(sc.X(drawn_cells * 50.0));
+  s += "<path id=\"speed-limit\" class=\"speed-line\" d=\"" + d + "\"/>";
+  for (size_t i = 0; i < f.slowdowns.size(); ++i) {
+    const SlowdownFact& sd = f.slowdowns[i];
+    double x0 = sc.X(sd.start_cell * 50.0);
+    double x1 = sd.end_cell >= 0 ? sc.X(std::min(sd.end_cell * 50.0, sc.m1)) : x0 + 2;
+    double y = vs.Y(sd.speed);
+    std::string what = "slowdown at " + std::to_string(sd.speed) + " km/h from " +
+                       Cell(sd.start_cell) +
+                       (sd.end_cell >= 0 ? " to " + Cell(sd.end_cell) : std::string(", no end cell"));
+    // The limit dips from the line's limit to the slowdown's speed and back.
+    auto limit_at = [&](int32_t cell) {
+      return cell >= 0 && static_cast<size_t>(cell) < cells.size() ? cells[static_cast<size_t>(cell)].velocita * 5.0
+                                                                    : 0.0;
+    };
+    s += "<g class=\"slowdown\">" + SvgTitle(what) + "<path class=\"slow-line\" d=\"M" + Num(x0) +
+         "," + Num(vs.Y(limit_at(sd.start_cell))) + " V" + Num(y) + " H" + Num(x1) + " V" +
+         Num(vs.Y(limit_at(sd.end_cell >= 0 ? sd.end_cell : sd.start_cell))) + "\"/>";
+    s += SvgText(slow_spans[i].left, y + 4 + slow_rows[i] * 14, "slow-label", slow_text[i]);
+    s += "</g>";
+  }
+
+  // Elevation chart.
+  std::vector<double> elev(drawn_cells + 1, 0.0);
+  for (size_t k = 0; k < drawn_cells; ++k) elev[k + 1] = elev[k] + (cells[k].pendenza - 100) * 0.05;
+  auto [lo, hi] = std::minmax_element(elev.begin(), elev.end());
+  double e_step = NiceStep(std::max(*hi - *lo, 10.0), 4);
+  Vertical ve{elev_top, kElevationHeight, std::floor(*lo / e_step) * e_step,
+              std::ceil(*hi / e_step) * e_step};
+  if (ve.v1 <= ve.v0) ve.v1 = ve.v0 + e_step;
+  s += YAxis(ve, sc, "elevation-axis", "elevation (m)", e_step);
+  std::string line = "M" + Num(sc.X(0)) + "," + Num(ve.Y(elev[0]));
+  for (size_t k = 1; k < elev.size(); ++k) {
+    // Only the cells where the gradient changes bend the line.
+    if (k + 1 < elev.size() && cells[k].pendenza == cells[k - 1].pendenza) continue;
+    line += " L" + Num(sc.X(k * 50.0)) + "," + Num(ve.Y(elev[k]));
+  }
+  std::string area = line + " V" + Num(ve.Y(ve.v0)) + " H" + Num(sc.X(0)) + "Z";
+  s += "<path class=\"elevation-area\" d=\"" + area + "\"/>";
+  s += "<path id=\"elevation\" class=\"elevation-line\" d=\"" + line + "\"/>";
+
+  // Kilometre axis.
+  double km = sc.m1 / 1000;
+  double step = NiceStep(km, 10);
+  s += "<g id=\"km-axis\" class=\"axis\">";
+  s += Line(kLeft, axis_y, sc.X(sc.m1), axis_y, "axis-line");
+  for (int i = 0; i * step / 2 <= km + 1e-9; ++i) {
+    double t = i * step / 2;
+    bool major = i % 2 == 0;
+    double x = sc.X(t * 1000);
+    s += Line(x, axis_y, x, axis_y + (major ? 6 : 3), "axis-line");
+    if (major) {
+      s += Line(x, zones_top, x, axis_y, "grid");
+      s += SvgText(x, axis_y + 19, "tick", Fixed(t, step < 1 ? 1 : 0), "middle");
+    }
+  }
+  s += SvgText(sc.X(sc.m1 / 2), axis_y + 38, "axis-title", "distance from the start of the line (km)",
+               "middle");
+  s += "</g></svg></div></section>";
+  return s;
+}
+
+}  // namespace percorso

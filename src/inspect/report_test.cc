@@ -1,0 +1,191 @@
+#include "inspect/report.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
+#include <sstream>
+
+#include "testing/test_scenario.h"
+#include "testing/temp_dir.h"
+#include "model/track_plan.h"
+
+namespace percorso {
+namespace {
+
+CompiledView ViewOf(const ScenarioFiles& f) {
+  CompiledView v;
+  v.cells = DecodeCellFile(f.cells).value;
+  v.table = DecodeLineFile(f.line).value;
+  auto plan = DecodePlanFile(f.plan);
+  if (plan.ok()) v.plan = plan.value;
+  return v;
+}
+
+// slot -> data-pos of every element with the given class that carries both.
+std::map<int, int> Marks(const std::string& html, const std::string& cls) {
+  std::map<int, int> marks;
+  std::regex re("class=\"" + cls + "\" data-slot=\"(\\d+)\" data-pos=\"(-?\\d+)\"");
+  for (auto it = std::sregex_iterator(html.begin(), html.end(), re); it != std::sregex_iterator(); ++it) {
+    marks[std::stoi((*it)[1])] = std::stoi((*it)[2]);
+  }
+  return marks;
+}
+
+// The coordinates of a path's vertices ("M1,2 L3,4 ...").
+std::vector<std::pair<double, double>> Vertices(const std::string& html, const std::string& id) {
+  std::smatch m;
+  std::regex path_re("id=\"" + id + "\"[^>]* d=\"([^\"]*)\"");
+  std::vector<std::pair<double, double>> pts;
+  if (!std::regex_search(html, m, path_re)) return pts;
+  std::string d = m[1];
+  std::regex pt_re("[ML](-?[0-9.]+),(-?[0-9.]+)");
+  for (auto it = std::sregex_iterator(d.begin(), d.end(), pt_re); it != std::sregex_iterator(); ++it) {
+    pts.push_back({std::stod((*it)[1]), std::stod((*it)[2])});
+  }
+  return pts;
+}
+
+class BuiltinReportTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    view_ = new CompiledView(ViewOf(BuiltinScenario()));
+    html_ = new std::string(RenderReport(*view_));
+  }
+  static void TearDownTestSuite() {
+    delete view_;
+    delete html_;
+  }
+  static CompiledView* view_;
+  static std::string* html_;
+};
+CompiledView* BuiltinReportTest::view_ = nullptr;
+std::string* BuiltinReportTest::html_ = nullptr;
+
+TEST_F(BuiltinReportTest, StationsStandWhereTheLineFilePutsThem) {
+  const std::string& html = *html_;
+  std::map<int, int> expected;
+  for (int k = 1; k <= 16; ++k) expected[k] = view_->table.slot[static_cast<size_t>(k)].posizione;
+  EXPECT_EQ(expected[1], 200);
+  EXPECT_EQ(expected[16], 96900);
+  EXPECT_EQ(Marks(html, "station-mark"), expected);         // on the map
+  EXPECT_EQ(Marks(html, "profile-station"), expected);      // on the profile
+  std::regex row_re("<tr data-slot=\"(\\d+)\" data-pos=\"(-?\\d+)\">");
+  std::map<int, int> rows;
+  for (auto it = std::sregex_iterator(html.begin(), html.end(), row_re); it != std::sregex_iterator(); ++it) {
+    rows[std::stoi((*it)[1])] = std::stoi((*it)[2]);
+  }
+  EXPECT_EQ(rows, expected);  // in the table
+  EXPECT_NE(html.find("<td>VALDORO C.LE</td>"), std::string::npos);
+  EXPECT_NE(html.find("<td>OSTRANO C.R.V.</td>"), std::string::npos);
+  EXPECT_NE(html.find("14:46:00"), std::string::npos);
+  EXPECT_NE(html.find("15:46:00"), std::string::npos);
+}
+
+TEST_F(BuiltinReportTest, MapRunsFromTheOriginToThePlansLastComputedPoint) {
+  const DecodedPlan& plan = *view_->plan;
+  const int64_t last = plan.FilledPoints() - 1;
+  ASSERT_EQ(last, 103898);
+  std::vector<std::pair<double, double>> track = Vertices(*html_, "map-track");
+  std::vector<std::pair<double, double>> runout = Vertices(*html_, "map-runout");
+  ASSERT_GE(track.size(), 2u);
+  ASSERT_GE(runout.size(), 2u);
+  EXPECT_EQ(track.front(), (std::pair<double, double>{0, 0}));
+  // The line ends at point 96900, where the run-out beyond it begins.
+  EXPECT_NEAR(track.back().first, plan.x[96900].value, 0.05);
+  EXPECT_NEAR(track.back().second, plan.y[96900].value, 0.05);
+  EXPECT_EQ(runout.front(), track.back());
+  EXPECT_NEAR(runout.back().first, plan.x[static_cast<size_t>(last)].value, 0.05);
+  EXPECT_NEAR(runout.back().second, plan.y[static_cast<size_t>(last)].value, 0.05);
+  // Thinned: a few hundred vertices stand for 103899 points.
+  EXPECT_LT(track.size() + runout.size(), 5000u);
+}
+
+TEST_F(BuiltinReportTest, PageIsSelfContainedAndSmall) {
+  const std::string& html = *html_;
+  EXPECT_LT(html.size(), 400u * 1024);
+  EXPECT_EQ(html.find("http://", 0), html.find("http://www.w3.org/2000/svg"));  // the namespace only
+  EXPECT_EQ(html.find("https://"), std::string::npos);
+  EXPECT_EQ(html.find(" src="), std::string::npos);
+  EXPECT_EQ(html.find("<link"), std::string::npos);
+  EXPECT_EQ(html.find("<script"), std::string::npos);
+  // The header's figures come from slots 84 to 86.
+  EXPECT_NE(html.find("96.900 km"), std::string::npos);
+  EXPECT_NE(html.find("14:45:20"), std::string::npos);
+  EXPECT_NE(html.find("0.900 to 95.700 km, 4 codes"), std::string::npos);
+}
+
+TEST(ReportTest, TextsAreConvertedAndEscaped) {
+  std::string html = RenderReport(ViewOf(SmallScenario()));
+  EXPECT_NE(html.find("B&lt;&amp;&gt;\xC3\xA8 &quot;Q&quot;"), std::string::npos);
+  EXPECT_EQ(html.find("B<&>"), std::string::npos);
+  EXPECT_NE(html.find("<span class=\"panel\"> GALLERIA</span><span class=\"panel\">  TEST  </span>"),
+            std::string::npos);
+  EXPECT_NE(html.find("<title>Piccola · train 7"), std::string::npos);
+}
+
+TEST(ReportTest, WithoutAPlanThereIsNoMapButTheRestStands) {
+  ScenarioFiles f = SmallScenario();
+  f.plan.clear();
+  std::string html = RenderReport(ViewOf(f));
+  EXPECT_EQ(html.find("id=\"map-track\""), std::string::npos);
+  EXPECT_NE(html.find("compiled without a plan file"), std::string::npos);
+  EXPECT_EQ(Marks(html, "profile-station"), (std::map<int, int>{{1, 200}, {2, 3000}}));
+}
+
+struct ReportRun {
+  int status;
+  std::string out, err;
+};
+
+ReportRun Report(const ReportOptions& o) {
+  std::ostringstream out, err;
+  int status = RunReport(o, out, err);
+  return {status, out.str(), err.str()};
+}
+
+TEST(ReportTest, CommandFindsTheScenarioAndWritesBesideIt) {
+  TempDir dir;
+  const ScenarioFiles f = SmallScenario();
+  dir.Write("Piccola_7.dat", f.cells);
+  dir.Write("Piccola_7.sim", f.line);
+  dir.Write("Piccola_linea.dat", f.plan);
+  ReportRun r = Report(ReportOptions{dir.path(), "", "", ""});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "wrote " + (dir.path() / "Piccola_7_report.html").string() + "\n");
+  EXPECT_NE(dir.Read("Piccola_7_report.html").find("id=\"map-track\""), std::string::npos);
+
+  ReportRun to = Report(ReportOptions{dir.path(), "Piccola", "7", dir.path() / "elsewhere.html"});
+  EXPECT_EQ(to.status, 0) << to.err;
+  EXPECT_EQ(dir.Read("elsewhere.html"), dir.Read("Piccola_7_report.html"));
+}
+
+TEST(ReportTest, CommandRefusesBadNamesMissingAndBrokenFiles) {
+  TempDir dir;
+  const ScenarioFiles f = SmallScenario();
+  dir.Write("Piccola_7.dat", f.cells);
+  dir.Write("Piccola_7.sim", f.line);
+  dir.Write("Piccola_8.sim", f.line);
+  dir.Write("Piccola_linea.dat", f.plan.substr(0, 5));
+  struct Case {
+    ReportOptions options;
+    int status;
+    const char* says;
+  } cases[] = {
+      {{dir.path(), "", "", ""}, 2, "several compiled scenarios"},
+      {{dir.path(), "Other", "", ""}, 2, "no compiled scenario"},
+      {{dir.path(), "../Piccola", "7", ""}, 2, "cannot be a line name"},
+      {{dir.path(), "Piccola", "8", ""}, 1, "cannot read"},  // no Piccola_8.dat
+      {{dir.path(), "Piccola", "7", ""}, 1, "Piccola_linea.dat: byte 4: element 1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.says);
+    ReportRun r = Report(c.options);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "Piccola_7_report.html"));
+}
+
+}  // namespace
+}  // namespace percorso

@@ -1,0 +1,66 @@
+#include "model/names.h"
+
+#include <algorithm>
+#include <set>
+#include <system_error>
+
+namespace percorso {
+
+std::optional<std::string> CheckName(std::string_view what, std::string_view name,
+                                     bool allow_empty) {
+  std::string w(what);
+  if (name.empty() && !allow_empty) return "the " + w + " must not be empty";
+  if (name.find_first_of("/\\") != std::string_view::npos)
+    return "the " + w + " must not contain a path separator ('/' or '\\')";
+  if (name.find("..") != std::string_view::npos) return "the " + w + " must not contain \"..\"";
+  for (unsigned char c : name) {
+    if (c < 0x20 || c == 0x7F) return "the " + w + " must not contain control characters";
+  }
+  return std::nullopt;
+}
+
+namespace {
+
+constexpr std::string_view kLineSuffix = "_linea.txt";
+constexpr std::string_view kTrainSuffix = "-.txt";
+
+bool EndsWith(std::string_view s, std::string_view suffix) {
+  return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
+}
+
+bool Acceptable(const TextPair& p) {
+  return !CheckName("line name", p.linea, false) && !CheckName("train number", p.treno, true);
+}
+
+}  // namespace
+
+std::vector<TextPair> FindTextPairs(const std::filesystem::path& dir,
+                                    const std::optional<std::string>& linea,
+                                    const std::optional<std::string>& treno) {
+  std::set<std::string> lines;   // line names with a line file
+  std::vector<std::string> trains;  // names of the train files, suffix removed
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code type_ec;
+    if (!it->is_regular_file(type_ec)) continue;
+    std::string name = it->path().filename().string();
+    if (EndsWith(name, kLineSuffix)) lines.insert(name.substr(0, name.size() - kLineSuffix.size()));
+    if (EndsWith(name, kTrainSuffix)) trains.push_back(name.substr(0, name.size() - kTrainSuffix.size()));
+  }
+  std::vector<TextPair> pairs;
+  for (const std::string& stem : trains) {
+    for (size_t cut = stem.find('_'); cut != std::string::npos; cut = stem.find('_', cut + 1)) {
+      TextPair p{stem.substr(0, cut), stem.substr(cut + 1)};
+      if (!lines.count(p.linea) || !Acceptable(p)) continue;
+      if (linea && p.linea != *linea) continue;
+      if (treno && p.treno != *treno) continue;
+      pairs.push_back(p);
+    }
+  }
+  std::sort(pairs.begin(), pairs.end(), [](const TextPair& a, const TextPair& b) {
+    return a.linea != b.linea ? a.linea < b.linea : a.treno < b.treno;
+  });
+  return pairs;
+}
+
+}  // namespace percorso

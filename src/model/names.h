@@ -1,0 +1,39 @@
+// The names an author gives on the command line: a line name and a train number. Both
+// become parts of file names (and texts inside the line file), so they are checked
+// before anything is read or written: a name can never lead out of the chosen
+// directories.
+#ifndef PERCORSO_MODEL_NAMES_H_
+#define PERCORSO_MODEL_NAMES_H_
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace percorso {
+
+// Why a name is refused, or nothing when it is fine. `what` names the option for the
+// message ("line name", "train number"). A line name must not be empty; a train number
+// may be. Neither may hold a path separator ('/' or '\'), "..", or a control character.
+std::optional<std::string> CheckName(std::string_view what, std::string_view name,
+                                     bool allow_empty);
+
+// One pair of texts: <linea>_linea.txt and <linea>_<treno>-.txt.
+struct TextPair {
+  std::string linea;
+  std::string treno;
+  bool operator==(const TextPair&) const = default;
+};
+
+// The pairs of texts present in `dir`, sorted, both files regular and both names
+// acceptable to CheckName. A train file name can be cut at more than one underscore
+// ("A_B_55-.txt"); every cut whose line file exists is a pair. When `linea` or `treno`
+// is given, only the pairs with that name are kept.
+std::vector<TextPair> FindTextPairs(const std::filesystem::path& dir,
+                                    const std::optional<std::string>& linea,
+                                    const std::optional<std::string>& treno);
+
+}  // namespace percorso
+
+#endif  // PERCORSO_MODEL_NAMES_H_

@@ -1,0 +1,46 @@
+#include "model/names.h"
+
+#include <gtest/gtest.h>
+
+#include "testing/temp_dir.h"
+
+namespace percorso {
+namespace {
+
+TEST(CheckNameTest, RefusesNamesThatLeaveTheDirectory) {
+  struct Case {
+    std::string name;
+    bool allow_empty;
+    bool ok;
+  };
+  const Case cases[] = {
+      {"Valdoro_Ostrano", false, true}, {"55", true, true},       {"", true, true},
+      {"", false, false},               {"../x", false, false},   {"a/b", false, false},
+      {"a\\b", false, false},           {"..", true, false},      {"a..b", false, false},
+      {"a\nb", false, false},           {"a\tb", true, false},    {"a\x7F", false, false},
+      {".", false, true},               {"Città", false, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(!CheckName("line name", c.name, c.allow_empty).has_value(), c.ok) << c.name;
+  }
+  EXPECT_EQ(CheckName("line name", "", false), "the line name must not be empty");
+}
+
+TEST(FindTextPairsTest, FindsEveryPairAndEveryCutOfTheTrainName) {
+  TempDir dir;
+  for (const char* name : {"A_linea.txt", "A_55-.txt", "A_B_linea.txt", "A_B_7-.txt",
+                           "A_55_note.txt", "Z_9-.txt", "A_55.dat"})
+    dir.Write(name, "x");
+  std::filesystem::create_directory(dir.path() / "D_linea.txt");
+  dir.Write("D_1-.txt", "x");  // its line "file" is a directory
+
+  std::vector<TextPair> all = FindTextPairs(dir.path(), std::nullopt, std::nullopt);
+  EXPECT_EQ(all, (std::vector<TextPair>{{"A", "55"}, {"A", "B_7"}, {"A_B", "7"}}));
+  EXPECT_EQ(FindTextPairs(dir.path(), "A_B", std::nullopt), (std::vector<TextPair>{{"A_B", "7"}}));
+  EXPECT_EQ(FindTextPairs(dir.path(), std::nullopt, "55"), (std::vector<TextPair>{{"A", "55"}}));
+  EXPECT_TRUE(FindTextPairs(dir.path(), "Z", std::nullopt).empty());
+  EXPECT_TRUE(FindTextPairs(dir.path() / "missing", std::nullopt, std::nullopt).empty());
+}
+
+}  // namespace
+}  // namespace percorso
