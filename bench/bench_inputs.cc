@@ -46,15 +46,18 @@ const TextPair& MaxTexts(int32_t line_length) {
   return *slot;
 }
 
-void CompileOrDie(const TextPair& texts, Form1* form) {
-  form->nome_linea = texts.nome_linea;
-  form->numero_treno = texts.numero_treno;
-  CompiledScenario out = CompileScenario(*form, 1, texts.linea, texts.treno);
-  if (out.verdict != CompileVerdict::kCompiled || form->errore.numero != 0) {
+CompileSettings SettingsOf(const TextPair& texts) {
+  return CompileSettings{texts.nome_linea, texts.numero_treno, PlanChoice::kWithPlan};
+}
+
+Compilation CompileOrDie(const TextPair& texts) {
+  Compilation out = CompileScenario(texts.linea, texts.treno, SettingsOf(texts));
+  if (out.verdict != CompileVerdict::kCompiled || out.errore.numero != 0) {
     std::fprintf(stderr, "compile of %s failed: error %d at %d\n", texts.nome_linea.c_str(),
-                 form->errore.numero, form->errore.posizione);
+                 out.errore.numero, out.errore.posizione);
     std::abort();
   }
+  return out;
 }
 
 }  // namespace percorso::bench

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "compiler/form1.h"
+#include "compiler/compile.h"
 #include "compiler/loader.h"
 
 namespace percorso::bench {
@@ -23,9 +23,12 @@ const TextPair& BuiltinTexts();
 // The maximal scenario for a line of `line_length` metres (cached per length).
 const TextPair& MaxTexts(int32_t line_length);
 
-// A form compiled from `texts`, with the plan; aborts the benchmark binary when the
-// compile records an error, so that no figure is ever measured on a failed compile.
-void CompileOrDie(const TextPair& texts, Form1* form);
+// The settings that compile `texts` with the plan.
+CompileSettings SettingsOf(const TextPair& texts);
+
+// `texts` compiled with the plan; aborts the benchmark binary when the compile records
+// an error, so that no figure is ever measured on a failed compile.
+Compilation CompileOrDie(const TextPair& texts);
 
 }  // namespace percorso::bench
 

@@ -15,20 +15,12 @@ namespace {
 
 // The compiled models, each made on first use (so that one failing compile does not
 // stop the benchmarks of the other).
-const Form1& Compiled(bool maximal) {
+const Compilation& Compiled(bool maximal) {
   if (maximal) {
-    static const Form1* max = [] {
-      auto* f = new Form1;
-      CompileOrDie(MaxTexts(kMaxScenarioLength), f);
-      return f;
-    }();
+    static const Compilation* max = new Compilation(CompileOrDie(MaxTexts(kMaxScenarioLength)));
     return *max;
   }
-  static const Form1* builtin = [] {
-    auto* f = new Form1;
-    CompileOrDie(BuiltinTexts(), f);
-    return f;
-  }();
+  static const Compilation* builtin = new Compilation(CompileOrDie(BuiltinTexts()));
   return *builtin;
 }
 
@@ -45,15 +37,15 @@ void EncodeLoop(benchmark::State& state, Encode encode) {
 }
 
 void BM_EncodeCellFile(benchmark::State& state, bool maximal) {
-  const Form1& f = Compiled(maximal);
+  const Compilation& f = Compiled(maximal);
   EncodeLoop(state, [&] { return EncodeCellFile(f.griglia); });
 }
 void BM_EncodeLineFile(benchmark::State& state, bool maximal) {
-  const Form1& f = Compiled(maximal);
+  const Compilation& f = Compiled(maximal);
   EncodeLoop(state, [&] { return EncodeLineFile(f.tabella); });
 }
 void BM_EncodePlanFile(benchmark::State& state, bool maximal) {
-  const Form1& f = Compiled(maximal);
+  const Compilation& f = Compiled(maximal);
   EncodeLoop(state, [&] { return EncodePlanFile(f.piano); });
 }
 

@@ -10,7 +10,6 @@
 #include <string>
 
 #include "base/file_io.h"
-#include "compiler/form1.h"
 #include "compiler/compile.h"
 #include "builtin/builtin_texts.h"
 #include "testing/max_scenario.h"
@@ -39,17 +38,19 @@ int Write(const std::filesystem::path& dir, int32_t length) {
 
 int Compile(const std::filesystem::path& dir) {
   using namespace percorso;
-  Form1 form;
-  form.nome_linea = kMaxScenarioLineName;
-  form.numero_treno = kMaxScenarioTrainNumber;
-  OutputOptions options{dir, dir, /*delete_texts=*/false, /*write_files=*/true};
-  OutputResult r = memorizza_percorso(form, 1, options);
-  if (r.io_error) {
-    std::cerr << r.io_error->Message() << "\n";
-    return 3;
+  const std::string linea = kMaxScenarioLineName;
+  const std::string treno = kMaxScenarioTrainNumber;
+  const Compilation c =
+      CompileScenario(ReadSourceText(dir, LineaFileName(linea)),
+                      ReadSourceText(dir, TrenoFileName(linea, treno)), {linea, treno});
+  if (c.verdict == CompileVerdict::kCompiled) {
+    if (WrittenFiles w = WriteCompiledFiles(dir, c); w.io_error) {
+      std::cerr << w.io_error->Message() << "\n";
+      return 3;
+    }
   }
-  if (r.verdict != CompileVerdict::kCompiled || form.errore.numero != 0) {
-    std::cerr << "error " << form.errore.numero << " at " << form.errore.posizione << "\n";
+  if (c.verdict != CompileVerdict::kCompiled || c.errore.numero != 0) {
+    std::cerr << "error " << c.errore.numero << " at " << c.errore.posizione << "\n";
     return 1;
   }
   return 0;

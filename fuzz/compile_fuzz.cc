@@ -3,7 +3,7 @@
 // Input: one control byte, then the line description, a 0x00 byte, then the train data
 // text (no 0x00 byte: the whole rest is the line description and the train data text is
 // empty). Bits of the control byte:
-//   bit 0  build flag j (1: the plan is computed and its file encoded)
+//   bit 0  with the plan (1: the plan is computed and its file encoded)
 //   bit 1  the train data text is missing (the load's catch-all path)
 //   bit 2  the line description is missing
 //   bit 3  compile a second time in the same state and require the same bytes
@@ -11,7 +11,7 @@
 //          compile command does
 //
 // Beyond "no crash": a compiled scenario's files have exactly the sizes their layouts
-// give for the model left in the state, and the plan file is there exactly when j is 1;
+// give for the compiled model, and the plan file is there exactly when bit 0 is 1;
 // every recorded error has a meaning, carries a position exactly when its meaning says
 // so, and is written as a diagnostic of bounded length whatever the text.
 #include <cstddef>
@@ -23,7 +23,6 @@
 #include <string_view>
 
 #include "model/error_meanings.h"
-#include "compiler/form1.h"
 #include "app/diagnostics.h"
 #include "base/text_encoding.h"
 #include "compiler/loader.h"
@@ -34,9 +33,8 @@
 
 namespace {
 
-using percorso::CompiledScenario;
 using percorso::CompileVerdict;
-using percorso::Form1;
+using percorso::Compilation;
 using percorso::ReadStatus;
 using percorso::SourceText;
 
@@ -61,17 +59,17 @@ size_t LineFileSize(const percorso::LineTable& table) {
   return n;
 }
 
-void CheckCompiled(const Form1& form, int32_t j, const CompiledScenario& out) {
+void CheckCompiled(bool with_plan, const Compilation& out) {
   if (out.verdict != CompileVerdict::kCompiled) return;
-  Check(form.griglia.exists(), "compiled without a grid");
-  Check(out.cell_file.size() ==
-            static_cast<size_t>(form.griglia.upper() + 1) * percorso::kCellBytes,
+  Check(out.griglia.exists(), "compiled without a grid");
+  Check(out.cell_file()->size() ==
+            static_cast<size_t>(out.griglia.upper() + 1) * percorso::kCellBytes,
         "cell file size");
-  Check(out.line_file.size() == LineFileSize(form.tabella), "line file size");
-  for (const percorso::LineRecord& r : form.tabella.slot)
+  Check(out.line_file()->size() == LineFileSize(out.tabella), "line file size");
+  for (const percorso::LineRecord& r : out.tabella.slot)
     Check(r.nome.size() <= 65535, "a name too long for the line file");
-  Check(out.plan_file.has_value() == (j != 0), "plan file present exactly with the build flag");
-  if (out.plan_file) Check(out.plan_file->size() == PlanFileSize(form.piano), "plan file size");
+  Check((out.plan_file() != nullptr) == with_plan, "plan file present exactly with the plan");
+  if (out.plan_file()) Check(out.plan_file()->size() == PlanFileSize(out.piano), "plan file size");
 }
 
 // Each recorded error as the compile command reports it.
@@ -125,23 +123,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   };
   load(raw_linea, &linea, &linea_text);
   load(raw_treno, &treno, &treno_text);
-  const int32_t j = control & 1;
+  const bool with_plan = (control & 1) != 0;
+  const percorso::CompileSettings settings{
+      "fuzz", "55", with_plan ? percorso::PlanChoice::kWithPlan : percorso::PlanChoice::kWithoutPlan};
 
-  Form1 form;
-  form.nome_linea = "fuzz";
-  const CompiledScenario first = percorso::CompileScenario(form, j, linea, treno);
-  CheckCompiled(form, j, first);
-  CheckDiagnostics(form.errore, linea_text, treno_text);
+  const Compilation first = percorso::CompileScenario(linea, treno, settings);
+  CheckCompiled(with_plan, first);
+  CheckDiagnostics(first.errore, linea_text, treno_text);
 
   if (control & 8) {
-    const int32_t numero = form.errore.numero;
-    const int32_t posizione = form.errore.posizione;
-    const CompiledScenario second = percorso::CompileScenario(form, j, linea, treno);
+    const Compilation second = percorso::CompileScenario(linea, treno, settings);
     Check(second.verdict == first.verdict, "same verdict twice");
-    Check(form.errore.numero == numero && form.errore.posizione == posizione, "same error twice");
-    Check(second.plan_file == first.plan_file && second.line_file == first.line_file &&
-              second.cell_file == first.cell_file,
-          "same bytes twice");
+    Check(second.errore.numero == first.errore.numero &&
+              second.errore.posizione == first.errore.posizione,
+          "same error twice");
+    bool same = second.files.size() == first.files.size();
+    for (size_t k = 0; same && k < first.files.size(); ++k) {
+      same = second.files[k].name == first.files[k].name &&
+             second.files[k].bytes == first.files[k].bytes;
+    }
+    Check(same, "same bytes twice");
   }
   return 0;
 }

@@ -7,7 +7,6 @@
 
 #include "model/error_meanings.h"
 #include "base/file_io.h"
-#include "compiler/form1.h"
 #include "builtin/crew_documents.h"
 #include "compiler/compile.h"
 #include "builtin/builtin_texts.h"
@@ -24,7 +23,8 @@ void errore(std::string_view a) {
 }
 
 int RunBuild(const std::filesystem::path& dir, std::ostream& out, std::ostream& err) {
-  Form1 form;
+  const std::string nome_linea = kBuiltinLineName;
+  const std::string numero_treno = kBuiltinTrainNumber;
   // One build run at a time in a directory: the texts it writes are read back and deleted.
   DirectoryLock lock(dir);
   // The waiting window of a desktop build is a console line here.
@@ -37,24 +37,25 @@ int RunBuild(const std::filesystem::path& dir, std::ostream& out, std::ostream& 
   };
   const Writer writers[] = {linea, dati_treno, dati_note, dati_rallentamenti, dati_scheda};
   for (Writer w : writers) {
-    if (std::optional<IoError> e = w(dir, form.nome_linea, form.numero_treno)) {
+    if (std::optional<IoError> e = w(dir, nome_linea, numero_treno)) {
       err << "percorso: " << e->Message() << std::endl;
       return 3;
     }
   }
 
   // Compile the two texts just written (deleting them) into the three compiled files.
-  OutputOptions options;
-  options.source_dir = dir;
-  options.output_dir = dir;
-  options.delete_texts = true;
-  options.write_files = true;
-  OutputResult result = memorizza_percorso(form, 1, options);
-  if (result.io_error) {
-    err << "percorso: " << result.io_error->Message() << std::endl;
-    return 3;
+  CompileSettings settings{nome_linea, numero_treno, PlanChoice::kWithPlan, dir};
+  const Compilation compiled =
+      CompileScenario(ReadSourceText(dir, LineaFileName(nome_linea)),
+                      ReadSourceText(dir, TrenoFileName(nome_linea, numero_treno)), settings);
+  if (compiled.verdict == CompileVerdict::kCompiled) {
+    WrittenFiles result = WriteCompiledFiles(dir, compiled);
+    if (result.io_error) {
+      err << "percorso: " << result.io_error->Message() << std::endl;
+      return 3;
+    }
   }
-  switch (result.verdict) {
+  switch (compiled.verdict) {
     case CompileVerdict::kReserved1250:
       errore("1250");
     case CompileVerdict::kReserved1251:
@@ -68,7 +69,7 @@ int RunBuild(const std::filesystem::path& dir, std::ostream& out, std::ostream& 
   }
   // The run has ended normally and written its files; a recorded error is reported but
   // does not change the exit status.
-  if (form.errore.numero != 0) err << DescribeErrorState(form.errore) << std::endl;
+  if (compiled.errore.numero != 0) err << DescribeErrorState(compiled.errore) << std::endl;
   return 0;
 }
 

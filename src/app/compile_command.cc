@@ -5,7 +5,6 @@
 
 #include "model/error_meanings.h"
 #include "base/file_io.h"
-#include "compiler/form1.h"
 #include "app/diagnostics.h"
 #include "model/names.h"
 #include "base/text_encoding.h"
@@ -135,17 +134,15 @@ int RunCompile(const CompileOptions& o, std::ostream& err) {
     return kExitStopped;
   }
 
-  Form1 form;
-  form.nome_linea = linea_name;
-  form.numero_treno = treno_name;
-  const int32_t j = o.no_plan ? 0 : 1;
-  CompiledScenario compiled = CompileScenario(form, j, linea.source, treno.source);
-  PlaceEncodingFault(linea, form.errore);
-  PlaceEncodingFault(treno, form.errore);
+  const PlanChoice plan = o.no_plan ? PlanChoice::kWithoutPlan : PlanChoice::kWithPlan;
+  Compilation compiled =
+      CompileScenario(linea.source, treno.source, {linea_name, treno_name, plan, std::nullopt});
+  PlaceEncodingFault(linea, compiled.errore);
+  PlaceEncodingFault(treno, compiled.errore);
 
   const std::filesystem::path out_dir = o.out.value_or(o.dir);
   const std::string cell_name = CellFileName(linea_name, treno_name);
-  Report(form.errore, linea, treno, Shown(out_dir, cell_name), err);
+  Report(compiled.errore, linea, treno, Shown(out_dir, cell_name), err);
 
   if (compiled.verdict == CompileVerdict::kReserved1250 ||
       compiled.verdict == CompileVerdict::kReserved1251) {
@@ -157,25 +154,17 @@ int RunCompile(const CompileOptions& o, std::ostream& err) {
 
   std::vector<std::string> written;
   if (compiled.verdict == CompileVerdict::kCompiled && !o.check) {
-    struct Output {
-      std::string name;
-      const std::string* bytes;
-    };
-    std::vector<Output> files;
-    if (compiled.plan_file) files.push_back({PlanFileName(linea_name), &*compiled.plan_file});
-    files.push_back({LineFileName(linea_name, treno_name), &compiled.line_file});
-    files.push_back({cell_name, &compiled.cell_file});
-    for (const Output& f : files) {
-      if (std::optional<IoError> e = ReplaceFile(out_dir / f.name, *f.bytes)) {
-        err << "percorso: cannot write " << Shown(out_dir, f.name) << ": " << e->reason << "\n";
-        err << SummaryLine(form.errore.numero, FinalPosition(form.errore), written) << "\n";
-        return kExitStopped;
-      }
-      written.push_back(Shown(out_dir, f.name));
+    WrittenFiles files = WriteCompiledFiles(out_dir, compiled);
+    for (const std::string& name : files.written) written.push_back(Shown(out_dir, name));
+    if (files.io_error) {
+      err << "percorso: cannot write " << Shown(out_dir, files.failed_name) << ": "
+          << files.io_error->reason << "\n";
+      err << SummaryLine(compiled.errore.numero, FinalPosition(compiled.errore), written) << "\n";
+      return kExitStopped;
     }
   }
-  err << SummaryLine(form.errore.numero, FinalPosition(form.errore), written) << "\n";
-  return form.errore.numero == 0 ? kExitOk : kExitError;
+  err << SummaryLine(compiled.errore.numero, FinalPosition(compiled.errore), written) << "\n";
+  return compiled.errore.numero == 0 ? kExitOk : kExitError;
 }
 
 }  // namespace percorso

@@ -1,5 +1,5 @@
 // `percorso compile`: compiles an author's pair of texts into the three compiled files,
-// through the same loader, protection pass and output stage as the build run, and
+// through the same compile (loader, protection pass, stamps) as the build run, and
 // reports every recorded error with its file, line and column. The author's texts are
 // read only: they are never changed or deleted.
 #ifndef PERCORSO_APP_COMPILE_COMMAND_H_
@@ -18,7 +18,7 @@ struct CompileOptions {
   std::optional<std::string> treno;           // --train; found in `dir` when absent
   std::optional<std::filesystem::path> out;   // --out; `dir` when absent
   bool check = false;                         // compile and report, write nothing
-  bool no_plan = false;                       // build flag 0: no plan file
+  bool no_plan = false;                       // compile without the plan: no plan file
 };
 
 // Exit statuses of the commands.

@@ -4,7 +4,6 @@
 #include <string>
 #include <system_error>
 
-#include "compiler/form1.h"
 #include "app/compile_command.h"
 #include "builtin/builtin_texts.h"
 

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "app/build_run.h"
-#include "compiler/form1.h"
 #include "testing/compiled_files.h"
 #include "compiler/compile.h"
 #include "builtin/builtin_texts.h"
@@ -46,14 +45,14 @@ RunResult RunCopy(const TempDir& dir) {
 
 TEST(WholeRun, BuiltInScenarioCompilesWithNoError) {
   // The same compile in memory, to see the error state itself.
-  Form1 form;
   const std::string linea = RenderText(LineaRows());
   const std::string treno = RenderText(TrenoRows());
-  CompiledScenario out = CompileScenario(form, 1, SourceText{ReadStatus::kOk, linea, "linea"},
-                                         SourceText{ReadStatus::kOk, treno, "treno"});
+  Compilation out = CompileScenario(SourceText{ReadStatus::kOk, linea, "linea"},
+                                    SourceText{ReadStatus::kOk, treno, "treno"},
+                                    {kBuiltinLineName, kBuiltinTrainNumber});
   EXPECT_EQ(out.verdict, CompileVerdict::kCompiled);
-  EXPECT_EQ(form.errore.numero, 0);
-  EXPECT_TRUE(form.errore.log.empty());
+  EXPECT_EQ(out.errore.numero, 0);
+  EXPECT_TRUE(out.errore.log.empty());
   EXPECT_TRUE(out.deletions.linea);
   EXPECT_TRUE(out.deletions.treno);
 }

@@ -12,6 +12,10 @@
 
 namespace percorso {
 
+// The line and the train of the built-in scenario.
+inline constexpr const char* kBuiltinLineName = "Valdoro_Ostrano";
+inline constexpr const char* kBuiltinTrainNumber = "55";
+
 // The 283 lines of the line description, then the end marker.
 LineList LineaRows();
 // The 86 lines of the train data, then the end marker.

@@ -7,7 +7,6 @@
 #include <map>
 #include <string>
 
-#include "compiler/form1.h"
 #include "testing/compiled_files.h"
 #include "compiler/compile.h"
 #include "builtin/builtin_texts.h"
@@ -16,16 +15,16 @@ namespace percorso {
 namespace {
 
 TEST(BuiltinItems, EveryPointItemHasACellOfItsOwn) {
-  Form1 form;
-  CompiledScenario out =
-      CompileScenario(form, 1, SourceText{ReadStatus::kOk, RenderText(LineaRows()), "linea"},
-                      SourceText{ReadStatus::kOk, RenderText(TrenoRows()), "treno"});
+  Compilation out =
+      CompileScenario(SourceText{ReadStatus::kOk, RenderText(LineaRows()), "linea"},
+                      SourceText{ReadStatus::kOk, RenderText(TrenoRows()), "treno"},
+                      {kBuiltinLineName, kBuiltinTrainNumber});
   ASSERT_EQ(out.verdict, CompileVerdict::kCompiled);
-  ASSERT_EQ(form.errore.numero, 0);
-  ASSERT_EQ(out.cell_file.size(), 15u * 2079);
+  ASSERT_EQ(out.errore.numero, 0);
+  ASSERT_EQ(out.cell_file()->size(), 15u * 2079);
 
   std::map<int, int> count;
-  for (size_t k = 0; k < 2079; ++k) ++count[testing::CellAt(out.cell_file, k).tipo];
+  for (size_t k = 0; k < 2079; ++k) ++count[testing::CellAt(*out.cell_file(), k).tipo];
   EXPECT_EQ(count[1], 42);  // signals
   EXPECT_EQ(count[6], 20);  // speed-board pairs
   EXPECT_EQ(count[14], 3);  // indicator boards
@@ -38,9 +37,9 @@ TEST(BuiltinItems, EveryPointItemHasACellOfItsOwn) {
 
   // Each stop cell points back at a station slot whose zone ends right after it.
   for (size_t k = 0; k < 2079; ++k) {
-    testing::FileCell c = testing::CellAt(out.cell_file, k);
+    testing::FileCell c = testing::CellAt(*out.cell_file(), k);
     if (c.tipo != 10) continue;
-    const LineRecord& slot = form.tabella.slot.at(static_cast<size_t>(c.dato1));
+    const LineRecord& slot = out.tabella.slot.at(static_cast<size_t>(c.dato1));
     EXPECT_EQ(slot.fine / 50 - 1, static_cast<int32_t>(k)) << "stop cell " << k;
   }
 }

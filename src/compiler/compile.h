@@ -1,7 +1,7 @@
-// The output stage: clears the line table, loads the two texts, runs the protection
-// pass, stamps the reserved places and the scenario codes, and writes the compiled
-// files. The in-memory part is separate from the disk part so that tests, fuzzers and
-// benchmarks compile scenarios without touching the file system.
+// The compile: from the two texts to the compiled model, the error state and the bytes of
+// the compiled files, as one value. It clears nothing and changes nothing of the
+// caller's; each call starts from an empty model. Writing the files is a separate step,
+// shared by the build run and `compile`.
 #ifndef PERCORSO_COMPILER_COMPILE_H_
 #define PERCORSO_COMPILER_COMPILE_H_
 
@@ -12,24 +12,57 @@
 #include <vector>
 
 #include "base/file_io.h"
-#include "compiler/form1.h"
 #include "compiler/loader.h"
+#include "compiler/loader_files.h"
+#include "model/cell_grid.h"
+#include "model/error_state.h"
+#include "model/line_table.h"
+#include "model/track_plan.h"
 
 namespace percorso {
 
+// Whether the plan (and its file) is built.
+enum class PlanChoice : uint8_t { kWithoutPlan, kWithPlan };
+
+struct CompileSettings {
+  std::string nome_linea;    // makes up every file name
+  std::string numero_treno;  // makes up the line and cell file names
+  PlanChoice plan = PlanChoice::kWithPlan;
+  // When set, the texts the load deletes are removed from this folder before the pass, as
+  // the build run does; a text that cannot be removed is the load's error 25.
+  std::optional<std::filesystem::path> delete_texts_in = std::nullopt;
+};
+
 enum class CompileVerdict {
-  kCompiled,      // the three files' bytes are ready (whatever the error number says)
+  kCompiled,      // the files' bytes are ready (whatever the error number says)
   kNoGrid,        // the load stopped before the line length sized the grid: nothing to write
   kReserved1250,  // a reserved place (slot 85 valore1 / cell 1 dato1) was already taken
   kReserved1251,  // a reserved place (slot 85 orario / cell 1 dato2) was already taken
 };
 
-struct CompiledScenario {
+// One compiled file: its name and its bytes.
+struct CompiledFile {
+  std::string name;
+  std::string bytes;
+};
+
+// Everything one compile gives.
+struct Compilation {
   CompileVerdict verdict = CompileVerdict::kNoGrid;
-  std::optional<std::string> plan_file;  // present when the build flag is non-zero
-  std::string line_file;
-  std::string cell_file;
+  ErrorState errore;
+  LineTable tabella;
+  CellGrid griglia;
+  TrackPlan piano;
+  LoaderCounters contatori;
   LoaderDeletions deletions;  // the texts the load deletes
+  // The files, in the order they are written: the plan (when built), the line file, the
+  // cell file. Empty unless the verdict is kCompiled.
+  std::vector<CompiledFile> files;
+
+  // The bytes of a file, or nullptr when it was not made.
+  const std::string* plan_file() const;
+  const std::string* line_file() const;
+  const std::string* cell_file() const;
 };
 
 // Output file names.
@@ -37,30 +70,20 @@ std::string PlanFileName(const std::string& nome_linea);  // <linea>_linea.dat
 std::string LineFileName(const std::string& nome_linea, const std::string& numero_treno);  // .sim
 std::string CellFileName(const std::string& nome_linea, const std::string& numero_treno);  // .dat
 
-// Compiles in memory: build flag j, error number 0, table cleared, load, pass, reserved
-// places, codes, and the bytes of the files. `form` keeps the model for the caller to examine.
-CompiledScenario CompileScenario(Form1& form, int32_t j, const SourceText& linea,
-                                 const SourceText& treno);
+// Loads the two texts, runs the protection pass, stamps the reserved places and the
+// scenario codes, and gives the bytes of the files.
+Compilation CompileScenario(const SourceText& linea, const SourceText& treno,
+                            const CompileSettings& settings);
 
-struct OutputOptions {
-  std::filesystem::path source_dir;  // where the two texts are read
-  std::filesystem::path output_dir;  // where the compiled files go
-  bool delete_texts = true;          // the build run deletes its texts; authors' texts stay
-  bool write_files = true;           // false: compile and report only
+struct WrittenFiles {
+  std::vector<std::string> written;  // names written, in order
+  std::optional<IoError> io_error;   // the file that could not be written
+  std::string failed_name;           // its name
 };
 
-struct OutputResult {
-  CompileVerdict verdict = CompileVerdict::kNoGrid;
-  std::vector<std::string> written;  // file names written, in order
-  std::optional<IoError> io_error;   // a compiled file could not be written (a text that
-                                     // cannot be read or deleted is the load's error 25)
-};
-
-// memorizza_percorso(j): reads the texts from disk, compiles them, deletes them when
-// asked, and replaces the compiled files (plan, line, cell, in that order) atomically,
-// stopping at the first that cannot be written. Nothing is written unless the verdict
-// is kCompiled.
-OutputResult memorizza_percorso(Form1& form, int32_t j, const OutputOptions& options);
+// Replaces the compilation's files in `dir` atomically, in order, stopping at the first
+// that cannot be written.
+WrittenFiles WriteCompiledFiles(const std::filesystem::path& dir, const Compilation& compiled);
 
 }  // namespace percorso
 

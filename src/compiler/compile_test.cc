@@ -29,11 +29,24 @@ SourceText Text(const std::string& bytes, const std::string& name) {
   return SourceText{ReadStatus::kOk, bytes, name};
 }
 
-Form1 SmallForm() {
-  Form1 form;
-  form.nome_linea = "Prova";
-  form.numero_treno = "7";
-  return form;
+CompileSettings Small(PlanChoice plan) { return CompileSettings{"Prova", "7", plan}; }
+
+// The build run's steps over folders: read the texts of `src`, compile them (deleting
+// them when asked), and write the files into `out`.
+struct FolderRun {
+  Compilation compiled;
+  WrittenFiles files;
+};
+
+FolderRun CompileFolder(const std::filesystem::path& src, const std::filesystem::path& out,
+                        PlanChoice plan, bool delete_texts) {
+  CompileSettings settings = Small(plan);
+  if (delete_texts) settings.delete_texts_in = src;
+  FolderRun r;
+  r.compiled = CompileScenario(ReadSourceText(src, LineaFileName("Prova")),
+                               ReadSourceText(src, TrenoFileName("Prova", "7")), settings);
+  if (r.compiled.verdict == CompileVerdict::kCompiled) r.files = WriteCompiledFiles(out, r.compiled);
+  return r;
 }
 
 TEST(CompileScenario, ReservedPlacesAlreadyTakenGiveNoBytes) {
@@ -61,31 +74,30 @@ TEST(CompileScenario, ReservedPlacesAlreadyTakenGiveNoBytes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Form1 form = SmallForm();
-    CompiledScenario out = CompileScenario(form, 1, Text(c.linea, "l"), Text(c.treno, "t"));
+    Compilation out =
+        CompileScenario(Text(c.linea, "l"), Text(c.treno, "t"), Small(PlanChoice::kWithPlan));
     EXPECT_EQ(out.verdict, c.verdict);
-    EXPECT_EQ(form.errore.numero, 0);
+    EXPECT_EQ(out.errore.numero, 0);
     if (c.verdict == CompileVerdict::kCompiled) {
-      EXPECT_EQ(form.griglia.at(1).tipo, 13);
-      EXPECT_EQ(CellAt(out.cell_file, 1).dato1, 5121);
+      EXPECT_EQ(out.griglia.at(1).tipo, 13);
+      EXPECT_EQ(CellAt(*out.cell_file(), 1).dato1, 5121);
     } else {
-      EXPECT_FALSE(out.plan_file);
-      EXPECT_TRUE(out.line_file.empty());
-      EXPECT_TRUE(out.cell_file.empty());
+      EXPECT_EQ(out.plan_file(), nullptr);
+      EXPECT_TRUE(out.files.empty());
     }
   }
 }
 
 TEST(CompileScenario, StampsTheReservedPlacesAndTheCodes) {
-  Form1 form = SmallForm();
-  CompiledScenario out = CompileScenario(form, 0, Text(kLinea, "l"), Text(Treno(""), "t"));
+  Compilation out = CompileScenario(Text(kLinea, "l"), Text(Treno(""), "t"),
+                                    Small(PlanChoice::kWithoutPlan));
   ASSERT_EQ(out.verdict, CompileVerdict::kCompiled);
-  EXPECT_FALSE(out.plan_file);
-  EXPECT_EQ(out.cell_file.size(), 15u * (kU + 1));
+  EXPECT_EQ(out.plan_file(), nullptr);
+  EXPECT_EQ(out.cell_file()->size(), 15u * (kU + 1));
   // Code text "7prova" + "aabbccddeeffgghhiil": plain sum 2533, weighted sum 33356.
-  EXPECT_EQ(CellAt(out.cell_file, 1).dato1, 5121);
-  EXPECT_EQ(CellAt(out.cell_file, 1).dato2, 2533);
-  auto slots = DecodeSlots(out.line_file);
+  EXPECT_EQ(CellAt(*out.cell_file(), 1).dato1, 5121);
+  EXPECT_EQ(CellAt(*out.cell_file(), 1).dato2, 2533);
+  auto slots = DecodeSlots(*out.line_file());
   ASSERT_TRUE(slots);
   EXPECT_EQ((*slots)[85].nome, "Prova");
   EXPECT_EQ((*slots)[85].valore1, 610);
@@ -96,55 +108,52 @@ TEST(CompileScenario, StampsTheReservedPlacesAndTheCodes) {
 TEST(CompileScenario, ErrorsOfThePassStillGiveTheFiles) {
   // Cells 3, 4 and 5 are taken, so the near window of the slowdown starting at cell 10
   // finds no free cell: error 12 at 500 m, recorded after the load.
-  Form1 form = SmallForm();
-  CompiledScenario out = CompileScenario(
-      form, 0, Text(kLinea, "l"),
+  Compilation out = CompileScenario(
+      Text(kLinea, "l"),
       Text(Treno("abbattimento, 150, 50\r\nabbattimento, 200, 50\r\nabbattimento, 250, 50\r\n"
                  "rallentamento, 450, 120, 1000, 0, 0, 0\r\n"),
-           "t"));
+           "t"),
+      Small(PlanChoice::kWithoutPlan));
   ASSERT_EQ(out.verdict, CompileVerdict::kCompiled);
-  EXPECT_EQ(form.errore.numero, 12);
-  EXPECT_EQ(form.errore.posizione, 500);
-  EXPECT_EQ(out.cell_file.size(), 15u * (kU + 1));
+  EXPECT_EQ(out.errore.numero, 12);
+  EXPECT_EQ(out.errore.posizione, 500);
+  EXPECT_EQ(out.cell_file()->size(), 15u * (kU + 1));
 }
 
-TEST(MemorizzaPercorso, NothingWrittenWhenAReservedPlaceIsTakenOrNoGrid) {
+TEST(CompileAndWrite, NothingWrittenWhenAReservedPlaceIsTakenOrNoGrid) {
   {
     TempDir dir;
-    Form1 form = SmallForm();
     dir.Write(LineaFileName("Prova"), kLinea);
     dir.Write(TrenoFileName("Prova", "7"),
               Treno("abbattimento, 150, 50\r\nabbattimento, 100, 50\r\n"
                     "rallentamento, 350, 120, 1000, 0, 0, 0\r\n"));
-    OutputResult r = memorizza_percorso(form, 1, {dir.path(), dir.path(), true, true});
-    EXPECT_EQ(r.verdict, CompileVerdict::kReserved1250);
-    EXPECT_FALSE(r.io_error);
-    EXPECT_TRUE(r.written.empty());
+    FolderRun r = CompileFolder(dir.path(), dir.path(), PlanChoice::kWithPlan, true);
+    EXPECT_EQ(r.compiled.verdict, CompileVerdict::kReserved1250);
+    EXPECT_FALSE(r.files.io_error);
+    EXPECT_TRUE(r.files.written.empty());
     EXPECT_TRUE(dir.List().empty());  // the load deleted both texts; nothing else
   }
   {
     // No line description: error 101, nothing deleted, nothing written.
     TempDir dir;
-    Form1 form = SmallForm();
     dir.Write(TrenoFileName("Prova", "7"), Treno(""));
-    OutputResult r = memorizza_percorso(form, 1, {dir.path(), dir.path(), true, true});
-    EXPECT_EQ(r.verdict, CompileVerdict::kNoGrid);
-    EXPECT_EQ(form.errore.numero, 101);
+    FolderRun r = CompileFolder(dir.path(), dir.path(), PlanChoice::kWithPlan, true);
+    EXPECT_EQ(r.compiled.verdict, CompileVerdict::kNoGrid);
+    EXPECT_EQ(r.compiled.errore.numero, 101);
     EXPECT_EQ(dir.List(), std::vector<std::string>{TrenoFileName("Prova", "7")});
   }
 }
 
-TEST(MemorizzaPercorso, WithoutThePlanFlagAnOlderPlanFileStaysAsItWas) {
+TEST(CompileAndWrite, WithoutThePlanFlagAnOlderPlanFileStaysAsItWas) {
   TempDir src;
   TempDir dir;
-  Form1 form = SmallForm();
   src.Write(LineaFileName("Prova"), kLinea);
   src.Write(TrenoFileName("Prova", "7"), Treno(""));
   dir.Write("Prova_linea.dat", "older plan");
   dir.Write("Prova_7.sim", std::string(5000, 'x'));
-  OutputResult r = memorizza_percorso(form, 0, {src.path(), dir.path(), false, true});
-  EXPECT_EQ(r.verdict, CompileVerdict::kCompiled);
-  EXPECT_EQ(r.written, (std::vector<std::string>{"Prova_7.sim", "Prova_7.dat"}));
+  FolderRun r = CompileFolder(src.path(), dir.path(), PlanChoice::kWithoutPlan, false);
+  EXPECT_EQ(r.compiled.verdict, CompileVerdict::kCompiled);
+  EXPECT_EQ(r.files.written, (std::vector<std::string>{"Prova_7.sim", "Prova_7.dat"}));
   EXPECT_EQ(dir.Read("Prova_linea.dat"), "older plan");
   EXPECT_EQ(dir.Read("Prova_7.sim").size(), 2958u + 5 + 1);  // texts "Prova" and "7"
   EXPECT_EQ(dir.Read("Prova_7.dat").size(), 15u * (kU + 1));
@@ -152,18 +161,17 @@ TEST(MemorizzaPercorso, WithoutThePlanFlagAnOlderPlanFileStaysAsItWas) {
   EXPECT_EQ(src.List().size(), 2u);
 }
 
-TEST(MemorizzaPercorso, ASecondRunReplacesEveryFileWhole) {
+TEST(CompileAndWrite, ASecondRunReplacesEveryFileWhole) {
   TempDir dir;
   const std::string junk(400000, 'x');  // longer than any of the three files
   for (const char* name : {"Prova_linea.dat", "Prova_7.sim", "Prova_7.dat"}) dir.Write(name, junk);
   for (int run = 0; run < 2; ++run) {
     SCOPED_TRACE(run);
-    Form1 form = SmallForm();
     dir.Write(LineaFileName("Prova"), kLinea);
     dir.Write(TrenoFileName("Prova", "7"), Treno(""));
-    OutputResult r = memorizza_percorso(form, 1, {dir.path(), dir.path(), true, true});
-    EXPECT_FALSE(r.io_error);
-    EXPECT_EQ(r.written,
+    FolderRun r = CompileFolder(dir.path(), dir.path(), PlanChoice::kWithPlan, true);
+    EXPECT_FALSE(r.files.io_error);
+    EXPECT_EQ(r.files.written,
               (std::vector<std::string>{"Prova_linea.dat", "Prova_7.sim", "Prova_7.dat"}));
     EXPECT_EQ(dir.List(),
               (std::vector<std::string>{"Prova_7.dat", "Prova_7.sim", "Prova_linea.dat"}));
@@ -183,17 +191,16 @@ TEST(MemorizzaPercorso, ASecondRunReplacesEveryFileWhole) {
   }
 }
 
-TEST(MemorizzaPercorso, StopsAtTheFirstFileThatCannotBeWritten) {
+TEST(CompileAndWrite, StopsAtTheFirstFileThatCannotBeWritten) {
   TempDir dir;
-  Form1 form = SmallForm();
   dir.Write(LineaFileName("Prova"), kLinea);
   dir.Write(TrenoFileName("Prova", "7"), Treno(""));
   std::filesystem::create_directory(dir.path() / "Prova_7.sim");
-  OutputResult r = memorizza_percorso(form, 1, {dir.path(), dir.path(), true, true});
-  ASSERT_TRUE(r.io_error);
-  EXPECT_EQ(r.io_error->Message(),
+  FolderRun r = CompileFolder(dir.path(), dir.path(), PlanChoice::kWithPlan, true);
+  ASSERT_TRUE(r.files.io_error);
+  EXPECT_EQ(r.files.io_error->Message(),
             "cannot write " + (dir.path() / "Prova_7.sim").string() + ": Is a directory");
-  EXPECT_EQ(r.written, std::vector<std::string>{"Prova_linea.dat"});
+  EXPECT_EQ(r.files.written, std::vector<std::string>{"Prova_linea.dat"});
   EXPECT_EQ(dir.List(), (std::vector<std::string>{"Prova_7.sim", "Prova_linea.dat"}));
 }
 

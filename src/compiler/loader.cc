@@ -160,7 +160,7 @@ class Loader {
   LoaderDeletions del_;
   FieldReader* r_ = nullptr;
   ErrorOrigin origin_ = ErrorOrigin::kLineText;
-  bool plan_ = false;        // the build flag: curve rows build the plan
+  bool plan_ = false;        // with the plan: curve rows build it
   bool has_length_ = false;  // a line length row has sized the grid
   int32_t n_ = 0;            // N, the grid's last cell
   At general_end_;           // the header that ended the general section, or the end
@@ -320,7 +320,7 @@ void Loader::Load() {
   LineTable& t = st_.tabella;
   t.slot[kLineIdentitySlot].nome = in_.nome_linea;
   t.slot[kTrainIdentitySlot].nome = in_.numero_treno;
-  plan_ = in_.flag_costruzione != 0;
+  plan_ = in_.with_plan;
   if (!plan_) st_.piano.Reset();
 
   // Phase 1: the general section of the line description.

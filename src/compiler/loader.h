@@ -1,5 +1,5 @@
 // The loader: compiles the line description and the train data text into the line
-// table, the cell grid and (when the build flag is set) the plan.
+// table, the cell grid and (when asked for) the plan.
 //
 // The core works on the texts' bytes in memory and reports which texts it would delete;
 // the file-level wrapper reads the texts from a directory and deletes them as told.
@@ -43,7 +43,7 @@ struct LoaderInput {
   const SourceText& treno;
   const std::string& nome_linea;
   const std::string& numero_treno;
-  int32_t flag_costruzione;  // non-zero: build the plan
+  bool with_plan;  // build the plan
 };
 
 struct LoaderState {

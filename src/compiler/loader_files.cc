@@ -6,9 +6,7 @@
 
 namespace percorso {
 
-namespace {
-
-SourceText ReadSource(const std::filesystem::path& dir, const std::string& name) {
+SourceText ReadSourceText(const std::filesystem::path& dir, const std::string& name) {
   ReadResult r = ReadWholeFile(dir / name);
   SourceText t;
   t.status = r.status;
@@ -17,19 +15,12 @@ SourceText ReadSource(const std::filesystem::path& dir, const std::string& name)
   return t;
 }
 
-}  // namespace
-
-LoadFilesResult LoadFromDirectory(const std::filesystem::path& dir, const std::string& nome_linea,
-                                  const std::string& numero_treno, int32_t flag_costruzione,
-                                  const LoaderState& st, const LoadFilesOptions& options) {
-  const SourceText linea = ReadSource(dir, LineaFileName(nome_linea));
-  const SourceText treno = ReadSource(dir, TrenoFileName(nome_linea, numero_treno));
-  LoadFilesResult result;
-  result.deletions = memorizza_dati({linea, treno, nome_linea, numero_treno, flag_costruzione}, st);
-  if (!options.delete_texts) return result;
-
-  const std::pair<bool, const SourceText*> texts[] = {{result.deletions.linea, &linea},
-                                                      {result.deletions.treno, &treno}};
+std::optional<IoError> DeleteLoadedTexts(const std::filesystem::path& dir,
+                                         const LoaderDeletions& deletions, const SourceText& linea,
+                                         const SourceText& treno, ErrorState& errore) {
+  std::optional<IoError> first;
+  const std::pair<bool, const SourceText*> texts[] = {{deletions.linea, &linea},
+                                                      {deletions.treno, &treno}};
   for (const auto& [wanted, text] : texts) {
     if (!wanted) continue;
     std::optional<IoError> e = RemoveFile(dir / text->name);
@@ -38,8 +29,21 @@ LoadFilesResult LoadFromDirectory(const std::filesystem::path& dir, const std::s
     d.numero = 25;
     d.origin = text == &linea ? ErrorOrigin::kLineText : ErrorOrigin::kTrainText;
     d.detail = e->Message();
-    st.errore.Record(d);
-    if (!result.io_error) result.io_error = std::move(e);
+    errore.Record(d);
+    if (!first) first = std::move(e);
+  }
+  return first;
+}
+
+LoadFilesResult LoadFromDirectory(const std::filesystem::path& dir, const std::string& nome_linea,
+                                  const std::string& numero_treno, bool with_plan,
+                                  const LoaderState& st, const LoadFilesOptions& options) {
+  const SourceText linea = ReadSourceText(dir, LineaFileName(nome_linea));
+  const SourceText treno = ReadSourceText(dir, TrenoFileName(nome_linea, numero_treno));
+  LoadFilesResult result;
+  result.deletions = memorizza_dati({linea, treno, nome_linea, numero_treno, with_plan}, st);
+  if (options.delete_texts) {
+    result.io_error = DeleteLoadedTexts(dir, result.deletions, linea, treno, st.errore);
   }
   return result;
 }

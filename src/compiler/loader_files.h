@@ -27,8 +27,18 @@ struct LoadFilesResult {
 // memorizza_dati with them and deletes what it says. A text that cannot be deleted is
 // error 25 (position unchanged); the other one is still deleted.
 LoadFilesResult LoadFromDirectory(const std::filesystem::path& dir, const std::string& nome_linea,
-                                  const std::string& numero_treno, int32_t flag_costruzione,
+                                  const std::string& numero_treno, bool with_plan,
                                   const LoaderState& st, const LoadFilesOptions& options = {});
+
+// Reads one text of `dir`: a missing or unreadable text is the load's to report.
+SourceText ReadSourceText(const std::filesystem::path& dir, const std::string& name);
+
+// Deletes from `dir` the texts the load deletes. A text that cannot be deleted is error 25
+// (position unchanged) in `errore`; the other one is still deleted. Returns the first
+// failure.
+std::optional<IoError> DeleteLoadedTexts(const std::filesystem::path& dir,
+                                         const LoaderDeletions& deletions, const SourceText& linea,
+                                         const SourceText& treno, ErrorState& errore);
 
 }  // namespace percorso
 

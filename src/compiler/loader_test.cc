@@ -69,13 +69,14 @@ std::string Segnale(int32_t p) {
   return "segnale, " + std::to_string(p) + ", 1, 4, 0, 0, 0, 1, 1, 0, 0, 0";
 }
 
-std::unique_ptr<Model> Load(const std::string& linea, const std::string& treno, int32_t flag = 1) {
+std::unique_ptr<Model> Load(const std::string& linea, const std::string& treno,
+                            bool with_plan = true) {
   auto m = std::make_unique<Model>();
   m->err.posizione = kUnset;
   SourceText l{ReadStatus::kOk, linea, "t_linea.txt"};
   SourceText t{ReadStatus::kOk, treno, "t_1-.txt"};
   const std::string nome = "t", numero = "1";
-  m->del = memorizza_dati({l, t, nome, numero, flag}, m->State());
+  m->del = memorizza_dati({l, t, nome, numero, with_plan}, m->State());
   return m;
 }
 
@@ -299,7 +300,7 @@ TEST(LoaderTest, RangeErrorEndsItsTextAndTheNextWriterCallEndsTheLoad) {
 }
 
 TEST(LoaderTest, WithoutTheBuildFlagCurveRowsAreDropped) {
-  auto m = Load(Linea({"curvad, 100, 50"}), Treno({}), 0);
+  auto m = Load(Linea({"curvad, 100, 50"}), Treno({}), false);
   EXPECT_EQ(m->err.numero, 0);  // no class digit, but never read as a curve
   EXPECT_FALSE(m->plan.exists());
 }
@@ -412,7 +413,7 @@ TEST(LoaderTest, ErrorsNumberPositionAndDeletedTexts) {
     if (c.treno) dir.Write(TrenoFileName("t", "1"), *c.treno);
     Model m;
     m.err.posizione = kUnset;
-    LoadFromDirectory(dir.path(), "t", "1", 1, m.State());
+    LoadFromDirectory(dir.path(), "t", "1", true, m.State());
     EXPECT_EQ(m.err.numero, c.numero);
     EXPECT_EQ(m.err.posizione, c.posizione);
     EXPECT_EQ(std::filesystem::exists(dir.path() / LineaFileName("t")), c.linea_left);
@@ -429,7 +430,7 @@ TEST(LoaderFilesTest, BuiltinTextsLoadWithoutError) {
   ASSERT_FALSE(dati_linea(dir.path(), "Valdoro_Ostrano"));
   ASSERT_FALSE(dati_treno(dir.path(), "Valdoro_Ostrano", "55"));
   Model m;
-  LoadFromDirectory(dir.path(), "Valdoro_Ostrano", "55", 1, m.State());
+  LoadFromDirectory(dir.path(), "Valdoro_Ostrano", "55", true, m.State());
   ASSERT_EQ(m.err.numero, 0) << m.last().detail;
   EXPECT_TRUE(dir.List().empty());  // both texts deleted
   EXPECT_EQ(m.grid.upper(), 2078);
@@ -457,7 +458,7 @@ TEST(LoaderFilesTest, KeepsTheTextsWhenToldAndReportsAFailedDeletion) {
   dir.Write(TrenoFileName("t", "1"), Treno({}));
   Model m;
   LoadFilesResult r =
-      LoadFromDirectory(dir.path(), "t", "1", 1, m.State(), {.delete_texts = false});
+      LoadFromDirectory(dir.path(), "t", "1", true, m.State(), {.delete_texts = false});
   EXPECT_EQ(m.err.numero, 0);
   EXPECT_TRUE(r.deletions.linea && r.deletions.treno);
   EXPECT_EQ(dir.List().size(), 2u);
@@ -469,7 +470,7 @@ TEST(LoaderFilesTest, KeepsTheTextsWhenToldAndReportsAFailedDeletion) {
   std::filesystem::create_directory(bad.path() / LineaFileName("t"));
   bad.Write(TrenoFileName("t", "1"), Treno({}));
   Model b;
-  LoadFilesResult rb = LoadFromDirectory(bad.path(), "t", "1", 1, b.State());
+  LoadFilesResult rb = LoadFromDirectory(bad.path(), "t", "1", true, b.State());
   EXPECT_EQ(b.err.numero, 25);
   ASSERT_TRUE(rb.io_error);
   EXPECT_EQ(rb.io_error->action, "delete");

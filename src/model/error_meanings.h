@@ -16,7 +16,7 @@ enum class ErrorSource : uint8_t {
   kLoader,      // reading the two texts
   kWriter,      // placing a signal, slowdown or speed-board pair in the grid
   kPass,        // the signal-protection pass
-  kOutput,      // the reserved-place checks of the output stage (fatal)
+  kOutput,      // the reserved-place checks of the compile (fatal)
 };
 
 struct ErrorMeaning {

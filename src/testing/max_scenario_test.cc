@@ -4,7 +4,6 @@
 
 #include <array>
 
-#include "compiler/form1.h"
 #include "compiler/compile.h"
 #include "base/rounding.h"
 
@@ -34,28 +33,26 @@ TEST_P(MaxScenarioTest, CompilesWithNoErrorAndHoldsEveryItem) {
   const MaxScenarioCounts& n = s.counts;
   ASSERT_GT(n.blocks, 0);
 
-  Form1 form;
-  form.nome_linea = kMaxScenarioLineName;
-  form.numero_treno = kMaxScenarioTrainNumber;
   SourceText linea{ReadStatus::kOk, s.linea, "linea"};
   SourceText treno{ReadStatus::kOk, s.treno, "treno"};
-  CompiledScenario out = CompileScenario(form, 1, linea, treno);
+  Compilation out =
+      CompileScenario(linea, treno, {kMaxScenarioLineName, kMaxScenarioTrainNumber});
   ASSERT_EQ(out.verdict, CompileVerdict::kCompiled);
-  ASSERT_EQ(form.errore.numero, 0) << "position " << form.errore.posizione << ": "
-                                   << (form.errore.log.empty() ? "" : form.errore.log[0].detail);
+  ASSERT_EQ(out.errore.numero, 0) << "position " << out.errore.posizione << ": "
+                                   << (out.errore.log.empty() ? "" : out.errore.log[0].detail);
 
   const int64_t upper = RoundHalfEven(int64_t{s.line_length} + 7000, 50);
-  ASSERT_EQ(form.griglia.upper(), upper);
-  EXPECT_EQ(out.cell_file.size(), static_cast<size_t>(15 * (upper + 1)));
+  ASSERT_EQ(out.griglia.upper(), upper);
+  EXPECT_EQ(out.cell_file()->size(), static_cast<size_t>(15 * (upper + 1)));
   // Every plan point from 2 to M - 2 computed: the curves never stopped the plan.
   const int64_t m = s.line_length + 7000;
-  ASSERT_TRUE(out.plan_file.has_value());
-  EXPECT_EQ(out.plan_file->size(), static_cast<size_t>(2 * (12 + 10 * (m - 3))));
+  ASSERT_NE(out.plan_file(), nullptr);
+  EXPECT_EQ(out.plan_file()->size(), static_cast<size_t>(2 * (12 + 10 * (m - 3))));
 
   std::array<int32_t, 256> tipi{};
   int32_t points_180 = 0;
   for (int64_t c = 0; c <= upper; ++c) {
-    const TrackCell& cell = form.griglia.at(c);
+    const TrackCell& cell = out.griglia.at(c);
     ++tipi[cell.tipo];
     if (cell.tipo == 12 && cell.dato1 == 180) ++points_180;
   }
@@ -79,14 +76,14 @@ TEST_P(MaxScenarioTest, CompilesWithNoErrorAndHoldsEveryItem) {
     EXPECT_EQ(n.stations + n.boards, 78);
   }
 
-  for (int k = 1; k <= n.stations; ++k) EXPECT_GT(form.tabella.slot[k].posizione, 0) << k;
-  EXPECT_EQ(form.tabella.slot[n.stations + 1].posizione, 0);
-  for (int k = 80; k > 80 - n.boards; --k) EXPECT_FALSE(form.tabella.slot[k].nome.empty()) << k;
-  EXPECT_TRUE(form.tabella.slot[80 - n.boards].nome.empty());
+  for (int k = 1; k <= n.stations; ++k) EXPECT_GT(out.tabella.slot[k].posizione, 0) << k;
+  EXPECT_EQ(out.tabella.slot[n.stations + 1].posizione, 0);
+  for (int k = 80; k > 80 - n.boards; --k) EXPECT_FALSE(out.tabella.slot[k].nome.empty()) << k;
+  EXPECT_TRUE(out.tabella.slot[80 - n.boards].nome.empty());
 
   // A gradient and a speed row on every cell: each cell carries its own values.
   for (int32_t c = 0; c <= upper - 3; ++c) {
-    const TrackCell& cell = form.griglia.at(c);
+    const TrackCell& cell = out.griglia.at(c);
     ASSERT_EQ(cell.pendenza, 100 + MaxScenarioGradient(c)) << c;
     ASSERT_EQ(cell.velocita, RoundHalfEven(MaxScenarioSpeed(c), 5)) << c;
   }

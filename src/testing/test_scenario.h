@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "compiler/form1.h"
 #include "compiler/compile.h"
 #include "builtin/builtin_texts.h"
 #include "model/cell_grid.h"
@@ -97,12 +96,11 @@ inline ScenarioFiles SmallScenario() {
 
 // The built-in scenario compiled in memory, as the build run compiles it.
 inline ScenarioFiles BuiltinScenario() {
-  Form1 form;
-  SourceText linea{ReadStatus::kOk, RenderText(LineaRows()), LineaFileName(form.nome_linea)};
+  SourceText linea{ReadStatus::kOk, RenderText(LineaRows()), LineaFileName(kBuiltinLineName)};
   SourceText treno{ReadStatus::kOk, RenderText(TrenoRows()),
-                   TrenoFileName(form.nome_linea, form.numero_treno)};
-  CompiledScenario c = CompileScenario(form, 1, linea, treno);
-  return ScenarioFiles{c.cell_file, c.line_file, c.plan_file.value_or("")};
+                   TrenoFileName(kBuiltinLineName, kBuiltinTrainNumber)};
+  Compilation c = CompileScenario(linea, treno, {kBuiltinLineName, kBuiltinTrainNumber});
+  return ScenarioFiles{*c.cell_file(), *c.line_file(), *c.plan_file()};
 }
 
 }  // namespace percorso
