@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -43,9 +46,10 @@ bool WriteAll(int fd, std::string_view bytes, int* err) {
   return true;
 }
 
-}  // namespace
-
-std::optional<IoError> ReplaceFile(const std::filesystem::path& path, std::string_view bytes) {
+// The old way, for file systems without unnamed temporaries: a named temporary from the
+// start, removed again on any failure. A run killed while writing leaves it behind.
+std::optional<IoError> ReplaceThroughNamedTemporary(const std::filesystem::path& path,
+                                                    std::string_view bytes) {
   std::filesystem::path dir = path.parent_path();
   std::string templ = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
   std::vector<char> name(templ.begin(), templ.end());
@@ -59,9 +63,6 @@ std::optional<IoError> ReplaceFile(const std::filesystem::path& path, std::strin
     err = errno;
     ok = false;
   }
-  // No fsync: forcing the bytes to the disk costs ten times the whole build run here.
-  // The rename already guarantees that a failed or killed run leaves the old file whole;
-  // what a power cut leaves is up to the file system's ordering of data and rename.
   if (::close(fd) != 0 && ok) {
     err = errno;
     ok = false;
@@ -74,6 +75,69 @@ std::optional<IoError> ReplaceFile(const std::filesystem::path& path, std::strin
     ::unlink(tmp.c_str());
     return Failure(path, "write", err);
   }
+  return std::nullopt;
+}
+
+// A name for the finished temporary beside `path`, unlikely to be taken; a taken one is
+// simply tried again with the next.
+std::string TemporaryName(const std::filesystem::path& path, unsigned attempt) {
+  static std::atomic<unsigned> counter{0};
+  const unsigned long long stamp =
+      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+  char suffix[64];
+  std::snprintf(suffix, sizeof suffix, ".%d.%llx.%x.%u", static_cast<int>(::getpid()), stamp,
+                counter.fetch_add(1), attempt);
+  return (path.parent_path() / ("." + path.filename().string() + suffix)).string();
+}
+
+}  // namespace
+
+// The bytes go into an unnamed file in the target's directory (O_TMPFILE), which gets a
+// name only once it is complete and is renamed over the old file at once. A run killed
+// at any instant leaves the old file or the new one whole, and at most, in the window
+// between the two calls that name and rename it, one complete temporary. Where the file
+// system has no unnamed files (or /proc is missing), the named temporary of old is used.
+std::optional<IoError> ReplaceFile(const std::filesystem::path& path, std::string_view bytes) {
+  std::filesystem::path dir = path.parent_path();
+  if (dir.empty()) dir = ".";
+  // Mode 0666, less the umask as for any file created.
+  const int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
+      return ReplaceThroughNamedTemporary(path, bytes);
+    }
+    return Failure(path, "write", errno);
+  }
+  int err = 0;
+  if (!WriteAll(fd, bytes, &err)) {
+    ::close(fd);
+    return Failure(path, "write", err);
+  }
+  // No fsync: forcing the bytes to the disk costs ten times the whole build run here.
+  // The rename already guarantees that a failed or killed run leaves the old file whole;
+  // what a power cut leaves is up to the file system's ordering of data and rename.
+  char self[64];
+  std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+  std::string tmp;
+  for (unsigned attempt = 0;; ++attempt) {
+    tmp = TemporaryName(path, attempt);
+    if (::linkat(AT_FDCWD, self, AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) == 0) break;
+    err = errno;
+    if (err == EEXIST && attempt < 16) continue;
+    ::close(fd);
+    std::error_code no_proc;
+    if (err == ENOENT && !std::filesystem::exists("/proc/self/fd", no_proc)) {
+      return ReplaceThroughNamedTemporary(path, bytes);
+    }
+    return Failure(path, "write", err);
+  }
+  if (::rename(tmp.c_str(), path.c_str()) != 0) {
+    err = errno;
+    ::unlink(tmp.c_str());
+    ::close(fd);
+    return Failure(path, "write", err);
+  }
+  if (::close(fd) != 0) return Failure(path, "write", errno);
   return std::nullopt;
 }
 

@@ -18,10 +18,13 @@ struct IoError {
   std::string Message() const { return "cannot " + action + " " + path + ": " + reason; }
 };
 
-// Replaces the file at `path` by `bytes`. The bytes go to a fresh temporary file in the
-// same directory, which is then renamed over the old file: readers see either the old
-// file whole or the new one whole, and a failure half-way (full disk, a crash) never
-// leaves a half-written file where the old one stood, nor a temporary file behind.
+// Replaces the file at `path` by `bytes`. The bytes go to an unnamed temporary file in
+// the same directory, which is named and renamed over the old file only when complete:
+// readers see either the old file whole or the new one whole, a failure half-way (a full
+// disk) leaves the old file and nothing else, and a run killed at any instant leaves at
+// most one complete temporary, and only in the window between naming and renaming it.
+// A name that is a symbolic link is replaced by the new file; the link's target is left
+// as it was.
 std::optional<IoError> ReplaceFile(const std::filesystem::path& path, std::string_view bytes);
 
 enum class ReadStatus { kOk, kMissing, kFailed };

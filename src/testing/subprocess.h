@@ -47,6 +47,11 @@ class RunningProcess {
     if (pid_ > 0) Wait();
   }
 
+  // Sends `signal` to the process, if it has not been waited for yet.
+  void Kill(int signal) {
+    if (pid_ > 0) ::kill(pid_, signal);
+  }
+
   // Waits for the process to end. The exit status stays as the child left it: nothing
   // here ignores or catches signals for the child.
   ProcessResult Wait() {

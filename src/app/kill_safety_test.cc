@@ -1,0 +1,121 @@
+// A compile killed at any instant (SIGKILL: no handler runs) leaves each compiled file
+// either whole and old or whole and new, and nothing else but, at the very most, a
+// complete temporary caught between being named and being renamed.
+//
+// PERCORSO_KILL_ROUNDS sets the number of rounds (the suite's default is short; the long
+// run beside the fuzzers uses hundreds).
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+
+#include "compiler/compile.h"
+#include "builtin/builtin_texts.h"
+#include "testing/max_scenario.h"
+#include "testing/subprocess.h"
+#include "testing/temp_dir.h"
+
+namespace percorso {
+namespace {
+
+int Rounds() {
+  const char* env = std::getenv("PERCORSO_KILL_ROUNDS");
+  return env != nullptr ? std::max(1, std::atoi(env)) : 40;
+}
+
+// `percorso compile --dir DIR`.
+ProcessRequest CompileIn(const TempDir& dir) {
+  ProcessRequest request;
+  request.argv = {PERCORSO_EXE, "compile", "--dir", dir.path().string()};
+  return request;
+}
+
+const std::string kLine = kMaxScenarioLineName;
+const std::string kTrain = kMaxScenarioTrainNumber;
+
+// The compiled files of the maximal scenario at `length`, compiled by the real program.
+std::map<std::string, std::string> CompiledAt(int32_t length) {
+  TempDir dir;
+  MaxScenario s = MakeMaxScenario(length);
+  dir.Write(LineaFileName(kLine), s.linea);
+  dir.Write(TrenoFileName(kLine, kTrain), s.treno);
+  ProcessResult r = RunProcess(CompileIn(dir));
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::map<std::string, std::string> files;
+  for (const std::string& name : dir.List()) {
+    if (name.size() > 4 && name.substr(name.size() - 4) != ".txt") files[name] = dir.Read(name);
+  }
+  return files;
+}
+
+TEST(KillSafety, AKilledCompileLeavesEveryFileWholeOldOrNew) {
+  const std::map<std::string, std::string> old_files = CompiledAt(900000);
+  const std::map<std::string, std::string> new_files = CompiledAt(1000000);
+  ASSERT_EQ(old_files.size(), 3u);
+  ASSERT_EQ(new_files.size(), 3u);
+  for (const auto& [name, bytes] : old_files) ASSERT_NE(bytes, new_files.at(name)) << name;
+
+  TempDir dir;
+  MaxScenario s = MakeMaxScenario(1000000);
+  dir.Write(LineaFileName(kLine), s.linea);
+  dir.Write(TrenoFileName(kLine, kTrain), s.treno);
+  std::set<std::string> expected = {LineaFileName(kLine), TrenoFileName(kLine, kTrain)};
+  for (const auto& f : old_files) expected.insert(f.first);
+
+  // How long a whole compile takes here: kills are spread from a quarter of that (the
+  // texts are read and compiled; the writing comes last) to a quarter beyond it.
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(RunProcess(CompileIn(dir)).status, 0);
+  const long whole_us = std::max<long>(
+      1000, std::chrono::duration_cast<std::chrono::microseconds>(
+                std::chrono::steady_clock::now() - start)
+                .count());
+
+  std::mt19937 random(20261210);
+  int killed = 0, finished = 0, left_over = 0;
+  std::map<std::string, int> new_seen;
+  for (int round = 0; round < Rounds(); ++round) {
+    for (const auto& [name, bytes] : old_files) dir.Write(name, bytes);
+    RunningProcess p(CompileIn(dir));
+    const long delay_us = std::uniform_int_distribution<long>(whole_us / 4, whole_us * 5 / 4)(random);
+    const timespec pause = {delay_us / 1000000, (delay_us % 1000000) * 1000};
+    ::nanosleep(&pause, nullptr);
+    p.Kill(SIGKILL);
+    const ProcessResult r = p.Wait();
+    (r.status == 128 + SIGKILL ? killed : finished) += 1;
+
+    for (const auto& [name, bytes] : old_files) {
+      const std::string now = dir.Read(name);
+      ASSERT_TRUE(now == bytes || now == new_files.at(name))
+          << "round " << round << ": " << name << " is neither the old nor the new file ("
+          << now.size() << " bytes)";
+      if (now != bytes) ++new_seen[name];
+    }
+    for (const std::string& name : dir.List()) {
+      if (expected.count(name) != 0) continue;
+      // Only a temporary named in the last instant: complete new bytes of one output.
+      ++left_over;
+      const std::string bytes = dir.Read(name);
+      const bool complete = std::any_of(new_files.begin(), new_files.end(),
+                                        [&](const auto& f) { return f.second == bytes; });
+      EXPECT_TRUE(complete) << "round " << round << ": " << name << " holds " << bytes.size()
+                            << " bytes, not a complete compiled file";
+      std::filesystem::remove(dir.path() / name);
+    }
+  }
+  std::printf("%d rounds over %ld us compiles: %d killed, %d finished first, %d temporaries "
+              "left over; new plan/line/cell files seen %d/%d/%d times\n",
+              Rounds(), whole_us, killed, finished, left_over,
+              new_seen[PlanFileName(kLine)], new_seen[LineFileName(kLine, kTrain)],
+              new_seen[CellFileName(kLine, kTrain)]);
+}
+
+}  // namespace
+}  // namespace percorso
