@@ -4,6 +4,7 @@
 #include "build/build_run.h"
 #include "build/file_io.h"
 #include "cli/commands.h"
+#include "percorso_version.h"  // generated: the version and the commit built from
 
 namespace {
 
@@ -25,5 +26,6 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   // Without arguments: the build run, exactly as it has always been.
   if (argc == 1) return percorso::RunBuild(percorso::ExecutableDir(), std::cout, std::cerr);
-  return percorso::RunCommandLine(argc, argv, kCommands, std::cout, std::cerr);
+  return percorso::RunCommandLine(argc, argv, kCommands, PERCORSO_VERSION_TEXT, std::cout,
+                                  std::cerr);
 }
