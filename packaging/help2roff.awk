@@ -29,12 +29,12 @@ function code(s) {
 
 # Prose: an option or a file name in it gets minus signs, a word's own hyphen
 # ("built-in") stays a hyphen.
-function prose(s,   n, w, i, j, c, out, word, before, after) {
+function prose(s,   n, w, i, j, out, word, before, after) {
   n = split(text(s), w, / /)
   out = ""
   for (i = 1; i <= n; i++) {
     word = w[i]
-    if (word ~ /^[("]?-/) gsub(/-/, "\\-", word)
+    if (word ~ /^[("]?-/) gsub(/-/, "\\\\-", word)
     else {
       for (j = length(word); j >= 1; j--) {
         if (substr(word, j, 1) != "-") continue
