@@ -105,9 +105,9 @@ _percorso() {
                     ;;
                 *)
                     if [[ $type == DIR ]]; then
-                        COMPREPLY=($(compgen -d -- "$cur"))
+                        mapfile -t COMPREPLY < <(compgen -d -- "$cur")
                     else
-                        COMPREPLY=($(compgen -f -- "$cur"))
+                        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
                     fi
                     ;;
             esac
@@ -124,7 +124,7 @@ _percorso() {
     elif [[ -z $command ]]; then
         COMPREPLY=($(compgen -W "$commands" -- "$cur"))
     elif [[ -n $positionals ]]; then
-        COMPREPLY=($(compgen -f -- "$cur"))
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
     fi
     return 0
 }
