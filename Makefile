@@ -1,5 +1,8 @@
 # Thin wrapper around CMake. `make run` does the built-in build run, `make test` runs
-# the whole test suite; both install what a fresh Debian machine lacks first.
+# the whole test suite; both install what a fresh Debian machine lacks first (as root,
+# or through sudo; without either they name the packages to install and stop).
+# `make install` installs under PREFIX (DESTDIR honoured), `make deb` builds the Debian
+# package out/percorso_VERSION_ARCH.deb.
 # `make bench` runs the benchmark suite and `make bench-run` the whole-process comparison;
 # neither is part of the tests.
 
@@ -12,21 +15,38 @@ DEBS      := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-
              nlohmann-json3-dev
 # Only the test suite needs these: a browser to render the HTML report, clang and its
 # libFuzzer for the fuzz targets.
-TEST_DEBS := chromium clang libclang-rt-dev locales
+# man-db to check the manual page, dpkg-dev and file to build the Debian package.
+TEST_DEBS := chromium clang libclang-rt-dev locales man-db dpkg-dev file
 # Locales the tests compile under, to show the output does not depend on them.
 TEST_LOCALES := tr_TR.UTF-8 tr_TR.ISO-8859-9 de_DE.UTF-8
 # Only the whole-process comparison needs these.
 BENCH_DEBS := hyperfine time
+# Only `make deb` needs these: CPack's Debian generator runs dpkg-shlibdeps and file.
+DEB_DEBS := dpkg-dev file
+PREFIX ?= /usr/local
 
-.PHONY: deps deps-test deps-bench configure build run test test-release test-asan test-fuzz \
-        bench-build bench bench-run clean
+# How the set-up runs what needs root: directly as root, else through sudo when there is
+# one; "none" when neither can.
+AS_ROOT := $(shell if [ "$$(id -u)" = 0 ]; then :; \
+                   elif command -v sudo >/dev/null 2>&1; then echo sudo; else echo none; fi)
+
+.PHONY: deps deps-test deps-bench deps-deb configure build run test test-release test-asan \
+        test-fuzz bench-build bench bench-run install uninstall deb clean
 
 deps:
 	@missing=$$(for p in $(DEBS); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
 	  | grep -q 'install ok installed' || echo $$p; done); \
+	missing=$$(echo $$missing); \
 	if [ -n "$$missing" ]; then \
-	  echo "installing:$$missing"; \
-	  apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
+	  if [ "$(AS_ROOT)" = none ]; then \
+	    echo "These Debian packages are missing, and installing them needs root (or sudo):" >&2; \
+	    echo "  apt-get install $$missing" >&2; \
+	    echo "Run that as root, then make again." >&2; \
+	    exit 1; \
+	  fi; \
+	  echo "installing: $$missing"; \
+	  $(AS_ROOT) apt-get update -q && \
+	    $(AS_ROOT) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
 	fi
 
 deps-test:
@@ -34,14 +54,19 @@ deps-test:
 	@for l in $(TEST_LOCALES); do \
 	  want=$$(echo $$l | tr 'A-Z' 'a-z' | tr -d '-'); \
 	  locale -a 2>/dev/null | tr 'A-Z' 'a-z' | grep -qx "$$want" \
-	    || localedef -i $${l%%.*} -f $${l#*.} $$l 2>/dev/null || echo "could not make locale $$l"; \
+	    || { [ "$(AS_ROOT)" != none ] && $(AS_ROOT) localedef -i $${l%%.*} -f $${l#*.} $$l 2>/dev/null; } \
+	    || echo "could not make locale $$l"; \
 	done
 
 deps-bench:
 	@$(MAKE) --no-print-directory deps DEBS="$(DEBS) $(BENCH_DEBS)"
 
+deps-deb:
+	@$(MAKE) --no-print-directory deps DEBS="$(DEBS) $(DEB_DEBS)"
+
 configure: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_INSTALL_PREFIX="$(PREFIX)" >/dev/null
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -80,6 +105,29 @@ bench: bench-build
 # Whole processes against the floor of copying their output files (hyperfine, GNU time).
 bench-run: bench-build
 	bench/bench_run.sh $(BENCH_DIR)
+
+# The executable, its manual page and completion, the documents: under PREFIX
+# (/usr/local by default), below DESTDIR when it is set.
+# The list of what it installed is kept for `make uninstall` (CMake's own manifest is
+# rewritten by every install, the package's too).
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR)
+	sed 's|^|$(DESTDIR)|' $(BUILD_DIR)/install_manifest.txt > $(BUILD_DIR)/installed_files.txt
+
+# Removes what the last `make install` installed.
+uninstall:
+	@[ -f $(BUILD_DIR)/installed_files.txt ] \
+	  || { echo "nothing was installed by make install from $(BUILD_DIR)" >&2; exit 1; }
+	xargs -d '\n' rm -f < $(BUILD_DIR)/installed_files.txt
+	rm $(BUILD_DIR)/installed_files.txt
+
+# The Debian package, installed under /usr: out/percorso_VERSION_ARCH.deb.
+deb: PREFIX = /usr
+deb: deps-deb build
+	rm -rf $(BUILD_DIR)/package out/percorso_*.deb
+	cpack --config $(BUILD_DIR)/CPackConfig.cmake -B $(BUILD_DIR)/package >/dev/null
+	cp $(BUILD_DIR)/package/percorso_*.deb out/
+	@ls out/percorso_*.deb
 
 clean:
 	rm -rf out

@@ -57,12 +57,12 @@ CommandAction DefineExport(CLI::App& sub, std::ostream& out, std::ostream& err) 
 }
 
 int RunCommandLine(int argc, const char* const* argv, std::span<const Command> commands,
-                   std::ostream& out, std::ostream& err) {
+                   std::string_view version_text, std::ostream& out, std::ostream& err) {
   CLI::App app(
       "Compiles railway route scenarios for a train-driving simulator.\n"
       "Started without arguments it does the built-in build run in its own directory.",
       "percorso");
-  app.set_version_flag("--version", std::string("percorso ") + PERCORSO_VERSION);
+  app.set_version_flag("--version", std::string(version_text));
   // At most one command; none is reported after the parse, so that an unknown option
   // is named as such rather than taken for a missing command.
   app.require_subcommand(0, 1);

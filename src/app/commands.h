@@ -8,6 +8,7 @@
 #include <functional>
 #include <iosfwd>
 #include <span>
+#include <string_view>
 
 #include <CLI/CLI.hpp>
 
@@ -30,9 +31,10 @@ CommandAction DefineDump(CLI::App& sub, std::ostream& out, std::ostream& err);
 CommandAction DefineReport(CLI::App& sub, std::ostream& out, std::ostream& err);
 
 // Parses `argv` against `commands` and runs the chosen one. --help and --version print
-// on `out` and give 0; a malformed command line gives 2 with a message on `err`.
+// on `out` and give 0 (--version prints `version_text`); a malformed command line gives 2
+// with a message on `err`.
 int RunCommandLine(int argc, const char* const* argv, std::span<const Command> commands,
-                   std::ostream& out, std::ostream& err);
+                   std::string_view version_text, std::ostream& out, std::ostream& err);
 
 }  // namespace percorso
 

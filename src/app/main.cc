@@ -2,8 +2,9 @@
 #include <iostream>
 
 #include "app/build_run.h"
-#include "base/file_io.h"
 #include "app/commands.h"
+#include "base/file_io.h"
+#include "percorso_version.h"  // generated: the version and the commit built from
 
 namespace {
 
@@ -25,5 +26,6 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   // Without arguments: the build run, exactly as it has always been.
   if (argc == 1) return percorso::RunBuild(percorso::ExecutableDir(), std::cout, std::cerr);
-  return percorso::RunCommandLine(argc, argv, kCommands, std::cout, std::cerr);
+  return percorso::RunCommandLine(argc, argv, kCommands, PERCORSO_VERSION_TEXT, std::cout,
+                                  std::cerr);
 }

@@ -1,0 +1,44 @@
+# CPack builds percorso_VERSION_ARCH.deb from the build: its control fields, its
+# contents (everything under /usr, owned by root, the executable stripped) and the
+# program it holds are checked with dpkg-deb.
+. "$(dirname "$0")/lib.sh"
+command -v dpkg-deb > /dev/null || fail "dpkg-deb is missing"
+cpack --config "$build/CPackConfig.cmake" -B "$scratch" > "$scratch/cpack.log" 2>&1 \
+  || fail "cpack failed: $(cat "$scratch/cpack.log")"
+arch=$(dpkg --print-architecture)
+deb=$scratch/percorso_${version}_$arch.deb
+[[ -f $deb ]] || fail "no $deb: $(ls "$scratch")"
+
+field() { dpkg-deb -f "$deb" "$1"; }
+[[ $(field Package) == percorso ]] || fail "Package: $(field Package)"
+[[ $(field Version) == "$version" ]] || fail "Version: $(field Version)"
+[[ $(field Architecture) == "$arch" ]] || fail "Architecture: $(field Architecture)"
+[[ $(field Maintainer) =~ ^[^\<]+\ \<[^@]+@example\.org\>$ ]] || fail "Maintainer: $(field Maintainer)"
+[[ $(field Section) == utils && $(field Priority) == optional ]] || fail "Section or Priority"
+# The C++ runtime is linked in: the C library is the one dependency, with its version.
+[[ $(field Depends) =~ ^libc6\ \(\>=\ [0-9][0-9.]*\)$ ]] || fail "Depends: $(field Depends)"
+description=$(field Description)
+[[ $(head -1 <<<"$description") == "compiler of railway route scenarios for a train-driving simulator" ]] \
+  || fail "Description summary: $(head -1 <<<"$description")"
+[[ $(wc -l <<<"$description") -ge 3 ]] || fail "no long description"
+while IFS= read -r line; do
+  [[ ${#line} -le 80 ]] || fail "a description line is longer than 80: $line"
+done <<<"$description"
+dpkg-deb -I "$deb" md5sums > /dev/null || fail "no md5sums"
+
+contents=$(dpkg-deb -c "$deb")
+for f in ./usr/bin/percorso ./usr/share/man/man1/percorso.1.gz \
+         ./usr/share/bash-completion/completions/percorso ./usr/share/doc/percorso/copyright \
+         ./usr/share/doc/percorso/README.md ./usr/share/doc/percorso/docs/text-format.md; do
+  grep -qE " $f\$" <<<"$contents" || fail "the package lacks $f"
+done
+grep -qE '^-rwxr-xr-x root/root .* \./usr/bin/percorso$' <<<"$contents" || fail "bin/percorso mode or owner"
+! grep -vE '^[-d]r[-w][-x]r-[-x]r-[-x] root/root ' <<<"$contents" || fail "an entry not root's or not world-readable"
+! grep -vE ' \./usr/' <<<"$contents" | grep -vE ' \./$' || fail "an entry outside /usr"
+
+dpkg-deb -x "$deb" "$scratch/x"
+[[ $("$scratch/x/usr/bin/percorso" --version | head -1) == "percorso $version" ]] || fail "the packaged program"
+if command -v readelf > /dev/null; then
+  ! readelf -S "$scratch/x/usr/bin/percorso" | grep -q '\.debug_info' || fail "the executable is not stripped"
+fi
+echo "$(basename "$deb"): Depends: $(field Depends); $(wc -l <<<"$contents") entries"
