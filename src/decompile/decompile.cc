@@ -1,0 +1,256 @@
+#include "decompile/decompile.h"
+
+#include <algorithm>
+#include <bit>
+#include <map>
+#include <set>
+#include <utility>
+
+#include "cli/text_encoding.h"
+#include "decompile/compile_call.h"
+#include "decompile/plan_curves.h"
+#include "decompile/recover_rows.h"
+#include "track/cell_grid.h"
+#include "track/line_table.h"
+#include "track/track_plan.h"
+
+namespace percorso {
+
+std::string DescribePlace(const Unreproduced& u) {
+  switch (u.kind) {
+    case PlaceKind::kCell:
+      return "cell " + std::to_string(u.number) + " (" + std::to_string(50 * u.number) + " m)";
+    case PlaceKind::kSlot:
+      return "slot " + std::to_string(u.number);
+    case PlaceKind::kPlanPoint:
+      return "plan point " + std::to_string(u.number);
+    case PlaceKind::kCellFile:
+      return "cell file";
+    case PlaceKind::kLineFile:
+      return "line file";
+    case PlaceKind::kPlanFile:
+      return "plan file";
+  }
+  return "file";
+}
+
+namespace {
+
+// The value the protection pass gives the points it places.
+constexpr int32_t kPassPointValue = 180;
+// The reserved places the output stage stamps.
+constexpr int kMarkedCell = 1;
+// Rounds of recompiling while points of value 180 turn out to be the author's.
+constexpr int kPointRounds = 6;
+
+// The differing fields of two cells, by name.
+std::string CellDifference(const TrackCell& want, const TrackCell& got) {
+  std::string s;
+  auto field = [&](const char* name, int64_t a, int64_t b) {
+    if (a == b) return;
+    if (!s.empty()) s += ", ";
+    s += std::string(name) + " " + std::to_string(b) + " instead of " + std::to_string(a);
+  };
+  field("tipo", want.tipo, got.tipo);
+  field("dato1", want.dato1, got.dato1);
+  field("dato2", want.dato2, got.dato2);
+  field("dato3", want.dato3, got.dato3);
+  field("dato4", want.dato4, got.dato4);
+  field("tempo", want.tempo, got.tempo);
+  field("preavviso", want.preavviso, got.preavviso);
+  field("montagna", want.montagna, got.montagna);
+  field("velocita", want.velocita, got.velocita);
+  field("pendenza", want.pendenza, got.pendenza);
+  field("aderenza", want.aderenza, got.aderenza);
+  return s;
+}
+
+bool SameSlot(const LineRecord& a, const LineRecord& b) {
+  return a.tipo == b.tipo && a.inizio == b.inizio && a.fine == b.fine &&
+         a.posizione == b.posizione && a.opzione1 == b.opzione1 && a.nome == b.nome &&
+         a.valore1 == b.valore1 && a.valore2 == b.valore2 && a.valore3 == b.valore3 &&
+         a.valore4 == b.valore4 && a.valore5 == b.valore5 && a.opzione2 == b.opzione2 &&
+         a.opzione3 == b.opzione3 && a.opzione4 == b.opzione4 && a.opzione5 == b.opzione5 &&
+         a.orario == b.orario;
+}
+
+// The bytes `compile` hands the loader for a text: a text that is valid UTF-8 with a
+// multi-byte character is taken for UTF-8 and converted.
+std::string AsCompileReads(const std::string& text, bool* converted) {
+  DecodedText d = ToWindows1252(text);
+  *converted = d.from_utf8 || d.fault.has_value();
+  return d.fault ? text : d.bytes;
+}
+
+class Comparison {
+ public:
+  explicit Comparison(UnreproducedList* lost) : lost_(lost) {
+    for (const Unreproduced& u : *lost) listed_.insert({u.kind, u.number});
+  }
+
+  void Add(PlaceKind kind, int64_t number, std::string why) {
+    if (!listed_.insert({kind, number}).second) return;
+    lost_->push_back({kind, number, std::move(why)});
+  }
+
+  void Cells(const std::vector<TrackCell>& want, std::string_view got_bytes) {
+    auto got = DecodeCellFile(got_bytes);
+    if (!got.ok()) return Add(PlaceKind::kCellFile, 0, "the recovered texts give no cell file");
+    const size_t n = std::min(want.size(), got.value.size());
+    for (size_t c = 0; c < n; ++c) {
+      std::string diff = CellDifference(want[c], got.value[c]);
+      if (!diff.empty()) Add(PlaceKind::kCell, static_cast<int64_t>(c), "compiles back with " + diff);
+    }
+    if (want.size() != got.value.size()) {
+      Add(PlaceKind::kCellFile, 0,
+          "compiles back with " + std::to_string(got.value.size()) + " cells instead of " +
+              std::to_string(want.size()));
+    }
+  }
+
+  void Slots(const LineTable& want, std::string_view got_bytes) {
+    auto got = DecodeLineFile(got_bytes);
+    if (!got.ok()) return Add(PlaceKind::kLineFile, 0, "the recovered texts give no line file");
+    for (int s = 0; s < kLineSlots; ++s) {
+      if (!SameSlot(want.slot[static_cast<size_t>(s)], got.value.slot[static_cast<size_t>(s)]))
+        Add(PlaceKind::kSlot, s, "compiles back different");
+    }
+  }
+
+  void Plan(const DecodedPlan& want, std::string_view got_bytes) {
+    auto got = DecodePlanFile(got_bytes);
+    if (!got.ok()) return Add(PlaceKind::kPlanFile, 0, "the recovered texts give no plan file");
+    if (got.value.x.size() != want.x.size())
+      return Add(PlaceKind::kPlanFile, 0, "compiles back with a plan of another length");
+    size_t listed = 0;
+    for (size_t j = 0; j < want.x.size() && listed < 20; ++j) {
+      const PlanElement &a = want.x[j], &b = got.value.x[j], &c = want.y[j], &d = got.value.y[j];
+      if (a.tag != b.tag || c.tag != d.tag ||
+          std::bit_cast<uint64_t>(a.value) != std::bit_cast<uint64_t>(b.value) ||
+          std::bit_cast<uint64_t>(c.value) != std::bit_cast<uint64_t>(d.value)) {
+        Add(PlaceKind::kPlanPoint, static_cast<int64_t>(j), "compiles back different");
+        ++listed;
+      }
+    }
+  }
+
+ private:
+  UnreproducedList* lost_;
+  std::set<std::pair<PlaceKind, int64_t>> listed_;
+};
+
+}  // namespace
+
+Decompiled Decompile(const CompiledFiles& files) {
+  Decompiled d;
+  auto cells = DecodeCellFile(files.cell_file);
+  if (!cells.ok()) {
+    d.corrupt = CorruptFile{CompiledFile::kCells, *cells.error};
+    return d;
+  }
+  auto table = DecodeLineFile(files.line_file);
+  if (!table.ok()) {
+    d.corrupt = CorruptFile{CompiledFile::kLine, *table.error};
+    return d;
+  }
+  std::optional<DecodedPlan> plan;
+  if (files.plan_file) {
+    auto p = DecodePlanFile(*files.plan_file);
+    if (!p.ok()) {
+      d.corrupt = CorruptFile{CompiledFile::kPlan, *p.error};
+      return d;
+    }
+    plan = std::move(p.value);
+  }
+  UnreproducedList& lost = d.lost;
+
+  // The model before the reserved marks: those places are stamped again by the compiler.
+  LineTable model = table.value;
+  model.slot[kLineIdentitySlot].valore1 = 0;
+  model.slot[kLineIdentitySlot].orario = 0;
+  int32_t length = model.slot[kTrainFiguresSlot].fine;
+  if (length < 0 || length > kMaxPlanLineLength) {
+    lost.push_back({PlaceKind::kSlot, kTrainFiguresSlot,
+                    "a line length of " + std::to_string(length) + " m is not accepted (0 to " +
+                        std::to_string(kMaxPlanLineLength) + ")"});
+    length = std::clamp(length, 0, kMaxPlanLineLength);
+  }
+  const int32_t upper = GridUpperFor(length);
+  RecoveryInput in;
+  in.table = &model;
+  in.cells = cells.value;
+  in.line_length = length;
+  if (in.cells.size() != static_cast<size_t>(upper) + 1) {
+    lost.push_back({PlaceKind::kCellFile, 0,
+                    "holds " + std::to_string(in.cells.size()) + " cells, but the line length " +
+                        std::to_string(length) + " m gives " + std::to_string(upper + 1)});
+    in.cells.resize(static_cast<size_t>(upper) + 1);
+  }
+  in.cells[kMarkedCell].dato1 = 0;
+  in.cells[kMarkedCell].dato2 = 0;
+  std::vector<CurveRow> curves;
+  if (plan) {
+    curves = RecoverCurves(*plan, length, upper, &lost);
+    in.curves = &curves;
+  }
+  RecoveredRows rows = RecoverRows(in, &lost);
+  d.linea = RenderLinea(rows);
+
+  // The protection points: the pass is run on the recovered rows, and every type-12 or
+  // type-13 cell it does not place itself becomes an abbattimento row. A point of any
+  // value but 180 is the author's; one of 180 is the pass's unless the pass, given the
+  // author's points found so far, leaves that cell alone.
+  std::map<int32_t, int32_t> chosen;
+  for (auto [c, v] : rows.points)
+    if (v != kPassPointValue || cells.value[static_cast<size_t>(c)].tipo != 12) chosen[c] = v;
+  bool converted = false;
+  const std::string linea_read = AsCompileReads(d.linea, &converted);
+  RecompiledFiles again;
+  for (int round = 0; round < kPointRounds; ++round) {
+    d.treno = RenderTreno(rows, chosen);
+    bool treno_converted = false;
+    const std::string treno_read = AsCompileReads(d.treno, &treno_converted);
+    converted = converted || treno_converted;
+    again = CompileTexts(files.nome_linea, files.numero_treno, linea_read, treno_read,
+                         files.plan_file.has_value());
+    if (!again.written) break;
+    auto got = DecodeCellFile(again.cell_file);
+    if (!got.ok()) break;
+    bool changed = false;
+    for (auto [c, v] : rows.points) {
+      if (chosen.count(c) > 0 || static_cast<size_t>(c) >= got.value.size()) continue;
+      const TrackCell& cell = got.value[static_cast<size_t>(c)];
+      if (cell.tipo != 12 || cell.dato1 != kPassPointValue) {
+        chosen[c] = v;
+        changed = true;
+      }
+    }
+    if (!changed) break;
+  }
+
+  const bool same = again.written && again.error_number == 0 && !converted &&
+                    again.cell_file == files.cell_file && again.line_file == files.line_file &&
+                    (!plan || (again.plan_file && *again.plan_file == *files.plan_file));
+  // The files are the proof: when they come back byte for byte, nothing was lost.
+  if (same) {
+    lost.clear();
+    return d;
+  }
+  Comparison compare(&lost);
+  if (converted)
+    compare.Add(PlaceKind::kLineFile, 0, "a text reads as UTF-8, so `compile` would convert its names");
+  if (!again.written) {
+    compare.Add(PlaceKind::kCellFile, 0, "the recovered texts stop the compiler before it writes");
+    return d;
+  }
+  if (again.error_number != 0)
+    compare.Add(PlaceKind::kCellFile, 0,
+                "the recovered texts compile with error " + std::to_string(again.error_number));
+  if (again.cell_file != files.cell_file) compare.Cells(cells.value, again.cell_file);
+  if (again.line_file != files.line_file) compare.Slots(table.value, again.line_file);
+  if (plan && again.plan_file && *again.plan_file != *files.plan_file)
+    compare.Plan(*plan, *again.plan_file);
+  return d;
+}
+
+}  // namespace percorso
