@@ -15,6 +15,7 @@ RecompiledFiles CompileTexts(const std::string& nome_linea, const std::string& n
   CompiledScenario c = CompileScenario(form, with_plan ? 1 : 0, l, t);
   RecompiledFiles r;
   r.error_number = form.errore.numero;
+  r.error_position = form.errore.posizione;
   if (c.verdict != CompileVerdict::kCompiled) return r;
   r.written = true;
   r.plan_file = std::move(c.plan_file);

@@ -14,6 +14,7 @@ namespace percorso {
 struct RecompiledFiles {
   bool written = false;  // false: the compiler stops before writing (no grid, reserved place)
   int32_t error_number = 0;
+  int32_t error_position = 0;  // metres, as the compiler recorded it
   std::optional<std::string> plan_file;  // only when asked for
   std::string line_file;
   std::string cell_file;

@@ -243,9 +243,16 @@ Decompiled Decompile(const CompiledFiles& files) {
     compare.Add(PlaceKind::kCellFile, 0, "the recovered texts stop the compiler before it writes");
     return d;
   }
-  if (again.error_number != 0)
-    compare.Add(PlaceKind::kCellFile, 0,
-                "the recovered texts compile with error " + std::to_string(again.error_number));
+  if (again.error_number != 0) {
+    // The error is where the compiler met it, which is a cell for every error that the
+    // recovered rows can still give (the protection pass finding no free cell).
+    const int64_t cell = again.error_position / 50;
+    compare.Add(cell >= 0 && static_cast<size_t>(cell) < cells.value.size() ? PlaceKind::kCell
+                                                                            : PlaceKind::kCellFile,
+                cell,
+                "the recovered texts compile with error " + std::to_string(again.error_number) +
+                    " at " + std::to_string(again.error_position) + " m, as the files must have");
+  }
   if (again.cell_file != files.cell_file) compare.Cells(cells.value, again.cell_file);
   if (again.line_file != files.line_file) compare.Slots(table.value, again.line_file);
   if (plan && again.plan_file && *again.plan_file != *files.plan_file)

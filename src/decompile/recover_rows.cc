@@ -134,9 +134,12 @@ class Recovery {
       ref[static_cast<size_t>(i)] = {r.inizio, r.posizione == 1 ? int64_t{r.fine} - 100 : r.fine,
                                      r.posizione};
     }
-    std::array<int, 3> perm = {0, 1, 2};
+    // Reversed first: that puts the reference of slot 81 in the row "uno", as the
+    // ordering of references by their ends does.
+    static constexpr std::array<std::array<int, 3>, 6> kTries = {{
+        {2, 1, 0}, {0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}}};
     std::optional<std::array<int, 3>> found;
-    do {
+    for (const std::array<int, 3>& perm : kTries) {
       bool fits = true;
       LineTable probe;
       for (int i = 0; i < 3 && fits; ++i) {
@@ -155,8 +158,11 @@ class Recovery {
         const LineRecord& b = t_.slot[static_cast<size_t>(i)];
         same = same && a.inizio == b.inizio && a.fine == b.fine && a.posizione == b.posizione;
       }
-      if (same) found = perm;
-    } while (!found && std::next_permutation(perm.begin(), perm.end()));
+      if (same) {
+        found = perm;
+        break;
+      }
+    }
     if (!found) {
       LoseSlot(kChainageSlotTre, "no three chainage rows are put in this order");
       found = std::array<int, 3>{0, 1, 2};
@@ -225,26 +231,50 @@ class Recovery {
         c = end + 1;
         continue;
       }
-      bool markers = false;
+      // Cut the run where its markers change step: spans that follow one another with
+      // no gap are each counted from their own first cell.
+      std::vector<std::pair<int64_t, bool>> spans;  // first cell, with markers
+      int64_t first = c;
+      int markers = -1;  // not known yet
       for (int64_t i = c; i <= end; ++i) {
         const uint8_t tipo = g_[static_cast<size_t>(i)].tipo;
-        if (tipo == kSpanMarker) markers = true;
+        const bool marker_place = (i - first + 1) % 4 == 0;
+        if (tipo == kSpanMarker) {
+          if (marker_place && markers != 0) {
+            markers = 1;
+            continue;
+          }
+          if (i - 3 <= first) {
+            LoseCell(i, "a span marker off the 4th cells of its montagna span");
+            continue;
+          }
+          spans.push_back({first, markers == 1});
+          first = i - 3;
+          markers = 1;
+        } else if (tipo == 0 && marker_place) {
+          if (markers == 1) {
+            spans.push_back({first, true});
+            first = i;
+            markers = -1;
+          } else {
+            markers = 0;
+          }
+        }
       }
-      for (int64_t i = c; markers && i <= end; ++i) {
-        const uint8_t tipo = g_[static_cast<size_t>(i)].tipo;
-        const bool marker_place = (i - c + 1) % 4 == 0;
-        if ((tipo == kSpanMarker) != marker_place && (tipo == kSpanMarker || tipo == 0))
-          LoseCell(i, "the span markers of this montagna span do not fall on every 4th cell");
+      spans.push_back({first, markers == 1});
+      for (size_t k = 0; k < spans.size(); ++k) {
+        const int64_t from = spans[k].first;
+        const int64_t to = k + 1 < spans.size() ? spans[k + 1].first - 1 : end;
+        const int64_t inizio = 50 * from;
+        const int64_t fine = 50 * (to + 1);
+        if (from > u_ - 2) LoseCell(from, "a montagna row may not start this near the end of the grid");
+        if (has_previous && inizio - previous_fine <= 150 && v != 3)
+          LoseCell(from, "a montagna span within 150 m of the previous one is always of type 3");
+        const int64_t tipo = spans[k].second ? int64_t{v} + 10 : (v <= 10 ? int64_t{v} : int64_t{v} - 256);
+        out_.linea.push_back(Row("montagna", {inizio, fine, tipo}));
+        has_previous = true;
+        previous_fine = fine;
       }
-      const int64_t inizio = 50 * c;
-      const int64_t fine = 50 * (end + 1);
-      if (c > u_ - 2) LoseCell(c, "a montagna row may not start this near the end of the grid");
-      if (has_previous && inizio - previous_fine <= 150 && v != 3)
-        LoseCell(c, "a montagna span within 150 m of the previous one is always of type 3");
-      int64_t tipo = markers ? int64_t{v} + 10 : (v <= 10 ? int64_t{v} : int64_t{v} - 256);
-      out_.linea.push_back(Row("montagna", {inizio, fine, tipo}));
-      has_previous = true;
-      previous_fine = fine;
       c = end + 1;
     }
   }
@@ -504,28 +534,43 @@ class Recovery {
     }
   }
 
+  // How many rows write an approach mark into each cell: the signals and the stations.
+  void CountMarkWriters() {
+    mark_writers_.assign(g_.size(), 0);
+    for (const TrainItem& item : items_)
+      for (auto [m, v] : item.marks) ++mark_writers_[static_cast<size_t>(m)];
+    for (int64_t c = 0; c <= u_; ++c) {
+      if (g_[static_cast<size_t>(c)].tipo != kSignal) continue;
+      for (int64_t k = 1; k <= 4; ++k)
+        if (c - 2 * k >= 0) ++mark_writers_[static_cast<size_t>(c - 2 * k)];
+    }
+  }
+
   void Signals() {
+    CountMarkWriters();
     for (int64_t c = 0; c <= u_; ++c) {
       const TrackCell& cell = g_[static_cast<size_t>(c)];
       if (cell.tipo != kSignal) continue;
       used_[static_cast<size_t>(c)] = true;
       if (!ItemCellPlaceable(c)) LoseCell(c, "no signal row places a signal on this cell");
       // The aspect code sx * 3 + dx is told by the approach marks (code * 10 + k, low 8
-      // bits), which keep it modulo 128; dato4 = rapp * 10 + code tells it modulo 10.
+      // bits), which keep it modulo 128, but only where no other row marks the same cell;
+      // dato4 = rapp * 10 + code tells it modulo 10. With no such mark the plain split of
+      // dato4 serves: every mark of the signal is then written over anyway.
       const int64_t d4 = cell.dato4;
       const int64_t units = ((d4 % 10) + 10) % 10;
       int64_t best = units;
-      int best_hits = -1;
-      for (int64_t q = 0; q < 128; ++q) {
-        int hits = 0;
-        for (int64_t k = 1; k <= 4; ++k) {
-          const int64_t m = c - 2 * k;
-          if (m >= 0 && g_[static_cast<size_t>(m)].preavviso == static_cast<uint8_t>(q * 10 + k)) ++hits;
+      for (int64_t k = 1; k <= 4; ++k) {
+        const int64_t m = c - 2 * k;
+        if (m < 0 || mark_writers_[static_cast<size_t>(m)] != 1) continue;
+        const uint8_t shown = g_[static_cast<size_t>(m)].preavviso;
+        for (int64_t q = 0; q < 128; ++q) {
+          if (static_cast<uint8_t>(q * 10 + k) == shown) {
+            best = q;
+            break;
+          }
         }
-        if (hits > best_hits || (hits == best_hits && q == units)) {
-          best = q;
-          best_hits = hits;
-        }
+        break;
       }
       // Raise the code by multiples of 128 (marks unchanged) until dato4 - code is a
       // multiple of 10; that needs the same parity.
@@ -622,7 +667,7 @@ class Recovery {
       for (auto [i, v] : list)
         if (v == shown && (!winner || rank[i] > rank[*winner])) winner = i;
       if (!winner) {
-        LoseCell(c, "an approach mark no signal or station before it gives");
+        LoseCell(c, "an approach mark that no signal or station gives");
         continue;
       }
       for (auto [i, v] : list)
@@ -663,6 +708,7 @@ class Recovery {
   UnreproducedList* lost_;
   int64_t u_ = 0;
   std::vector<bool> used_;
+  std::vector<int> mark_writers_;
   int board_low_ = kFirstBoardSlot + 1;
   std::vector<std::string> boards_;
   std::vector<std::pair<int64_t, int64_t>> velocita_, aderenza_;
