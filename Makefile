@@ -19,6 +19,7 @@ TEST_LOCALES := tr_TR.UTF-8 tr_TR.ISO-8859-9 de_DE.UTF-8
 BENCH_DEBS := hyperfine time
 
 .PHONY: deps deps-test deps-bench configure build run test test-release test-asan test-fuzz \
+        test-decompile-sweep \
         bench-build bench bench-run clean
 
 deps:
@@ -67,6 +68,12 @@ test-fuzz: deps-test
 
 # Every stage must pass: make stops at the first that fails, and so fails as a whole.
 test: test-release test-asan test-fuzz
+
+# The decompiler's round trip over a thousand generated scenarios (lengths from 1 km to
+# 1 000 000 m, with and without the plan): minutes, so not part of `make test`, which runs
+# a sample of them.
+test-decompile-sweep: deps-test build
+	$(BUILD_DIR)/percorso_tests --gtest_also_run_disabled_tests --gtest_filter='DecompileSweep.*'
 
 bench-build: deps-bench
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPERCORSO_BENCH=ON \

@@ -40,8 +40,10 @@ namespace {
 constexpr int32_t kPassPointValue = 180;
 // The reserved places the output stage stamps.
 constexpr int kMarkedCell = 1;
-// Rounds of recompiling while points of value 180 turn out to be the author's.
-constexpr int kPointRounds = 6;
+// At most this many compiles are spent on telling the author's points of 180 from the
+// pass's, and those tried lie this many cells either side of where the files part.
+constexpr int kPointCompiles = 48;
+constexpr int64_t kPointWindow = 3;
 
 // The differing fields of two cells, by name.
 std::string CellDifference(const TrackCell& want, const TrackCell& got) {
@@ -117,23 +119,6 @@ class Comparison {
     }
   }
 
-  void Plan(const DecodedPlan& want, std::string_view got_bytes) {
-    auto got = DecodePlanFile(got_bytes);
-    if (!got.ok()) return Add(PlaceKind::kPlanFile, 0, "the recovered texts give no plan file");
-    if (got.value.x.size() != want.x.size())
-      return Add(PlaceKind::kPlanFile, 0, "compiles back with a plan of another length");
-    size_t listed = 0;
-    for (size_t j = 0; j < want.x.size() && listed < 20; ++j) {
-      const PlanElement &a = want.x[j], &b = got.value.x[j], &c = want.y[j], &d = got.value.y[j];
-      if (a.tag != b.tag || c.tag != d.tag ||
-          std::bit_cast<uint64_t>(a.value) != std::bit_cast<uint64_t>(b.value) ||
-          std::bit_cast<uint64_t>(c.value) != std::bit_cast<uint64_t>(d.value)) {
-        Add(PlaceKind::kPlanPoint, static_cast<int64_t>(j), "compiles back different");
-        ++listed;
-      }
-    }
-  }
-
  private:
   UnreproducedList* lost_;
   std::set<std::pair<PlaceKind, int64_t>> listed_;
@@ -153,9 +138,9 @@ Decompiled Decompile(const CompiledFiles& files) {
     d.corrupt = CorruptFile{CompiledFile::kLine, *table.error};
     return d;
   }
-  std::optional<DecodedPlan> plan;
+  std::optional<PlanPoints> plan;
   if (files.plan_file) {
-    auto p = DecodePlanFile(*files.plan_file);
+    auto p = ReadPlanPoints(*files.plan_file);
     if (!p.ok()) {
       d.corrupt = CorruptFile{CompiledFile::kPlan, *p.error};
       return d;
@@ -198,39 +183,70 @@ Decompiled Decompile(const CompiledFiles& files) {
 
   // The protection points: the pass is run on the recovered rows, and every type-12 or
   // type-13 cell it does not place itself becomes an abbattimento row. A point of any
-  // value but 180 is the author's; one of 180 is the pass's unless the pass, given the
-  // author's points found so far, leaves that cell alone.
+  // value but 180 is the author's. A point of 180 may be either: the pass works from the
+  // start of the line on, so at the first cell where the compiled texts part from the
+  // file, each nearby point of 180 is tried as the author's, and the one that takes the
+  // agreement furthest is kept.
   std::map<int32_t, int32_t> chosen;
   for (auto [c, v] : rows.points)
-    if (v != kPassPointValue || cells.value[static_cast<size_t>(c)].tipo != 12) chosen[c] = v;
+    if (v != kPassPointValue || in.cells[static_cast<size_t>(c)].tipo != 12) chosen[c] = v;
   bool converted = false;
   const std::string linea_read = AsCompileReads(d.linea, &converted);
-  RecompiledFiles again;
-  for (int round = 0; round < kPointRounds; ++round) {
-    d.treno = RenderTreno(rows, chosen);
+  auto compile = [&](const std::map<int32_t, int32_t>& points) {
+    d.treno = RenderTreno(rows, points);
     bool treno_converted = false;
     const std::string treno_read = AsCompileReads(d.treno, &treno_converted);
     converted = converted || treno_converted;
-    again = CompileTexts(files.nome_linea, files.numero_treno, linea_read, treno_read,
-                         files.plan_file.has_value());
-    if (!again.written) break;
-    auto got = DecodeCellFile(again.cell_file);
-    if (!got.ok()) break;
-    bool changed = false;
-    for (auto [c, v] : rows.points) {
-      if (chosen.count(c) > 0 || static_cast<size_t>(c) >= got.value.size()) continue;
-      const TrackCell& cell = got.value[static_cast<size_t>(c)];
-      if (cell.tipo != 12 || cell.dato1 != kPassPointValue) {
-        chosen[c] = v;
-        changed = true;
+    // Without the plan: the curve rows are checked against the plan file on their own.
+    return CompileTexts(files.nome_linea, files.numero_treno, linea_read, treno_read, false);
+  };
+  // The first cell where the compiled texts part from the file; -1 when none does.
+  auto parting = [&](const RecompiledFiles& r) -> int64_t {
+    if (!r.written) return 0;
+    const std::string_view want = files.cell_file, got = r.cell_file;
+    const size_t n = std::min(want.size(), got.size());
+    const auto at = std::mismatch(want.begin(), want.begin() + static_cast<std::ptrdiff_t>(n), got.begin());
+    const size_t offset = static_cast<size_t>(at.first - want.begin());
+    if (offset == n && want.size() == got.size()) return -1;
+    return static_cast<int64_t>(offset / kCellBytes);
+  };
+  RecompiledFiles again = compile(chosen);
+  int64_t part = parting(again);
+  for (int compiles = 1; part >= 0 && compiles < kPointCompiles;) {
+    std::optional<std::map<int32_t, int32_t>> best;
+    RecompiledFiles best_files;
+    int64_t best_part = part;
+    for (int64_t c = std::max<int64_t>(0, part - kPointWindow); c <= part + kPointWindow; ++c) {
+      auto it = rows.points.find(static_cast<int32_t>(c));
+      if (it == rows.points.end() || chosen.count(it->first) > 0) continue;
+      if (compiles >= kPointCompiles) break;
+      std::map<int32_t, int32_t> trial = chosen;
+      trial[it->first] = it->second;
+      RecompiledFiles r = compile(trial);
+      ++compiles;
+      const int64_t p = parting(r);
+      if (p < 0 || p > best_part || (best_part >= 0 && p < 0)) {
+        best = std::move(trial);
+        best_files = std::move(r);
+        best_part = p;
+        if (p < 0) break;
       }
     }
-    if (!changed) break;
+    if (!best) break;
+    chosen = std::move(*best);
+    again = std::move(best_files);
+    part = best_part;
   }
+  d.treno = RenderTreno(rows, chosen);
 
+  // The plan: the recovered curve rows must be accepted and compute every point again.
+  const bool plan_lost = std::any_of(lost.begin(), lost.end(), [](const Unreproduced& u) {
+    return u.kind == PlaceKind::kPlanPoint || u.kind == PlaceKind::kPlanFile;
+  });
+  const bool same_plan = !plan || (!plan_lost && CheckCurves(*plan, length, curves, &lost));
   const bool same = again.written && again.error_number == 0 && !converted &&
                     again.cell_file == files.cell_file && again.line_file == files.line_file &&
-                    (!plan || (again.plan_file && *again.plan_file == *files.plan_file));
+                    same_plan;
   // The files are the proof: when they come back byte for byte, nothing was lost.
   if (same) {
     lost.clear();
@@ -255,8 +271,6 @@ Decompiled Decompile(const CompiledFiles& files) {
   }
   if (again.cell_file != files.cell_file) compare.Cells(cells.value, again.cell_file);
   if (again.line_file != files.line_file) compare.Slots(table.value, again.line_file);
-  if (plan && again.plan_file && *again.plan_file != *files.plan_file)
-    compare.Plan(*plan, *again.plan_file);
   return d;
 }
 

@@ -3,8 +3,10 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "loader/plan_geometry.h"
+#include "track/coding.h"
 #include "track/track_plan.h"
 
 namespace percorso {
@@ -31,13 +33,31 @@ bool SameBits(double a, double b) {
 
 // Whether point j follows from the two before it by a step of class c, computed exactly
 // as the loader computes it.
-bool StepMatches(const DecodedPlan& p, size_t j, int c) {
-  const double x1 = p.x[j - 1].value, y1 = p.y[j - 1].value;
-  const double dx = x1 - p.x[j - 2].value;
-  const double dy = y1 - p.y[j - 2].value;
-  if (c == kStraight) return SameBits(p.x[j].value, x1 + dx) && SameBits(p.y[j].value, y1 + dy);
+bool StepMatches(const PlanPoints& p, size_t j, int c) {
+  const double x1 = p.x[j - 1], y1 = p.y[j - 1];
+  const double dx = x1 - p.x[j - 2];
+  const double dy = y1 - p.y[j - 2];
+  if (c == kStraight) return SameBits(p.x[j], x1 + dx) && SameBits(p.y[j], y1 + dy);
   const double k = CurvatureOfClass(c);
-  return SameBits(p.x[j].value, x1 + (dx + k * dy)) && SameBits(p.y[j].value, y1 + (dy - k * dx));
+  return SameBits(p.x[j], x1 + (dx + k * dy)) && SameBits(p.y[j], y1 + (dy - k * dx));
+}
+
+// One component in the compiler's layout: two integers, M - 3 doubles, two empties.
+bool ReadComponent(std::string_view b, int64_t m, std::vector<double>* out) {
+  const char* p = b.data();
+  out->resize(static_cast<size_t>(m) + 1);
+  double* v = out->data();
+  for (int j = 0; j < 2; ++j, p += 4) {
+    if (DecodeFixed16(p) != kPlanInt16) return false;
+    v[j] = static_cast<int16_t>(DecodeFixed16(p + 2));
+  }
+  for (int64_t j = 2; j <= m - 2; ++j, p += 10) {
+    if (DecodeFixed16(p) != kPlanDouble) return false;
+    std::memcpy(&v[j], p + 2, sizeof(double));
+  }
+  if (DecodeFixed16(p) != kPlanEmpty || DecodeFixed16(p + 2) != kPlanEmpty) return false;
+  v[m - 1] = v[m] = 0;
+  return true;
 }
 
 void Lose(UnreproducedList* lost, int64_t point, std::string why) {
@@ -49,7 +69,7 @@ constexpr size_t kListedPoints = 20;
 
 }  // namespace
 
-std::vector<CurveRow> RecoverCurves(const DecodedPlan& plan, int32_t line_length,
+std::vector<CurveRow> RecoverCurves(const PlanPoints& plan, int32_t line_length,
                                     int32_t grid_upper, UnreproducedList* lost) {
   std::vector<CurveRow> rows;
   const int64_t m = plan.upper();
@@ -69,18 +89,13 @@ std::vector<CurveRow> RecoverCurves(const DecodedPlan& plan, int32_t line_length
       ++unlisted;
     }
   };
-  for (int64_t j : {int64_t{0}, int64_t{1}}) {
-    const size_t i = static_cast<size_t>(j);
-    if (plan.x[i].tag != kPlanInt16 || plan.y[i].tag != kPlanInt16 || plan.x[i].value != 0 ||
-        plan.y[i].value != static_cast<double>(j)) {
-      lose(j, "the plan starts with the integer points (0, 0) and (0, 1)");
-    }
+  if (!plan.compiler_layout) {
+    lost->push_back({PlaceKind::kPlanFile, 0,
+                     "its elements are not of the types the compiler writes (integers for "
+                     "points 0 and 1, doubles up to point M - 2, the last two empty)"});
   }
-  for (int64_t j : {m - 1, m}) {
-    const size_t i = static_cast<size_t>(j);
-    if (plan.x[i].tag != kPlanEmpty || plan.y[i].tag != kPlanEmpty)
-      lose(j, "the last two points of a plan are never computed");
-  }
+  if (plan.x[0] != 0 || plan.y[0] != 0 || plan.x[1] != 0 || plan.y[1] != 1)
+    lose(0, "the plan starts with the points (0, 0) and (0, 1)");
   // The last start a curve row may have: its position must pass the range check.
   const int64_t last_start = 50 * int64_t{grid_upper} - 100;
   int run_class = kStraight;
@@ -98,11 +113,6 @@ std::vector<CurveRow> RecoverCurves(const DecodedPlan& plan, int32_t line_length
   };
   for (int64_t j = 2; j <= m - 2; ++j) {
     const size_t i = static_cast<size_t>(j);
-    if (plan.x[i].tag != kPlanDouble || plan.y[i].tag != kPlanDouble) {
-      lose(j, "a computed point holds two floating-point values");
-      continue;
-    }
-    if (plan.x[i - 1].tag == kPlanEmpty || plan.x[i - 2].tag == kPlanEmpty) continue;
     // The run in progress first, then straight track, then any other class.
     int found = -1;
     if (StepMatches(plan, i, run_class)) {
@@ -129,6 +139,73 @@ std::vector<CurveRow> RecoverCurves(const DecodedPlan& plan, int32_t line_length
                      std::to_string(unlisted) + " more points not reproduced"});
   }
   return rows;
+}
+
+}  // namespace percorso
+
+namespace percorso {
+
+Decoded<PlanPoints> ReadPlanPoints(std::string_view bytes) {
+  Decoded<PlanPoints> out;
+  // Each component of the compiler's layout takes 4 + 4 + 10 (M - 3) + 2 + 2 bytes.
+  const size_t half = bytes.size() / 2;
+  if (bytes.size() % 2 == 0 && half >= 22 && (half + 18) % 10 == 0) {
+    const int64_t m = static_cast<int64_t>((half + 18) / 10);
+    if (ReadComponent(bytes.substr(0, half), m, &out.value.x) &&
+        ReadComponent(bytes.substr(half), m, &out.value.y)) {
+      return out;
+    }
+  }
+  Decoded<DecodedPlan> d = DecodePlanFile(bytes);
+  if (!d.ok()) {
+    out.error = d.error;
+    return out;
+  }
+  const int64_t m = d.value.upper();
+  PlanPoints& p = out.value;
+  p.x.resize(d.value.x.size());
+  p.y.resize(d.value.y.size());
+  for (size_t j = 0; j < p.x.size(); ++j) {
+    p.x[j] = d.value.x[j].value;
+    p.y[j] = d.value.y[j].value;
+    const int64_t jj = static_cast<int64_t>(j);
+    const uint16_t want = jj < 2 ? kPlanInt16 : jj <= m - 2 ? kPlanDouble : kPlanEmpty;
+    if (d.value.x[j].tag != want) p.compiler_layout = false;
+  }
+  return out;
+}
+
+bool CheckCurves(const PlanPoints& plan, int32_t line_length, const std::vector<CurveRow>& rows,
+                 UnreproducedList* lost) {
+  TrackPlan computed;
+  computed.Create(line_length);
+  StartPlan(computed);
+  for (const CurveRow& row : rows) {
+    std::optional<double> k = CurvatureOf(row.token);
+    if (!k || ExtendWithCurve(computed, row.start, row.length, *k) != CurveOutcome::kDone) {
+      Lose(lost, row.start + 1, "the curve row \"" + row.token + "\" is not accepted");
+      return false;
+    }
+  }
+  FinishPlan(computed);
+  if (computed.upper() != plan.upper()) {
+    lost->push_back({PlaceKind::kPlanFile, 0, "the rows give a plan of another length"});
+    return false;
+  }
+  size_t listed = 0;
+  const int64_t filled = computed.next();
+  for (int64_t j = 0; j < filled && listed < kListedPoints; ++j) {
+    const size_t i = static_cast<size_t>(j);
+    if (!SameBits(computed.x(j), plan.x[i]) || !SameBits(computed.y(j), plan.y[i])) {
+      Lose(lost, j, "the curve rows compute another point here");
+      ++listed;
+    }
+  }
+  if (filled != computed.upper() - 1) {
+    lost->push_back({PlaceKind::kPlanFile, 0, "the rows leave points uncomputed"});
+    return false;
+  }
+  return listed == 0;
 }
 
 }  // namespace percorso

@@ -236,26 +236,49 @@ class Recovery {
       std::vector<std::pair<int64_t, bool>> spans;  // first cell, with markers
       int64_t first = c;
       int markers = -1;  // not known yet
+      // A span cut off where a marker was missing may have begun anywhere after the
+      // previous span's last marker: its first marker then fixes its start.
+      int64_t earliest = c;
+      int64_t last_marker = -1;
+      auto fits = [&](int64_t from, int64_t to) {  // no free cell on a marker place
+        for (int64_t p = from; p <= to; ++p)
+          if (g_[static_cast<size_t>(p)].tipo == 0 && (p - from + 1) % 4 == 0) return false;
+        return true;
+      };
       for (int64_t i = c; i <= end; ++i) {
         const uint8_t tipo = g_[static_cast<size_t>(i)].tipo;
         const bool marker_place = (i - first + 1) % 4 == 0;
         if (tipo == kSpanMarker) {
           if (marker_place && markers != 0) {
             markers = 1;
+            last_marker = i;
             continue;
           }
-          if (i - 3 <= first) {
+          if (markers != 1 && earliest < first) {
+            // Move the start back to where this marker is the 4th cell.
+            int64_t start = first - ((first - (i - 3)) % 4 + 4) % 4;
+            if (start >= earliest && fits(start, i)) {
+              first = start;
+              markers = 1;
+              last_marker = i;
+              continue;
+            }
+          }
+          if (i - 3 <= first || (last_marker >= 0 && i - 3 <= last_marker)) {
             LoseCell(i, "a span marker off the 4th cells of its montagna span");
             continue;
           }
           spans.push_back({first, markers == 1});
-          first = i - 3;
+          earliest = first = i - 3;
           markers = 1;
+          last_marker = i;
         } else if (tipo == 0 && marker_place) {
           if (markers == 1) {
             spans.push_back({first, true});
+            earliest = last_marker + 1;
             first = i;
             markers = -1;
+            last_marker = -1;
           } else {
             markers = 0;
           }
