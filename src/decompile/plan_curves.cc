@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "loader/plan_geometry.h"
 #include "track/coding.h"
@@ -33,31 +34,24 @@ bool SameBits(double a, double b) {
 
 // Whether point j follows from the two before it by a step of class c, computed exactly
 // as the loader computes it.
-bool StepMatches(const PlanPoints& p, size_t j, int c) {
-  const double x1 = p.x[j - 1], y1 = p.y[j - 1];
-  const double dx = x1 - p.x[j - 2];
-  const double dy = y1 - p.y[j - 2];
-  if (c == kStraight) return SameBits(p.x[j], x1 + dx) && SameBits(p.y[j], y1 + dy);
+bool StepMatches(const PlanPoints& p, int64_t j, int c) {
+  const double x1 = p.x(j - 1), y1 = p.y(j - 1);
+  const double dx = x1 - p.x(j - 2);
+  const double dy = y1 - p.y(j - 2);
+  if (c == kStraight) return SameBits(p.x(j), x1 + dx) && SameBits(p.y(j), y1 + dy);
   const double k = CurvatureOfClass(c);
-  return SameBits(p.x[j], x1 + (dx + k * dy)) && SameBits(p.y[j], y1 + (dy - k * dx));
+  return SameBits(p.x(j), x1 + (dx + k * dy)) && SameBits(p.y(j), y1 + (dy - k * dx));
 }
 
-// One component in the compiler's layout: two integers, M - 3 doubles, two empties.
-bool ReadComponent(std::string_view b, int64_t m, std::vector<double>* out) {
+// Whether one component has the compiler's layout: two integers, M - 3 doubles, two
+// empties.
+bool CompilerLayout(std::string_view b, int64_t m) {
   const char* p = b.data();
-  out->resize(static_cast<size_t>(m) + 1);
-  double* v = out->data();
-  for (int j = 0; j < 2; ++j, p += 4) {
+  for (int j = 0; j < 2; ++j, p += 4)
     if (DecodeFixed16(p) != kPlanInt16) return false;
-    v[j] = static_cast<int16_t>(DecodeFixed16(p + 2));
-  }
-  for (int64_t j = 2; j <= m - 2; ++j, p += 10) {
+  for (int64_t j = 2; j <= m - 2; ++j, p += 10)
     if (DecodeFixed16(p) != kPlanDouble) return false;
-    std::memcpy(&v[j], p + 2, sizeof(double));
-  }
-  if (DecodeFixed16(p) != kPlanEmpty || DecodeFixed16(p + 2) != kPlanEmpty) return false;
-  v[m - 1] = v[m] = 0;
-  return true;
+  return DecodeFixed16(p) == kPlanEmpty && DecodeFixed16(p + 2) == kPlanEmpty;
 }
 
 void Lose(UnreproducedList* lost, int64_t point, std::string why) {
@@ -89,12 +83,12 @@ std::vector<CurveRow> RecoverCurves(const PlanPoints& plan, int32_t line_length,
       ++unlisted;
     }
   };
-  if (!plan.compiler_layout) {
+  if (!plan.compiler_layout()) {
     lost->push_back({PlaceKind::kPlanFile, 0,
                      "its elements are not of the types the compiler writes (integers for "
                      "points 0 and 1, doubles up to point M - 2, the last two empty)"});
   }
-  if (plan.x[0] != 0 || plan.y[0] != 0 || plan.x[1] != 0 || plan.y[1] != 1)
+  if (plan.x(0) != 0 || plan.y(0) != 0 || plan.x(1) != 0 || plan.y(1) != 1)
     lose(0, "the plan starts with the points (0, 0) and (0, 1)");
   // The last start a curve row may have: its position must pass the range check.
   const int64_t last_start = 50 * int64_t{grid_upper} - 100;
@@ -109,10 +103,14 @@ std::vector<CurveRow> RecoverCurves(const PlanPoints& plan, int32_t line_length,
     } else if (end_point >= kPlanPointLimit) {
       lose(end_point, "a curve row may not reach plan point " + std::to_string(kPlanPointLimit));
     }
-    rows.push_back({TokenOfClass(run_class), start, end_point - start});
+    const std::string token = TokenOfClass(run_class);
+    // The loader reads the curvature from the token; it must be this class's, to the bit.
+    const std::optional<double> k = CurvatureOf(token);
+    if (!k || !SameBits(*k, CurvatureOfClass(run_class))) lose(run_first, "no curve token gives this curvature");
+    rows.push_back({token, start, end_point - start});
   };
   for (int64_t j = 2; j <= m - 2; ++j) {
-    const size_t i = static_cast<size_t>(j);
+    const int64_t i = j;
     // The run in progress first, then straight track, then any other class.
     int found = -1;
     if (StepMatches(plan, i, run_class)) {
@@ -145,14 +143,26 @@ std::vector<CurveRow> RecoverCurves(const PlanPoints& plan, int32_t line_length,
 
 namespace percorso {
 
+double PlanPoints::At(const char* component, int64_t j) const {
+  if (j < 2) return static_cast<int16_t>(DecodeFixed16(component + 4 * j + 2));
+  if (j > m_ - 2) return 0;
+  double v;
+  std::memcpy(&v, component + 8 + 10 * (j - 2) + 2, sizeof v);
+  return v;
+}
+
 Decoded<PlanPoints> ReadPlanPoints(std::string_view bytes) {
   Decoded<PlanPoints> out;
+  PlanPoints& p = out.value;
   // Each component of the compiler's layout takes 4 + 4 + 10 (M - 3) + 2 + 2 bytes.
   const size_t half = bytes.size() / 2;
   if (bytes.size() % 2 == 0 && half >= 22 && (half + 18) % 10 == 0) {
     const int64_t m = static_cast<int64_t>((half + 18) / 10);
-    if (ReadComponent(bytes.substr(0, half), m, &out.value.x) &&
-        ReadComponent(bytes.substr(half), m, &out.value.y)) {
+    if (CompilerLayout(bytes.substr(0, half), m) && CompilerLayout(bytes.substr(half), m)) {
+      p.in_place_ = true;
+      p.m_ = m;
+      p.raw_x_ = bytes.data();
+      p.raw_y_ = bytes.data() + half;
       return out;
     }
   }
@@ -161,51 +171,14 @@ Decoded<PlanPoints> ReadPlanPoints(std::string_view bytes) {
     out.error = d.error;
     return out;
   }
-  const int64_t m = d.value.upper();
-  PlanPoints& p = out.value;
-  p.x.resize(d.value.x.size());
-  p.y.resize(d.value.y.size());
-  for (size_t j = 0; j < p.x.size(); ++j) {
-    p.x[j] = d.value.x[j].value;
-    p.y[j] = d.value.y[j].value;
-    const int64_t jj = static_cast<int64_t>(j);
-    const uint16_t want = jj < 2 ? kPlanInt16 : jj <= m - 2 ? kPlanDouble : kPlanEmpty;
-    if (d.value.x[j].tag != want) p.compiler_layout = false;
+  p.m_ = d.value.upper();
+  p.x_.resize(d.value.x.size());
+  p.y_.resize(d.value.y.size());
+  for (size_t j = 0; j < p.x_.size(); ++j) {
+    p.x_[j] = d.value.x[j].value;
+    p.y_[j] = d.value.y[j].value;
   }
   return out;
-}
-
-bool CheckCurves(const PlanPoints& plan, int32_t line_length, const std::vector<CurveRow>& rows,
-                 UnreproducedList* lost) {
-  TrackPlan computed;
-  computed.Create(line_length);
-  StartPlan(computed);
-  for (const CurveRow& row : rows) {
-    std::optional<double> k = CurvatureOf(row.token);
-    if (!k || ExtendWithCurve(computed, row.start, row.length, *k) != CurveOutcome::kDone) {
-      Lose(lost, row.start + 1, "the curve row \"" + row.token + "\" is not accepted");
-      return false;
-    }
-  }
-  FinishPlan(computed);
-  if (computed.upper() != plan.upper()) {
-    lost->push_back({PlaceKind::kPlanFile, 0, "the rows give a plan of another length"});
-    return false;
-  }
-  size_t listed = 0;
-  const int64_t filled = computed.next();
-  for (int64_t j = 0; j < filled && listed < kListedPoints; ++j) {
-    const size_t i = static_cast<size_t>(j);
-    if (!SameBits(computed.x(j), plan.x[i]) || !SameBits(computed.y(j), plan.y[i])) {
-      Lose(lost, j, "the curve rows compute another point here");
-      ++listed;
-    }
-  }
-  if (filled != computed.upper() - 1) {
-    lost->push_back({PlaceKind::kPlanFile, 0, "the rows leave points uncomputed"});
-    return false;
-  }
-  return listed == 0;
 }
 
 }  // namespace percorso

@@ -21,32 +21,39 @@ struct CurveRow {
   int64_t length = 0;
 };
 
-// The values of a plan file's points 0..M.
-struct PlanPoints {
-  std::vector<double> x;
-  std::vector<double> y;
+// The values of a plan file's points 0..M. A file in the compiler's layout is read in
+// place (its elements lie at fixed offsets); any other is held as arrays.
+class PlanPoints {
+ public:
   // Whether every element has the type the compiler gives it: integers for points 0
   // and 1, doubles up to point M - 2, empty for the last two.
-  bool compiler_layout = true;
-  int64_t upper() const { return static_cast<int64_t>(x.size()) - 1; }
+  bool compiler_layout() const { return in_place_; }
+  int64_t upper() const { return m_; }
+  double x(int64_t j) const { return in_place_ ? At(raw_x_, j) : x_[static_cast<size_t>(j)]; }
+  double y(int64_t j) const { return in_place_ ? At(raw_y_, j) : y_[static_cast<size_t>(j)]; }
+
+ private:
+  friend // The points refer to `bytes`, which must outlive them.
+Decoded<PlanPoints> ReadPlanPoints(std::string_view bytes);
+  double At(const char* component, int64_t j) const;
+
+  bool in_place_ = false;
+  int64_t m_ = -1;
+  const char* raw_x_ = nullptr;
+  const char* raw_y_ = nullptr;
+  std::vector<double> x_, y_;
 };
 
 // Reads a plan file. One in the compiler's layout is read in one pass straight into the
 // two arrays; any other goes through the general decoder, which names the offset of a
 // structural fault.
+// The points refer to `bytes`, which must outlive them.
 Decoded<PlanPoints> ReadPlanPoints(std::string_view bytes);
 
 // The curve rows of `plan` for a line of `line_length` metres whose grid ends at cell
 // `grid_upper`. Points that no row can give are added to `lost`.
 std::vector<CurveRow> RecoverCurves(const PlanPoints& plan, int32_t line_length,
                                     int32_t grid_upper, UnreproducedList* lost);
-
-// Computes the plan of `rows` with the loader's own plan geometry (the token read for
-// its curvature as the loader reads it) and lists every point that differs from `plan`
-// in `lost`. Returns whether all agree. Cheaper than compiling with the plan: nothing
-// is encoded.
-bool CheckCurves(const PlanPoints& plan, int32_t line_length, const std::vector<CurveRow>& rows,
-                 UnreproducedList* lost);
 
 }  // namespace percorso
 
