@@ -11,6 +11,7 @@
 #define PERCORSO_DECOMPILE_RANDOM_SCENARIO_FOR_TEST_H_
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <random>
 #include <set>
