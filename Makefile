@@ -31,7 +31,7 @@ AS_ROOT := $(shell if [ "$$(id -u)" = 0 ]; then :; \
                    elif command -v sudo >/dev/null 2>&1; then echo sudo; else echo none; fi)
 
 .PHONY: deps deps-test deps-bench deps-deb configure build run test test-release test-asan \
-        test-fuzz bench-build bench bench-run install uninstall deb clean
+        test-fuzz test-decompile-sweep bench-build bench bench-run install uninstall deb clean
 
 deps:
 	@missing=$$(for p in $(DEBS); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
@@ -92,6 +92,12 @@ test-fuzz: deps-test
 
 # Every stage must pass: make stops at the first that fails, and so fails as a whole.
 test: test-release test-asan test-fuzz
+
+# The decompiler's round trip over a thousand generated scenarios (lengths from 1 km to
+# 1 000 000 m, with and without the plan): minutes, so not part of `make test`, which runs
+# a sample of them.
+test-decompile-sweep: deps-test build
+	$(BUILD_DIR)/percorso_tests --gtest_also_run_disabled_tests --gtest_filter='DecompileSweep.*'
 
 bench-build: deps-bench
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPERCORSO_BENCH=ON \

@@ -27,6 +27,7 @@ struct Command {
 
 CommandAction DefineCompile(CLI::App& sub, std::ostream& out, std::ostream& err);
 CommandAction DefineExport(CLI::App& sub, std::ostream& out, std::ostream& err);
+CommandAction DefineDecompile(CLI::App& sub, std::ostream& out, std::ostream& err);
 CommandAction DefineDump(CLI::App& sub, std::ostream& out, std::ostream& err);
 CommandAction DefineReport(CLI::App& sub, std::ostream& out, std::ostream& err);
 

@@ -14,6 +14,8 @@ const percorso::Command kCommands[] = {
      percorso::DefineCompile},
     {"export", "Write the built-in route's two texts, as a template to edit",
      percorso::DefineExport},
+    {"decompile", "Write the two texts that compile back to a compiled scenario",
+     percorso::DefineDecompile},
     {"dump", "Show what a compiled file holds, as a table or as JSON", percorso::DefineDump},
     {"report", "Write an HTML page with the map, the profile and the tables of a scenario",
      percorso::DefineReport},

@@ -1,0 +1,248 @@
+#include "app/decompile_command.h"
+
+#include <algorithm>
+#include <map>
+#include <ostream>
+#include <set>
+#include <system_error>
+
+#include "base/file_io.h"
+#include "app/compile_command.h"
+#include "model/names.h"
+#include "decompile/decompile.h"
+#include "compiler/compile.h"
+#include "builtin/builtin_texts.h"
+
+namespace percorso {
+
+namespace {
+
+constexpr std::string_view kLineFileSuffix = ".sim";
+
+std::string Shown(const std::filesystem::path& dir, const std::string& name) {
+  return (dir / name).lexically_normal().string();
+}
+
+bool IsFile(const std::filesystem::path& p) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(p, ec);
+}
+
+bool Exists(const std::filesystem::path& p) {
+  std::error_code ec;
+  return std::filesystem::exists(std::filesystem::symlink_status(p, ec));
+}
+
+bool ResolveNames(const DecompileOptions& o, std::string* linea, std::string* treno,
+                  std::ostream& err) {
+  if (o.linea) {
+    if (auto why = CheckName("line name", *o.linea, false)) {
+      err << "percorso: " << *why << ": \"" << *o.linea << "\"\n";
+      return false;
+    }
+  }
+  if (o.treno) {
+    if (auto why = CheckName("train number", *o.treno, true)) {
+      err << "percorso: " << *why << ": \"" << *o.treno << "\"\n";
+      return false;
+    }
+  }
+  if (o.linea && o.treno) {
+    *linea = *o.linea;
+    *treno = *o.treno;
+    return true;
+  }
+  std::vector<CompiledPair> pairs = FindCompiledPairs(o.dir, o.linea, o.treno);
+  if (pairs.size() == 1) {
+    *linea = pairs[0].linea;
+    *treno = pairs[0].treno;
+    return true;
+  }
+  const std::string where = o.dir.lexically_normal().string();
+  if (pairs.empty()) {
+    err << "percorso: no compiled scenario NAME_NUMBER.sim + NAME_NUMBER.dat";
+    if (o.linea) err << " with line name \"" << *o.linea << "\"";
+    if (o.treno) err << " with train number \"" << *o.treno << "\"";
+    err << " in " << where << "\n";
+    return false;
+  }
+  err << "percorso: " << where << " holds " << pairs.size()
+      << " compiled scenarios; choose one with --line and --train:\n";
+  for (const CompiledPair& p : pairs) {
+    err << "  --line " << p.linea << " --train " << p.treno << "    ("
+        << LineFileName(p.linea, p.treno) << " + " << CellFileName(p.linea, p.treno) << ")\n";
+  }
+  return false;
+}
+
+const char* FileOf(PlaceKind kind) {
+  switch (kind) {
+    case PlaceKind::kCell:
+    case PlaceKind::kCellFile:
+      return "cell";
+    case PlaceKind::kSlot:
+    case PlaceKind::kLineFile:
+      return "line";
+    case PlaceKind::kPlanPoint:
+    case PlaceKind::kPlanFile:
+      break;
+  }
+  return "plan";
+}
+
+}  // namespace
+
+std::vector<CompiledPair> FindCompiledPairs(const std::filesystem::path& dir,
+                                            const std::optional<std::string>& linea,
+                                            const std::optional<std::string>& treno) {
+  std::set<std::string> names;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code type_ec;
+    if (!it->is_regular_file(type_ec)) continue;
+    names.insert(it->path().filename().string());
+  }
+  std::vector<CompiledPair> pairs;
+  for (const std::string& name : names) {
+    if (name.size() <= kLineFileSuffix.size() ||
+        name.compare(name.size() - kLineFileSuffix.size(), kLineFileSuffix.size(), kLineFileSuffix) != 0)
+      continue;
+    const std::string stem = name.substr(0, name.size() - kLineFileSuffix.size());
+    if (!names.count(stem + ".dat")) continue;
+    std::vector<CompiledPair> cuts;
+    for (size_t cut = stem.find('_'); cut != std::string::npos; cut = stem.find('_', cut + 1)) {
+      CompiledPair p{stem.substr(0, cut), stem.substr(cut + 1)};
+      if (CheckName("line name", p.linea, false) || CheckName("train number", p.treno, true)) continue;
+      if (linea && p.linea != *linea) continue;
+      if (treno && p.treno != *treno) continue;
+      cuts.push_back(p);
+    }
+    const bool any_plan = std::any_of(cuts.begin(), cuts.end(), [&](const CompiledPair& p) {
+      return names.count(PlanFileName(p.linea)) > 0;
+    });
+    for (const CompiledPair& p : cuts)
+      if (!any_plan || names.count(PlanFileName(p.linea)) > 0) pairs.push_back(p);
+  }
+  std::sort(pairs.begin(), pairs.end(), [](const CompiledPair& a, const CompiledPair& b) {
+    return a.linea != b.linea ? a.linea < b.linea : a.treno < b.treno;
+  });
+  return pairs;
+}
+
+int RunDecompile(const DecompileOptions& o, std::ostream& out, std::ostream& err) {
+  std::string linea, treno;
+  if (!ResolveNames(o, &linea, &treno, err)) return kExitUsage;
+  const std::filesystem::path out_dir = o.out.value_or(o.dir);
+  const std::string linea_text = LineaFileName(linea);
+  const std::string treno_text = TrenoFileName(linea, treno);
+  if (!o.force) {
+    for (const std::string& name : {linea_text, treno_text}) {
+      if (Exists(out_dir / name)) {
+        err << "percorso: " << Shown(out_dir, name)
+            << " exists already; it is left as it is (--force replaces it)\n";
+        return kExitStopped;
+      }
+    }
+  }
+
+  // The files, read whole.
+  const std::string cell_name = CellFileName(linea, treno);
+  const std::string line_name = LineFileName(linea, treno);
+  const std::string plan_name = PlanFileName(linea);
+  std::map<std::string, std::string> bytes;
+  for (const std::string& name : {cell_name, line_name, plan_name}) {
+    if (name == plan_name && !IsFile(o.dir / name) && !Exists(o.dir / name)) continue;
+    ReadResult r = ReadWholeFile(o.dir / name);
+    if (r.status != ReadStatus::kOk) {
+      err << "percorso: cannot read " << Shown(o.dir, name) << ": " << r.error.reason << "\n";
+      return kExitStopped;
+    }
+    bytes[name] = std::move(r.bytes);
+  }
+  CompiledFiles files;
+  files.nome_linea = linea;
+  files.numero_treno = treno;
+  files.cell_file = bytes[cell_name];
+  files.line_file = bytes[line_name];
+  if (bytes.count(plan_name)) files.plan_file = bytes[plan_name];
+
+  Decompiled d = Decompile(files);
+  if (d.corrupt) {
+    const std::string& name = d.corrupt->file == CompiledFileKind::kCells  ? cell_name
+                              : d.corrupt->file == CompiledFileKind::kLine ? line_name
+                                                                       : plan_name;
+    err << "percorso: " << Shown(o.dir, name) << ": " << d.corrupt->error.Describe()
+        << "; nothing written\n";
+    return kExitError;
+  }
+
+  std::error_code ec;
+  std::filesystem::create_directories(out_dir, ec);
+  if (ec) {
+    err << "percorso: cannot create the directory " << out_dir.lexically_normal().string() << ": "
+        << ec.message() << "\n";
+    return kExitStopped;
+  }
+  for (const auto& [name, text] : {std::pair{linea_text, &d.linea}, std::pair{treno_text, &d.treno}}) {
+    if (std::optional<IoError> e = ReplaceFile(out_dir / name, *text)) {
+      err << "percorso: cannot write " << Shown(out_dir, name) << ": " << e->reason << "\n";
+      return kExitStopped;
+    }
+  }
+  out << "wrote " << Shown(out_dir, linea_text) << ", " << Shown(out_dir, treno_text) << "\n";
+  if (d.exact()) return kExitOk;
+
+  for (const Unreproduced& u : d.lost) {
+    const char* file = FileOf(u.kind);
+    const std::string& name = file[0] == 'c' ? cell_name : file[0] == 'l' ? line_name : plan_name;
+    err << Shown(o.dir, name) << ": " << DescribePlace(u) << ": not reproduced: " << u.why << "\n";
+  }
+  err << "result: " << d.lost.size() << (d.lost.size() == 1 ? " place" : " places")
+      << " of the compiled files not reproduced by the texts\n";
+  return kExitError;
+}
+
+}  // namespace percorso
+
+// The command line of `decompile`, declared with the others in cli/commands.h.
+#include <memory>
+
+#include "app/commands.h"
+
+namespace percorso {
+
+CommandAction DefineDecompile(CLI::App& sub, std::ostream& out, std::ostream& err) {
+  struct Values {
+    DecompileOptions options;
+    std::string linea, treno, out;
+  };
+  auto v = std::make_shared<Values>();
+  sub.add_option("--dir", v->options.dir, "Directory that holds the compiled files")
+      ->type_name("DIR")
+      ->default_str(".");
+  CLI::Option* line =
+      sub.add_option("--line", v->linea, "Line name: the files are NAME_NUMBER.dat, NAME_NUMBER.sim "
+                                         "and NAME_linea.dat")
+          ->type_name("NAME");
+  CLI::Option* train = sub.add_option("--train", v->treno, "Train number")->type_name("NUMBER");
+  CLI::Option* out_dir =
+      sub.add_option("--out", v->out, "Directory for the two texts (default: DIR)")->type_name("DIR");
+  sub.add_flag("--force", v->options.force, "Replace texts of the same names already there");
+  sub.footer(
+      "Writes NAME_linea.txt and NAME_NUMBER-.txt, the texts that compile back to the\n"
+      "files byte for byte. Without --line and --train, DIR must hold exactly one\n"
+      "compiled scenario. Without NAME_linea.dat there are no curve rows: compile the\n"
+      "texts with --no-plan. Exit status: 0 exact, 1 texts written but places listed\n"
+      "that do not come back the same (or a corrupt file: nothing written), 2 bad\n"
+      "command line, 3 a text exists already or a file cannot be read or written.\n\n"
+      "Example:\n"
+      "  percorso decompile --dir build --out routes && percorso compile --dir routes");
+  return [v, line, train, out_dir, &out, &err] {
+    if (line->count() > 0) v->options.linea = v->linea;
+    if (train->count() > 0) v->options.treno = v->treno;
+    if (out_dir->count() > 0) v->options.out = v->out;
+    return RunDecompile(v->options, out, err);
+  };
+}
+
+}  // namespace percorso

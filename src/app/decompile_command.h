@@ -1,0 +1,45 @@
+// `percorso decompile`: reads a compiled scenario (NAME_NUMBER.dat, NAME_NUMBER.sim and,
+// when present, NAME_linea.dat) and writes the two texts that compile back to it.
+#ifndef PERCORSO_DECOMPILE_DECOMPILE_COMMAND_H_
+#define PERCORSO_DECOMPILE_DECOMPILE_COMMAND_H_
+
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace percorso {
+
+struct DecompileOptions {
+  std::filesystem::path dir = ".";           // where the compiled files are
+  std::optional<std::string> linea;          // --line; found in `dir` when absent
+  std::optional<std::string> treno;          // --train; found in `dir` when absent
+  std::optional<std::filesystem::path> out;  // --out; `dir` when absent
+  bool force = false;                        // replace texts already there
+};
+
+// One compiled scenario in a directory: NAME_NUMBER.sim and NAME_NUMBER.dat.
+struct CompiledPair {
+  std::string linea;
+  std::string treno;
+  bool operator==(const CompiledPair&) const = default;
+};
+
+// The compiled scenarios in `dir`, sorted. A file name can be cut at more than one
+// underscore ("A_B_55.sim"); of the cuts of one name, those whose plan file
+// (NAME_linea.dat) exists are kept when there are any, else all of them.
+std::vector<CompiledPair> FindCompiledPairs(const std::filesystem::path& dir,
+                                            const std::optional<std::string>& linea,
+                                            const std::optional<std::string>& treno);
+
+// Runs the decompile: the texts written are named on `out`, everything else goes to
+// `err`. Exit status: 0 the texts compile back to the files byte for byte; 1 written,
+// but places are listed that do not come back the same, or a compiled file is corrupt
+// (nothing written); 2 bad command line or no single scenario in DIR; 3 a text exists
+// already (without `force`), or a file cannot be read or written.
+int RunDecompile(const DecompileOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace percorso
+
+#endif  // PERCORSO_DECOMPILE_DECOMPILE_COMMAND_H_
