@@ -321,10 +321,16 @@ void Server::Notify(const std::string& method, const json& params, std::vector<s
   } else if (method == "textDocument/didClose") {
     const Document* d = docs_.Find(*uri);
     if (d == nullptr) return;
+    const std::optional<std::string> dir =
+        d->path ? std::optional<std::string>(DirOf(*d->path)) : std::nullopt;
     docs_.Close(*uri);
     rows_.erase(*uri);
     analyses_.erase(*uri);
     Publish(*uri, {}, out);
+    // The texts still open beside it now compile with the closed one as it is on disk.
+    if (!dir) return;
+    for (const auto& [other_uri, other] : docs_.all())
+      if (other.path && DirOf(*other.path) == *dir) Recheck(other, out);
   }
 }
 

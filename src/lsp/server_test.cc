@@ -239,6 +239,24 @@ TEST(LspDiagnosticsTest, BothOpenTextsAreCompiledTogether) {
   EXPECT_EQ(d[0]["code"], "1");
 }
 
+TEST(LspDiagnosticsTest, AnOpenTextStandsInForTheFileAndTheFileReturnsOnClose) {
+  TestClient c(Files{{kLineaPath, BuiltinLinea()}});
+  c.Initialize();
+  const std::string linea = BuiltinLinea();
+  c.Open(kTrenoUri, BuiltinTreno());
+  c.Open(kLineaUri, linea);
+  // A line of 20 km in the editor: rows of the train text lie beyond its grid (error 15).
+  const Position l = Find(linea, "lunghezza percorso", "96900");
+  c.Replace(kLineaUri, Range{l, {l.line, l.character + 5}}, "20000");
+  json d = c.Diagnostics(kTrenoUri);
+  ASSERT_FALSE(d.empty());
+  EXPECT_EQ(d[0]["code"], "15");
+  // Closed unsaved, the line description is the one on disk again.
+  c.Notify("textDocument/didClose", {{"textDocument", {{"uri", kLineaUri}}}});
+  EXPECT_EQ(c.Diagnostics(kTrenoUri), json::array());
+  EXPECT_EQ(c.Diagnostics(kLineaUri), json::array());
+}
+
 TEST(LspDiagnosticsTest, ATextWithoutItsPartnerNamesTheMissingFile) {
   TestClient c;
   c.Initialize();
