@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "bench_inputs.h"
+#include "lsp/findings_map.h"
 #include "lsp/positions.h"
 #include "lsp/server.h"
 #include "scenario/max_scenario.h"
@@ -30,14 +31,17 @@ void RoundTrip(benchmark::State& state, const TextPair& texts) {
   const std::string dir = "file:///routes/";
   const std::string linea_uri = dir + texts.nome_linea + "_linea.txt";
   const std::string treno_uri = dir + texts.nome_linea + "_" + texts.numero_treno + "-.txt";
+  // The editor holds the Windows-1252 texts as UTF-8.
+  const std::string linea = lsp::DiskTextAsUtf8(texts.linea.bytes);
+  const std::string treno = lsp::DiskTextAsUtf8(texts.treno.bytes);
   lsp::Server server(lsp::NoDisk());
   server.Handle(R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"capabilities":{}}})");
-  server.Handle(Open(linea_uri, texts.linea.bytes));
-  server.Handle(Open(treno_uri, texts.treno.bytes));
+  server.Handle(Open(linea_uri, linea));
+  server.Handle(Open(treno_uri, treno));
 
   // Rewrites the first digit of a signal row in the middle of the train text with itself:
   // the text stays valid, and the whole pair is compiled again each time.
-  const lsp::LineIndex lines(texts.treno.bytes);
+  const lsp::LineIndex lines(treno);
   size_t row = lines.count() / 2;
   while (row < lines.count() && lines.Line(row).find("segnale") != 0) ++row;
   if (row == lines.count()) std::abort();

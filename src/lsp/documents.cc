@@ -20,6 +20,19 @@ bool EndsWith(std::string_view s, std::string_view tail) {
 constexpr std::string_view kLineaSuffix = "_linea.txt";
 constexpr std::string_view kTrenoSuffix = "-.txt";
 
+// The byte offset of a client position, reading the text only as far as its line.
+size_t OffsetOf(std::string_view text, Position p, PositionEncoding e) {
+  size_t start = 0;
+  for (size_t n = 0; n < p.line; ++n) {
+    const size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) return text.size();  // past the last line
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+  size_t end = text.find_first_of("\r\n", start);
+  if (end == std::string_view::npos) end = text.size();
+  return start + ByteAt(text.substr(start, end - start), p.character, e);
+}
+
 // A guess for a document whose name says nothing: a line description has a line length.
 TextKind GuessKind(std::string_view text) {
   auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
@@ -121,9 +134,8 @@ void ApplyChange(std::string& text, const TextChange& change, PositionEncoding e
     text = change.text;
     return;
   }
-  const LineIndex index(text);
-  const size_t begin = index.OffsetOf(change.range->start, e);
-  const size_t end = std::max(begin, index.OffsetOf(change.range->end, e));
+  const size_t begin = OffsetOf(text, change.range->start, e);
+  const size_t end = std::max(begin, OffsetOf(text, change.range->end, e));
   text.replace(begin, end - begin, change.text);
 }
 

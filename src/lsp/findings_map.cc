@@ -1,5 +1,7 @@
 #include "lsp/findings_map.h"
 
+#include <algorithm>
+
 #include "cli/text_encoding.h"
 #include "loader/field_reader.h"
 #include "track/rounding.h"
@@ -81,14 +83,18 @@ int64_t CellOf(int64_t p, CellRule rule) {
 
 std::vector<PlacedFinding> PlaceFindings(const PairOutcome& outcome, TextKind kind,
                                          const ViewedText& text, PositionEncoding e) {
-  const LineIndex lines(text.utf8);
+  auto mine = [kind](const Finding& f) {
+    return (f.origin == ErrorOrigin::kLineText && kind == TextKind::kLinea) ||
+           (f.origin == ErrorOrigin::kTrainText && kind == TextKind::kTreno) ||
+           (f.origin == ErrorOrigin::kPass && kind == TextKind::kTreno) ||
+           (f.origin == ErrorOrigin::kNone && kind == TextKind::kLinea);
+  };
   std::vector<PlacedFinding> out;
+  // A clean text (the usual case while typing) needs no index of its lines.
+  if (std::none_of(outcome.findings.begin(), outcome.findings.end(), mine)) return out;
+  const LineIndex lines(text.utf8);
   for (const Finding& f : outcome.findings) {
-    const bool mine = (f.origin == ErrorOrigin::kLineText && kind == TextKind::kLinea) ||
-                      (f.origin == ErrorOrigin::kTrainText && kind == TextKind::kTreno) ||
-                      (f.origin == ErrorOrigin::kPass && kind == TextKind::kTreno) ||
-                      (f.origin == ErrorOrigin::kNone && kind == TextKind::kLinea);
-    if (!mine) continue;
+    if (!mine(f)) continue;
     PlacedFinding p;
     p.severity = f.severity;
     p.code = f.code;

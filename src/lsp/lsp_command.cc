@@ -54,8 +54,8 @@ CommandAction DefineLsp(CLI::App& sub, std::ostream& out, std::ostream& err) {
       "NAME_linea.txt and NAME_NUMBER-.txt. Reads the other text of a pair from disk\n"
       "when the editor has not opened it; never writes a file. Exit status: 0 after\n"
       "shutdown and exit, 1 when the client leaves without them.\n\n"
-      "Example (Neovim):\n"
-      "  :lua vim.lsp.start_client({cmd = {'percorso', 'lsp'}})");
+      "Example (Neovim 0.7 or later, in the buffer of a route text):\n"
+      "  :lua vim.lsp.buf_attach_client(0, vim.lsp.start_client({cmd = {'percorso', 'lsp'}}))");
   return [&out, &err] {
     // A client that goes away must end the server with a message, not a signal.
     std::signal(SIGPIPE, SIG_IGN);
