@@ -14,9 +14,14 @@ JOBS      ?= $(shell nproc)
 DEBS      := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev \
              nlohmann-json3-dev
 # Only the test suite needs these: a browser to render the HTML report, clang and its
-# libFuzzer for the fuzz targets.
-# man-db to check the manual page, dpkg-dev and file to build the Debian package.
-TEST_DEBS := chromium clang libclang-rt-dev locales man-db dpkg-dev file
+# libFuzzer for the fuzz targets, man-db to check the manual page, dpkg-dev and file to
+# build the Debian package, Neovim to drive the language server with its built-in client,
+# Node.js for the TextMate grammar's tester (npm comes with some builds of Node.js and is a
+# package of its own in others).
+TEST_DEBS := chromium clang libclang-rt-dev locales man-db dpkg-dev file neovim nodejs
+# The TextMate grammar's tester, from npm, installed into the build folder only.
+NPM_DIR   := out/npm
+NPM_TESTS := vscode-tmgrammar-test@0.1.3
 # Locales the tests compile under, to show the output does not depend on them.
 TEST_LOCALES := tr_TR.UTF-8 tr_TR.ISO-8859-9 de_DE.UTF-8
 # Only the whole-process comparison needs these.
@@ -57,6 +62,9 @@ deps-test:
 	    || { [ "$(AS_ROOT)" != none ] && $(AS_ROOT) localedef -i $${l%%.*} -f $${l#*.} $$l 2>/dev/null; } \
 	    || echo "could not make locale $$l"; \
 	done
+	@command -v npm >/dev/null || $(MAKE) --no-print-directory deps DEBS=npm
+	@test -x $(NPM_DIR)/node_modules/.bin/vscode-tmgrammar-test \
+	  || npm install --prefix $(NPM_DIR) --no-audit --no-fund $(NPM_TESTS)
 
 deps-bench:
 	@$(MAKE) --no-print-directory deps DEBS="$(DEBS) $(BENCH_DEBS)"

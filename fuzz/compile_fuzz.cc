@@ -23,7 +23,7 @@
 #include <string_view>
 
 #include "model/error_meanings.h"
-#include "app/diagnostics.h"
+#include "compiler/diagnostics.h"
 #include "base/text_encoding.h"
 #include "compiler/loader.h"
 #include "compiler/compile.h"

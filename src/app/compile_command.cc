@@ -5,7 +5,7 @@
 
 #include "model/error_meanings.h"
 #include "base/file_io.h"
-#include "app/diagnostics.h"
+#include "compiler/diagnostics.h"
 #include "model/names.h"
 #include "base/text_encoding.h"
 #include "compiler/compile.h"

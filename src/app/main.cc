@@ -4,6 +4,7 @@
 #include "app/build_run.h"
 #include "app/commands.h"
 #include "base/file_io.h"
+#include "app/lsp_command.h"
 #include "percorso_version.h"  // generated: the version and the commit built from
 
 namespace {
@@ -19,6 +20,8 @@ const percorso::Command kCommands[] = {
     {"dump", "Show what a compiled file holds, as a table or as JSON", percorso::DefineDump},
     {"report", "Write an HTML page with the map, the profile and the tables of a scenario",
      percorso::DefineReport},
+    {"lsp", "Serve editors over the Language Server Protocol on standard input and output",
+     percorso::DefineLsp},
 };
 
 }  // namespace

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/diagnostics.h"
+#include "compiler/diagnostics.h"
 #include "format/decode.h"
 #include "builtin/builtin_texts.h"
 #include "testing/subprocess.h"

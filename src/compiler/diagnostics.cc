@@ -1,4 +1,4 @@
-#include "app/diagnostics.h"
+#include "compiler/diagnostics.h"
 
 #include <ostream>
 

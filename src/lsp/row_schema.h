@@ -1,0 +1,85 @@
+// The rows of the two route texts as an editor needs them: for each keyword, where it
+// may stand, how it is recognised, its fields in order with their widths, units and
+// meanings, and what the row as a whole does. Hover, completion and the outline read
+// this one table.
+#ifndef PERCORSO_LSP_ROW_SCHEMA_H_
+#define PERCORSO_LSP_ROW_SCHEMA_H_
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "compiler/field_reader.h"
+
+namespace percorso::lsp {
+
+// Which of the two texts a document is.
+enum class TextKind : uint8_t {
+  kLinea,  // NAME_linea.txt, the line description
+  kTreno,  // NAME_NUMBER-.txt, the train data
+};
+
+// Where in a text a row stands.
+enum class Section : uint8_t {
+  kPreamble,  // before [generale]: every field is skipped
+  kGeneral,   // the line description's general section
+  kBody,      // the rest: rows of the body
+};
+
+// What the editor's outline makes of a row.
+enum class RowRole : uint8_t {
+  kPlain,
+  kStation,
+  kSignal,
+  kSlowdown,
+  kSpeedBoards,
+  kCurve,
+  kIndicatorBoard,
+};
+
+enum class FieldKind : uint8_t {
+  kNumber,
+  kText,
+};
+
+// How a position field maps to its cell.
+enum class CellRule : uint8_t {
+  kNone,       // not a position
+  kRounded,    // the cell that begins at the position: round(p / 50)
+  kItem,       // a point item: the cell after the one that begins at p, round(p / 50 + 1)
+};
+
+struct FieldSpec {
+  std::string_view name;
+  FieldKind kind = FieldKind::kNumber;
+  NumberWidth width = NumberWidth::kInt32;
+  std::string_view unit;     // "m", "km/h", "" for none
+  std::string_view meaning;
+  CellRule cell = CellRule::kNone;
+  bool station_position = false;  // range check of a station (p <= 50N - 800)
+};
+
+struct RowSpec {
+  TextKind text;
+  Section section;
+  std::string_view keyword;  // as written in the exported texts, and as completed
+  // Words the keyword token must contain. Case is ignored unless `exact_case`.
+  std::span<const std::string_view> words;
+  bool exact_case = false;
+  RowRole role = RowRole::kPlain;
+  std::span<const FieldSpec> fields;
+  std::string_view meaning;
+};
+
+std::span<const RowSpec> RowSpecs();
+
+// The first row of `text`'s `section` whose keyword `token` matches, in the order the
+// loader tests them; nullptr when none does.
+const RowSpec* MatchRow(TextKind text, Section section, std::string_view token);
+
+// The first (in table order) spec of a role, for the outline.
+std::string_view RoleName(RowRole role);
+
+}  // namespace percorso::lsp
+
+#endif  // PERCORSO_LSP_ROW_SCHEMA_H_
