@@ -4,6 +4,7 @@
 #include "build/build_run.h"
 #include "build/file_io.h"
 #include "cli/commands.h"
+#include "serve/serve_command.h"
 
 namespace {
 
@@ -16,6 +17,8 @@ const percorso::Command kCommands[] = {
     {"dump", "Show what a compiled file holds, as a table or as JSON", percorso::DefineDump},
     {"report", "Write an HTML page with the map, the profile and the tables of a scenario",
      percorso::DefineReport},
+    {"serve", "Serve a live preview of a route's report that follows every save of its texts",
+     percorso::DefineServe},
 };
 
 }  // namespace
