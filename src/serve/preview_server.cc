@@ -208,6 +208,12 @@ std::string ProbeBind(const std::string& host, int port, bool* in_use) {
 PreviewServer::PreviewServer(EventHub& hub) : routes_(hub) {
   new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
   set_payload_max_length(PreviewRoutes::kRequestLimit);
+  // The library's default also sets SO_REUSEPORT, with which a second server could
+  // share a port already in use instead of being told it is taken.
+  set_socket_options([](socket_t sock) {
+    int yes = 1;
+    ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
     routes_.Answer(req, res);
     return HandlerResponse::Handled;

@@ -13,6 +13,12 @@
 namespace percorso {
 namespace {
 
+ProcessResult RunArgs(std::vector<std::string> argv) {
+  ProcessRequest request;
+  request.argv = std::move(argv);
+  return RunProcess(request);
+}
+
 constexpr auto kStart = std::chrono::seconds(60);   // a cold browser on a loaded machine
 constexpr auto kUpdate = std::chrono::seconds(1);   // from a save to the page showing it
 
@@ -42,7 +48,7 @@ TEST(ServeBrowserTest, PageFollowsEverySaveWithoutReloading) {
          "test` installs Debian's chromium package";
   TempDir dir;
   const std::filesystem::path routes = dir.path() / "routes";
-  ProcessResult exported = RunProcess({{PERCORSO_EXE, "export", "--dir", routes.string()}});
+  ProcessResult exported = RunArgs({PERCORSO_EXE, "export", "--dir", routes.string()});
   ASSERT_EQ(exported.status, 0) << exported.err;
   const std::filesystem::path treno_file = routes / "Valdoro_Ostrano_55-.txt";
   const std::string treno = ReadFile(treno_file);

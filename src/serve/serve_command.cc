@@ -3,6 +3,8 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <ostream>
 #include <thread>
@@ -101,8 +103,10 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
       << first.log_line << std::endl;
 
   const pthread_t main_thread = pthread_self();
+  std::atomic<bool> listening_ended{false};
   std::thread listener([&] {
     server.listen_after_bind();
+    listening_ended = true;
     // Ended without being stopped: wake the main thread so the process ends.
     if (!hub.closed()) pthread_kill(main_thread, SIGTERM);
   });
@@ -130,7 +134,11 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
   }
   hub.Close();
   watcher.Stop();
-  server.stop();
+  // A stop that comes before the server has begun to listen is lost: repeat it.
+  while (!listening_ended) {
+    server.stop();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
   listener.join();
   recompiler.join();
   out << "percorso serve: stopped" << std::endl;

@@ -13,10 +13,16 @@
 namespace percorso {
 namespace {
 
+ProcessResult RunArgs(std::vector<std::string> argv) {
+  ProcessRequest request;
+  request.argv = std::move(argv);
+  return RunProcess(request);
+}
+
 TEST(ServeCommandTest, ExitStatusesAndMessages) {
   TempDir dir;
   const std::string routes = (dir.path() / "routes").string();
-  ASSERT_EQ(RunProcess({{PERCORSO_EXE, "export", "--dir", routes}}).status, 0);
+  ASSERT_EQ(RunArgs({PERCORSO_EXE, "export", "--dir", routes}).status, 0);
 
   {  // A port another program holds: status 3 and a message that says so.
     int holder = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -28,7 +34,7 @@ TEST(ServeCommandTest, ExitStatusesAndMessages) {
     socklen_t len = sizeof a;
     ::getsockname(holder, reinterpret_cast<struct sockaddr*>(&a), &len);
     const std::string port = std::to_string(ntohs(a.sin_port));
-    ProcessResult r = RunProcess({{PERCORSO_EXE, "serve", "--dir", routes, "--port", port}});
+    ProcessResult r = RunArgs({PERCORSO_EXE, "serve", "--dir", routes, "--port", port});
     ::close(holder);
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.out, "");
@@ -37,12 +43,12 @@ TEST(ServeCommandTest, ExitStatusesAndMessages) {
                          "another with --port)\n");
   }
   {  // No pair of texts.
-    ProcessResult r = RunProcess({{PERCORSO_EXE, "serve", "--dir", dir.path().string()}});
+    ProcessResult r = RunArgs({PERCORSO_EXE, "serve", "--dir", dir.path().string()});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("no pair of texts"), std::string::npos) << r.err;
   }
   {  // A name that would lead out of the directory.
-    ProcessResult r = RunProcess({{PERCORSO_EXE, "serve", "--dir", routes, "--line", "../x"}});
+    ProcessResult r = RunArgs({PERCORSO_EXE, "serve", "--dir", routes, "--line", "../x"});
     EXPECT_EQ(r.status, 2);
   }
   {  // SIGTERM: a clean stop, status 0.
