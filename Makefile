@@ -11,8 +11,8 @@ ASAN_DIR  ?= out/asan
 BENCH_DIR ?= out/bench
 FUZZ_DIR  ?= out/fuzz
 JOBS      ?= $(shell nproc)
-DEBS      := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev \
-             nlohmann-json3-dev
+DEBS      := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev \
+             nlohmann-json3-dev libcpp-httplib-dev
 # Only the test suite needs these: a browser to render the HTML report, clang and its
 # libFuzzer for the fuzz targets, man-db to check the manual page, dpkg-dev and file to
 # build the Debian package, Neovim to drive the language server with its built-in client,

@@ -16,7 +16,15 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Maintainer) =~ ^[^\<]+\ \<[^@]+@example\.org\>$ ]] || fail "Maintainer: $(field Maintainer)"
 [[ $(field Section) == utils && $(field Priority) == optional ]] || fail "Section or Priority"
 # The C++ runtime is linked in: the C library is the one dependency, with its version.
-[[ $(field Depends) =~ ^libc6\ \(\>=\ [0-9][0-9.]*\)$ ]] || fail "Depends: $(field Depends)"
+# Computed by dpkg-shlibdeps from what the program links: the C library and the HTTP
+# library of `serve`, each with a lowest version.
+depends=$(field Depends)
+IFS=',' read -ra wanted <<<"$depends"
+for d in "${wanted[@]}"; do
+  [[ $d =~ ^\ ?[a-z0-9][a-z0-9.+-]*\ \(\>=\ [0-9][0-9A-Za-z.+~:-]*\)$ ]] || fail "Depends: $depends"
+done
+[[ $depends =~ (^|,\ )libc6\ \( ]] || fail "Depends without libc6: $depends"
+[[ $depends =~ (^|,\ )libcpp-httplib[0-9.]*\ \( ]] || fail "Depends without the HTTP library: $depends"
 description=$(field Description)
 [[ $(head -1 <<<"$description") == "compiler of railway route scenarios for a train-driving simulator" ]] \
   || fail "Description summary: $(head -1 <<<"$description")"

@@ -3,8 +3,9 @@
 
 #include "app/build_run.h"
 #include "app/commands.h"
-#include "base/file_io.h"
 #include "app/lsp_command.h"
+#include "app/serve_command.h"
+#include "base/file_io.h"
 #include "percorso_version.h"  // generated: the version and the commit built from
 
 namespace {
@@ -22,6 +23,8 @@ const percorso::Command kCommands[] = {
      percorso::DefineReport},
     {"lsp", "Serve editors over the Language Server Protocol on standard input and output",
      percorso::DefineLsp},
+    {"serve", "Serve a live preview of a route's report that follows every save of its texts",
+     percorso::DefineServe},
 };
 
 }  // namespace

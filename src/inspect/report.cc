@@ -140,19 +140,28 @@ bool Load(const std::filesystem::path& path, Decoder decode, T* value, std::ostr
 
 }  // namespace
 
-std::string RenderReport(const CompiledView& view) {
+std::string_view ReportStyle() { return kStyle; }
+
+ReportParts RenderReportParts(const CompiledView& view) {
   ReportFacts f = ExtractFacts(view);
-  std::string title = f.line_name + " · train " + f.train_number;
+  ReportParts parts;
+  parts.title = f.line_name + " · train " + f.train_number;
+  parts.main = RenderHeader(f, view);
+  parts.main += RenderMap(f, view);
+  parts.main += RenderProfile(f, view);
+  parts.main += RenderTables(f);
+  parts.main += "<footer>Made by percorso " PERCORSO_VERSION " from the compiled files alone.</footer>";
+  return parts;
+}
+
+std::string RenderReport(const CompiledView& view) {
+  ReportParts parts = RenderReportParts(view);
   std::string s = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
                   "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-                  "<title>" + EscapeHtml(title) + " — compiled scenario</title><style>";
+                  "<title>" + EscapeHtml(parts.title) + " — compiled scenario</title><style>";
   s += kStyle;
   s += "</style></head><body><main>";
-  s += RenderHeader(f, view);
-  s += RenderMap(f, view);
-  s += RenderProfile(f, view);
-  s += RenderTables(f);
-  s += "<footer>Made by percorso " PERCORSO_VERSION " from the compiled files alone.</footer>";
+  s += parts.main;
   s += "</main></body></html>\n";
   return s;
 }

@@ -8,6 +8,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "format/decode.h"
@@ -26,6 +27,18 @@ struct CompiledView {
 // The whole page. Texts of the files are converted from Windows-1252 and escaped; the
 // page uses no network and no file besides itself.
 std::string RenderReport(const CompiledView& view);
+
+// The page in parts, for a page that shows the report inside its own: the document's
+// title and the content of its <main> element. RenderReport is these two and
+// ReportStyle() in their frame.
+struct ReportParts {
+  std::string title;
+  std::string main;
+};
+ReportParts RenderReportParts(const CompiledView& view);
+
+// The style sheet of the page.
+std::string_view ReportStyle();
 
 struct ReportOptions {
   std::filesystem::path dir = ".";  // where the compiled files are
