@@ -39,26 +39,26 @@ std::string_view WidthText(NumberWidth w) {
   return "int32 (-2147483648 to 2147483647)";
 }
 
-std::string FieldList(const RowSpec& spec) {
+std::string FieldList(const RowSchema& schema) {
   std::string s;
-  for (const FieldSpec& f : spec.fields) {
+  for (const FieldSchema& f : schema.fields) {
     if (!s.empty()) s += ", ";
     s += f.name;
   }
   return s;
 }
 
-std::string KeywordHover(const RowSpec& spec) {
-  std::string s = "**" + std::string(spec.keyword) + "**: " + std::string(spec.meaning) + ".\n\n";
-  s += "Fields: " + FieldList(spec) + ".";
+std::string KeywordHover(const RowSchema& schema) {
+  std::string s = "**" + std::string(schema.keyword) + "**: " + std::string(schema.meaning) + ".\n\n";
+  s += "Fields: " + FieldList(schema) + ".";
   return s;
 }
 
-std::string FieldHover(const DocumentView& doc, const RowSpec& spec, size_t i,
+std::string FieldHover(const DocumentView& doc, const RowSchema& schema, size_t i,
                        std::string_view value) {
-  const FieldSpec& f = spec.fields[i];
-  std::string s = "**" + std::string(spec.keyword) + "**, field " + std::to_string(i + 1) +
-                  " of " + std::to_string(spec.fields.size()) + ": `" + std::string(f.name) +
+  const FieldSchema& f = schema.fields[i];
+  std::string s = "**" + std::string(schema.keyword) + "**, field " + std::to_string(i + 1) +
+                  " of " + std::to_string(schema.fields.size()) + ": `" + std::string(f.name) +
                   "`\n\n";
   if (f.kind == FieldKind::kText) {
     s += "text";
@@ -87,7 +87,7 @@ std::string FieldHover(const DocumentView& doc, const RowSpec& spec, size_t i,
            std::to_string(doc.last_cell) + "; error 15 beyond)";
     }
   }
-  s += "\n\nRow: " + std::string(spec.meaning) + ".";
+  s += "\n\nRow: " + std::string(schema.meaning) + ".";
   return s;
 }
 
@@ -147,12 +147,12 @@ json Hover(const DocumentView& doc, Position at, PositionEncoding e) {
     } else if (row->comment) {
       text = "Comment: a field holding `-` is skipped";
       range = span_range(row->token);
-    } else if (row->spec != nullptr && field && b > row->token.end) {
+    } else if (row->schema != nullptr && field && b > row->token.end) {
       const Span s = row->fields[*field];
-      text = FieldHover(doc, *row->spec, *field, line.substr(s.begin, s.end - s.begin));
+      text = FieldHover(doc, *row->schema, *field, line.substr(s.begin, s.end - s.begin));
       range = span_range(s);
-    } else if (row->spec != nullptr) {
-      text = KeywordHover(*row->spec);
+    } else if (row->schema != nullptr) {
+      text = KeywordHover(*row->schema);
       range = span_range(row->token);
     } else if (row->section == Section::kPreamble) {
       text = "Before `[generale]`: skipped";
@@ -192,27 +192,27 @@ json DocumentSymbols(const DocumentView& doc, PositionEncoding e) {
       section = &out.back();
       continue;
     }
-    if (row.spec == nullptr || row.spec->role == RowRole::kPlain) continue;
+    if (row.schema == nullptr || row.schema->role == RowRole::kPlain) continue;
     std::optional<int32_t> p;
-    if (!row.fields.empty() && row.spec->fields[0].kind == FieldKind::kNumber) {
+    if (!row.fields.empty() && row.schema->fields[0].kind == FieldKind::kNumber) {
       std::string why;
       const Span s = row.fields[0];
-      p = ReadNumberField(line.substr(s.begin, s.end - s.begin), row.spec->fields[0].width, &why);
+      p = ReadNumberField(line.substr(s.begin, s.end - s.begin), row.schema->fields[0].width, &why);
     }
     std::string name;
-    std::string detail = std::string(RoleName(row.spec->role));
+    std::string detail = std::string(RoleName(row.schema->role));
     if (p) detail += ", km " + Kilometres(*p);
-    if (row.spec->role == RowRole::kStation) {
-      name = row.fields.size() == row.spec->fields.size()
+    if (row.schema->role == RowRole::kStation) {
+      name = row.fields.size() == row.schema->fields.size()
                  ? Trimmed(line.substr(row.fields.back().begin, row.fields.back().end - row.fields.back().begin))
                  : "";
       if (name.empty() || name == "_") name = "_ (timing point)";
       if (p) name += " (km " + Kilometres(*p) + ")";
     } else {
-      name = std::string(RoleName(row.spec->role));
+      name = std::string(RoleName(row.schema->role));
       if (p) name += " at " + std::to_string(*p) + " m";
     }
-    json sym{{"name", name}, {"detail", detail}, {"kind", SymbolKindOf(row.spec->role)},
+    json sym{{"name", name}, {"detail", detail}, {"kind", SymbolKindOf(row.schema->role)},
              {"range", ToJson(line_range(row.line))},
              {"selectionRange", ToJson(line_range(row.line))}};
     if (section != nullptr) {
@@ -236,7 +236,7 @@ json Completion(const DocumentView& doc, Position at, bool snippets) {
                          {"insertText", "[generale]"}, {"insertTextFormat", kInsertPlain}});
     return items;
   }
-  for (const RowSpec& r : RowSpecs()) {
+  for (const RowSchema& r : RowSchemas()) {
     if (r.text != doc.kind || r.section != section) continue;
     std::string insert(r.keyword);
     if (snippets) {

@@ -26,11 +26,11 @@ std::string WithPlace(const Finding& f) {
 
 // The number in field `i` of a row, or nothing.
 std::optional<int64_t> FieldValue(std::string_view line, const TextRow& row, size_t i) {
-  if (row.spec == nullptr || i >= row.fields.size() || i >= row.spec->fields.size())
+  if (row.schema == nullptr || i >= row.fields.size() || i >= row.schema->fields.size())
     return std::nullopt;
   const Span s = row.fields[i];
   std::string why;
-  return ReadNumberField(line.substr(s.begin, s.end - s.begin), row.spec->fields[i].width, &why);
+  return ReadNumberField(line.substr(s.begin, s.end - s.begin), row.schema->fields[i].width, &why);
 }
 
 // The signal or slowdown row whose cells hold `cell`: a signal on it, else a slowdown
@@ -39,12 +39,12 @@ const TextRow* RowOfCell(const ViewedText& t, const LineIndex& lines, int32_t ce
   const TextRow* slowdown = nullptr;
   const TextRow* before = nullptr;
   for (const TextRow& r : t.rows->rows) {
-    if (r.spec == nullptr) continue;
+    if (r.schema == nullptr) continue;
     const std::string_view line = lines.Line(r.line);
-    if (r.spec->role == RowRole::kSignal) {
+    if (r.schema->role == RowRole::kSignal) {
       std::optional<int64_t> p = FieldValue(line, r, 0);
       if (p && CellOf(*p, CellRule::kItem) == cell) return &r;
-    } else if (r.spec->role == RowRole::kSlowdown) {
+    } else if (r.schema->role == RowRole::kSlowdown) {
       std::optional<int64_t> x = FieldValue(line, r, 0), l = FieldValue(line, r, 2);
       if (!x) continue;
       const int64_t start = CellOf(*x, CellRule::kItem);

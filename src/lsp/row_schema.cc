@@ -13,10 +13,10 @@ constexpr FieldKind kTxt = FieldKind::kText;
 
 // --- general section of the line description ---
 constexpr std::string_view kLunghezzaWords[] = {"lunghezza", "percorso"};
-constexpr FieldSpec kLunghezza[] = {
+constexpr FieldSchema kLunghezza[] = {
     {"lunghezza", kNum, W::kInt32, "m", "line length; the grid runs 7000 m beyond it; at most 1000000 (error 1)"},
 };
-constexpr FieldSpec kProgressiva[] = {
+constexpr FieldSchema kProgressiva[] = {
     {"inizio", kNum, W::kInt32, "m", "start of the span the chainage reference covers, a multiple of 50 (error 2)"},
     {"fine", kNum, W::kInt32, "m", "end of the span, a multiple of 50 (error 2)"},
     {"valore", kNum, W::kInt32, "", "a value stored with the reference for the simulator"},
@@ -24,37 +24,37 @@ constexpr FieldSpec kProgressiva[] = {
 constexpr std::string_view kProgressivaTre[] = {"progressiva", "tre"};
 constexpr std::string_view kProgressivaDue[] = {"progressiva", "due"};
 constexpr std::string_view kProgressivaUno[] = {"progressiva", "uno"};
-constexpr FieldSpec kSfondo[] = {
+constexpr FieldSchema kSfondo[] = {
     {"valore", kNum, W::kInt32, "", "background setting, stored for the simulator"},
 };
 constexpr std::string_view kSfondoUno[] = {"sfondo", "uno"};
 constexpr std::string_view kSfondoDue[] = {"sfondo", "due"};
 constexpr std::string_view kSfondoTre[] = {"sfondo", "tre"};
 constexpr std::string_view kRipetizioneWords[] = {"segnali", "ripetizione"};
-constexpr FieldSpec kRipetizione[] = {
+constexpr FieldSchema kRipetizione[] = {
     {"inizio", kNum, W::kInt32, "m", "start of the span with signal repetition, a multiple of 50 (error 3)"},
     {"fine", kNum, W::kInt32, "m", "end of the span, a multiple of 50 (error 4); 0 means no repetition"},
 };
 
 // --- body of the line description ---
 constexpr std::string_view kPendenzaWords[] = {"pendenza"};
-constexpr FieldSpec kPendenza[] = {
+constexpr FieldSchema kPendenza[] = {
     {"posizione", kNum, W::kInt32, "m", "where the gradient comes into force", CellRule::kRounded},
     {"pendenza", kNum, W::kInt32, "per mille", "gradient, signed; stored as gradient + 100 in one byte, so keep it within -100 to 155"},
 };
 constexpr std::string_view kCurvaWords[] = {"curva"};
-constexpr FieldSpec kCurva[] = {
+constexpr FieldSchema kCurva[] = {
     {"inizio", kNum, W::kInt32, "m", "where the curve starts", CellRule::kRounded},
     {"lunghezza", kNum, W::kInt32, "m", "length of the curve"},
 };
 constexpr std::string_view kMontagnaWords[] = {"montagna"};
-constexpr FieldSpec kMontagna[] = {
+constexpr FieldSchema kMontagna[] = {
     {"inizio", kNum, W::kInt32, "m", "start of the mountain span", CellRule::kRounded},
     {"fine", kNum, W::kInt32, "m", "end of the mountain span"},
     {"tipo", kNum, W::kInt32, "", "span type; above 10: type - 10 with a marker every 200 m"},
 };
 constexpr std::string_view kIndicatoriWords[] = {"indicatori_v"};
-constexpr FieldSpec kIndicatori[] = {
+constexpr FieldSchema kIndicatori[] = {
     {"posizione", kNum, W::kInt32, "m", "where the pair of boards stands; its cell must be free (error 21)", CellRule::kItem},
     {"vas", kNum, W::kInt32, "km/h", "first speed of the first side (empty: no board)"},
     {"vbs", kNum, W::kInt32, "km/h", "second speed of the first side"},
@@ -66,42 +66,42 @@ constexpr FieldSpec kIndicatori[] = {
     {"strisced", kNum, W::kInt32, "", "stripe count of the second side"},
 };
 constexpr std::string_view kCartelloWords[] = {"cartello", "indicat"};
-constexpr FieldSpec kCartello[] = {
+constexpr FieldSchema kCartello[] = {
     {"posizione", kNum, W::kInt32, "m", "where the board stands; its cell must be free (error 6)", CellRule::kItem},
     {"testo", kTxt, W::kInt32, "", "the board's panels, each in parentheses, e.g. (  BIVIO  )( SOLVERCI)"},
 };
 
 // --- body of the train data ---
 constexpr std::string_view kFrenataWords[] = {"frenata", "massa"};
-constexpr FieldSpec kFrenata[] = {
+constexpr FieldSchema kFrenata[] = {
     {"percentuale", kNum, W::kInt32, "%", "braked-mass percentage"},
 };
 constexpr std::string_view kVettureWords[] = {"vetture"};
-constexpr FieldSpec kVetture[] = {
+constexpr FieldSchema kVetture[] = {
     {"vetture", kNum, W::kInt32, "", "number of cars"},
 };
 constexpr std::string_view kVelocitaWords[] = {"velocit"};
-constexpr FieldSpec kVelocita[] = {
+constexpr FieldSchema kVelocita[] = {
     {"posizione", kNum, W::kInt32, "m", "where the speed limit comes into force", CellRule::kRounded},
     {"velocita", kNum, W::kInt32, "km/h", "speed limit, stored in steps of 5 km/h: 0 to 1275 (error 25 beyond)"},
 };
 constexpr std::string_view kAderenzaWords[] = {"aderenza"};
-constexpr FieldSpec kAderenza[] = {
+constexpr FieldSchema kAderenza[] = {
     {"posizione", kNum, W::kInt32, "m", "where the adhesion value comes into force", CellRule::kRounded},
     {"aderenza", kNum, W::kInt32, "", "adhesion value, stored in one byte: keep it within 0 to 255"},
 };
 constexpr std::string_view kOrologioWords[] = {"orologio"};
-constexpr FieldSpec kOrologio[] = {
+constexpr FieldSchema kOrologio[] = {
     {"ore", kNum, W::kInt16, "h", "hours of the clock at the start of the run"},
     {"minuti", kNum, W::kInt16, "min", "minutes"},
     {"secondi", kNum, W::kInt16, "s", "seconds"},
 };
 constexpr std::string_view kSabbiaWords[] = {"sabbia"};
-constexpr FieldSpec kSabbia[] = {
+constexpr FieldSchema kSabbia[] = {
     {"sabbia", kNum, W::kInt16, "", "sand quantity"},
 };
 constexpr std::string_view kSegnaleWords[] = {"segnale"};
-constexpr FieldSpec kSegnale[] = {
+constexpr FieldSchema kSegnale[] = {
     {"posizione", kNum, W::kInt32, "m", "where the signal stands; its cell must be free (error 16)", CellRule::kItem},
     {"sx", kNum, W::kInt32, "", "signal kind (the exported signals use 1 or 2)"},
     {"s1", kNum, W::kInt32, "", "stored for the simulator"},
@@ -115,7 +115,7 @@ constexpr FieldSpec kSegnale[] = {
     {"tempo", kNum, W::kInt32, "", "kept only when sx is 2; 1 to 100 becomes 101"},
 };
 constexpr std::string_view kRallentamentoWords[] = {"rallentamento"};
-constexpr FieldSpec kRallentamento[] = {
+constexpr FieldSchema kRallentamento[] = {
     {"x", kNum, W::kInt32, "m", "where the slowdown starts; its warning, start and end cells must be free (errors 17 to 19)", CellRule::kItem},
     {"v", kNum, W::kInt32, "km/h", "speed of the slowdown"},
     {"l", kNum, W::kInt32, "m", "length of the slowdown"},
@@ -124,12 +124,12 @@ constexpr FieldSpec kRallentamento[] = {
     {"d_v", kNum, W::kInt32, "km/h", "second speed, 0 for none"},
 };
 constexpr std::string_view kAbbattimentoWords[] = {"abbattimento"};
-constexpr FieldSpec kAbbattimento[] = {
+constexpr FieldSchema kAbbattimento[] = {
     {"posizione", kNum, W::kInt32, "m", "the cell that begins here takes the point; it must be free (error 7)", CellRule::kRounded},
     {"valore", kNum, W::kInt32, "", "a value above 0 is stored with the point"},
 };
 constexpr std::string_view kStazioneWords[] = {"stazione"};
-constexpr FieldSpec kStazione[] = {
+constexpr FieldSchema kStazione[] = {
     {"posizione", kNum, W::kInt32, "m", "position of the station, a multiple of 50 (error 8)", CellRule::kRounded, true},
     {"tipo", kNum, W::kByte, "", "2 first station, 12 intermediate, 5 last; 5 and 6 end the zone 150 m after the position, 7 and 8 reach the length on both sides; 25 and up are timing points without a stop cell"},
     {"lunghezza", kNum, W::kInt32, "m", "length of the station zone, a multiple of 100 (error 9)"},
@@ -155,7 +155,7 @@ constexpr Section G = Section::kGeneral;
 constexpr Section B = Section::kBody;
 
 // In the order the loader tests the keywords.
-const RowSpec kRows[] = {
+const RowSchema kRows[] = {
     {L, G, "lunghezza percorso", kLunghezzaWords, false, RowRole::kPlain, kLunghezza, "the line length, from which the cell grid is sized (required)"},
     {L, G, "progressiva chilometrica tre", kProgressivaTre, true, RowRole::kPlain, kProgressiva, "the third chainage reference"},
     {L, G, "progressiva chilometrica due", kProgressivaDue, true, RowRole::kPlain, kProgressiva, "the second chainage reference"},
@@ -190,12 +190,12 @@ std::string Fold(std::string_view s) {
 
 }  // namespace
 
-std::span<const RowSpec> RowSpecs() { return kRows; }
+std::span<const RowSchema> RowSchemas() { return kRows; }
 
-const RowSpec* MatchRow(TextKind text, Section section, std::string_view token) {
+const RowSchema* MatchRow(TextKind text, Section section, std::string_view token) {
   if (section == Section::kPreamble) return nullptr;
   const std::string folded = Fold(token);
-  for (const RowSpec& r : kRows) {
+  for (const RowSchema& r : kRows) {
     if (r.text != text || r.section != section) continue;
     const std::string_view hay = r.exact_case ? token : std::string_view(folded);
     if (std::all_of(r.words.begin(), r.words.end(),

@@ -49,7 +49,7 @@ enum class CellRule : uint8_t {
   kItem,       // a point item: the cell after the one that begins at p, round(p / 50 + 1)
 };
 
-struct FieldSpec {
+struct FieldSchema {
   std::string_view name;
   FieldKind kind = FieldKind::kNumber;
   NumberWidth width = NumberWidth::kInt32;
@@ -59,7 +59,7 @@ struct FieldSpec {
   bool station_position = false;  // range check of a station (p <= 50N - 800)
 };
 
-struct RowSpec {
+struct RowSchema {
   TextKind text;
   Section section;
   std::string_view keyword;  // as written in the exported texts, and as completed
@@ -67,17 +67,17 @@ struct RowSpec {
   std::span<const std::string_view> words;
   bool exact_case = false;
   RowRole role = RowRole::kPlain;
-  std::span<const FieldSpec> fields;
+  std::span<const FieldSchema> fields;
   std::string_view meaning;
 };
 
-std::span<const RowSpec> RowSpecs();
+std::span<const RowSchema> RowSchemas();
 
 // The first row of `text`'s `section` whose keyword `token` matches, in the order the
 // loader tests them; nullptr when none does.
-const RowSpec* MatchRow(TextKind text, Section section, std::string_view token);
+const RowSchema* MatchRow(TextKind text, Section section, std::string_view token);
 
-// The first (in table order) spec of a role, for the outline.
+// The first (in table order) schema of a role, for the outline.
 std::string_view RoleName(RowRole role);
 
 }  // namespace percorso::lsp

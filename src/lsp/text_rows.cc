@@ -32,11 +32,11 @@ bool IsHeaderToken(std::string_view token) {
          token.find(']') != std::string_view::npos;
 }
 
-// Reads the fields `spec` asks for from `line`, starting at byte `i`, as far as the
+// Reads the fields `schema` asks for from `line`, starting at byte `i`, as far as the
 // line goes.
-std::vector<Span> ReadFields(const RowSpec& spec, std::string_view line, size_t i) {
+std::vector<Span> ReadFields(const RowSchema& schema, std::string_view line, size_t i) {
   std::vector<Span> out;
-  for (const FieldSpec& f : spec.fields) {
+  for (const FieldSchema& f : schema.fields) {
     if (i > line.size()) break;
     i = SkipBlanks(line, i);
     Span s{i, i};
@@ -102,10 +102,10 @@ ScannedText ScanText(TextKind kind, std::string_view text) {
       row.header = true;
       if (section == Section::kGeneral) section = Section::kBody;
       row.section = section;
-    } else if ((row.spec = MatchRow(kind, section, token)) != nullptr) {
+    } else if ((row.schema = MatchRow(kind, section, token)) != nullptr) {
       size_t after = field.end;
       while (after < line.size() && line[after] != ',') ++after;
-      row.fields = ReadFields(*row.spec, line, after < line.size() ? after + 1 : line.size() + 1);
+      row.fields = ReadFields(*row.schema, line, after < line.size() ? after + 1 : line.size() + 1);
     }
     out.rows.push_back(row);
   }

@@ -24,8 +24,8 @@ struct TextRow {
   bool header = false;   // a section header such as [stazioni]
   bool comment = false;  // a token holding '-'
   Span token;            // the keyword token, trailing blanks removed
-  const RowSpec* spec = nullptr;  // the row the token is read as, if any
-  std::vector<Span> fields;       // the fields after the token the spec reads, as present
+  const RowSchema* schema = nullptr;  // the row the token is read as, if any
+  std::vector<Span> fields;       // the fields after the token the schema reads, as present
 };
 
 struct ScannedText {
