@@ -20,22 +20,32 @@ std::string Shown(const std::filesystem::path& dir, const std::string& name) {
   return (dir / name).lexically_normal().string();
 }
 
+}  // namespace
+
+bool CheckGivenNames(const std::optional<std::string>& linea,
+                     const std::optional<std::string>& treno, std::ostream& err) {
+  if (linea) {
+    if (auto why = CheckName("line name", *linea, false)) {
+      err << "percorso: " << *why << ": \"" << *linea << "\"\n";
+      return false;
+    }
+  }
+  if (treno) {
+    if (auto why = CheckName("train number", *treno, true)) {
+      err << "percorso: " << *why << ": \"" << *treno << "\"\n";
+      return false;
+    }
+  }
+  return true;
+}
+
+namespace {
+
 // Settles the line name and train number: both checked when given, the missing ones
 // taken from the one pair of texts in the directory. Returns false after a message.
 bool ResolveNames(const CompileOptions& o, std::string* linea, std::string* treno,
                   std::ostream& err) {
-  if (o.linea) {
-    if (auto why = CheckName("line name", *o.linea, false)) {
-      err << "percorso: " << *why << ": \"" << *o.linea << "\"\n";
-      return false;
-    }
-  }
-  if (o.treno) {
-    if (auto why = CheckName("train number", *o.treno, true)) {
-      err << "percorso: " << *why << ": \"" << *o.treno << "\"\n";
-      return false;
-    }
-  }
+  if (!CheckGivenNames(o.linea, o.treno, err)) return false;
   if (o.linea && o.treno) {
     *linea = *o.linea;
     *treno = *o.treno;

@@ -30,6 +30,11 @@ inline constexpr int kExitStopped = 3;   // reserved place taken, or a file unre
 // Runs the compile; every message goes to `err`. Returns the exit status.
 int RunCompile(const CompileOptions& options, std::ostream& err);
 
+// Checks the names given with --line and --train (either may be absent); on a bad one
+// says why on `err` and gives false. Shared by every command that takes the two names.
+bool CheckGivenNames(const std::optional<std::string>& linea,
+                     const std::optional<std::string>& treno, std::ostream& err);
+
 }  // namespace percorso
 
 #endif  // PERCORSO_APP_COMPILE_COMMAND_H_

@@ -35,18 +35,7 @@ bool Exists(const std::filesystem::path& p) {
 
 bool ResolveNames(const DecompileOptions& o, std::string* linea, std::string* treno,
                   std::ostream& err) {
-  if (o.linea) {
-    if (auto why = CheckName("line name", *o.linea, false)) {
-      err << "percorso: " << *why << ": \"" << *o.linea << "\"\n";
-      return false;
-    }
-  }
-  if (o.treno) {
-    if (auto why = CheckName("train number", *o.treno, true)) {
-      err << "percorso: " << *why << ": \"" << *o.treno << "\"\n";
-      return false;
-    }
-  }
+  if (!CheckGivenNames(o.linea, o.treno, err)) return false;
   if (o.linea && o.treno) {
     *linea = *o.linea;
     *treno = *o.treno;
