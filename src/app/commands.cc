@@ -21,7 +21,7 @@ CommandAction DefineCompile(CLI::App& sub, std::ostream&, std::ostream& err) {
   CLI::Option* line = sub.add_option("--line", v->linea, "Line name: the texts are NAME_linea.txt and NAME_NUMBER-.txt")
                           ->type_name("NAME");
   CLI::Option* train = sub.add_option("--train", v->treno, "Train number")->type_name("NUMBER");
-  CLI::Option* out = sub.add_option("--out", v->out, "Directory for the compiled files (default: DIR)")
+  CLI::Option* out = sub.add_option("--out", v->out, "Directory for the compiled files (default: DIR; created when missing)")
                          ->type_name("DIR");
   sub.add_flag("--check", v->options.check, "Compile and report, but write no file");
   sub.add_flag("--no-plan", v->options.no_plan,

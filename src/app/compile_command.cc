@@ -131,6 +131,42 @@ void Report(const ErrorState& e, const AuthorText& linea, const AuthorText& tren
   }
 }
 
+// The compiled files of this scenario already in `dir`, shown as the summary shows paths,
+// in the order a compile writes them.
+std::vector<std::string> EarlierCompiledFiles(const std::filesystem::path& dir,
+                                              const std::string& linea,
+                                              const std::string& treno) {
+  std::vector<std::string> found;
+  for (const std::string& name :
+       {PlanFileName(linea), LineFileName(linea, treno), CellFileName(linea, treno)}) {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(dir / name, ec)) found.push_back(Shown(dir, name));
+  }
+  return found;
+}
+
+// Creates the output directory a compile was pointed at, with its parents, as build
+// tools do. Returns false after a message.
+bool MakeOutputDirectory(const std::filesystem::path& dir, std::ostream& err) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(dir, ec)) return true;
+  std::filesystem::create_directories(dir, ec);
+  if (ec) {
+    err << "percorso: cannot create directory " << dir.lexically_normal().string() << ": "
+        << ec.message() << "\n";
+    return false;
+  }
+  return true;
+}
+
+// The summary of a compile that wrote nothing names what an earlier compile left behind.
+std::string NothingWrittenSummary(int32_t numero, std::optional<int32_t> posizione,
+                                  const std::filesystem::path& out_dir,
+                                  const std::string& linea, const std::string& treno) {
+  return SummaryLine(numero, posizione, {}) +
+         EarlierFilesNote(EarlierCompiledFiles(out_dir, linea, treno));
+}
+
 }  // namespace
 
 int RunCompile(const CompileOptions& o, std::ostream& err) {
@@ -158,12 +194,19 @@ int RunCompile(const CompileOptions& o, std::ostream& err) {
       compiled.verdict == CompileVerdict::kReserved1251) {
     const char* code = compiled.verdict == CompileVerdict::kReserved1250 ? "1250" : "1251";
     err << " Errore n. " << code << "\n";
-    err << SummaryLine(std::stoi(code), std::nullopt, {}) << "\n";
+    err << NothingWrittenSummary(std::stoi(code), std::nullopt, out_dir, linea_name, treno_name)
+        << "\n";
     return kExitStopped;
   }
 
   std::vector<std::string> written;
   if (compiled.verdict == CompileVerdict::kCompiled && !o.check) {
+    if (o.out && !MakeOutputDirectory(*o.out, err)) {
+      err << NothingWrittenSummary(compiled.errore.numero, FinalPosition(compiled.errore),
+                                   out_dir, linea_name, treno_name)
+          << "\n";
+      return kExitStopped;
+    }
     WrittenFiles files = WriteCompiledFiles(out_dir, compiled);
     for (const std::string& name : files.written) written.push_back(Shown(out_dir, name));
     if (files.io_error) {
@@ -173,7 +216,13 @@ int RunCompile(const CompileOptions& o, std::ostream& err) {
       return kExitStopped;
     }
   }
-  err << SummaryLine(compiled.errore.numero, FinalPosition(compiled.errore), written) << "\n";
+  if (written.empty()) {
+    err << NothingWrittenSummary(compiled.errore.numero, FinalPosition(compiled.errore), out_dir,
+                                 linea_name, treno_name)
+        << "\n";
+  } else {
+    err << SummaryLine(compiled.errore.numero, FinalPosition(compiled.errore), written) << "\n";
+  }
   return compiled.errore.numero == 0 ? kExitOk : kExitError;
 }
 

@@ -205,7 +205,8 @@ TEST(CompileCommandTest, CharacterWindows1252CannotHoldIsError25AtItsLine) {
   EXPECT_EQ(r.status, kExitError);
   EXPECT_EQ(FirstLine(r.err), d + "R_linea.txt:2:26: error 25: the texts could not be loaded: "
                                   "the character U+03B1 has no Windows-1252 form");
-  EXPECT_EQ(LastLine(r.err), "result: error 25; wrote nothing");
+  EXPECT_EQ(LastLine(r.err), "result: error 25; wrote nothing (" + d + "R_linea.dat, " + d +
+                                 "R_1.sim are from an earlier compile)");
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "R_1.dat"));
 }
 
@@ -278,19 +279,74 @@ TEST(CompileCommandTest, FilesThatCannotBeReadOrWrittenStopTheCompile) {
   EXPECT_EQ(missing.err, "percorso: cannot read " + d + "R_9-.txt: No such file or directory\n");
 
   o.treno = "1";
-  o.out = dir.path() / "build";  // does not exist
+  o.out = dir.path() / "R_1-.txt" / "build";  // under a file: cannot be created
   Outcome unwritable = Compile(o);
   EXPECT_EQ(unwritable.status, kExitStopped);
-  EXPECT_EQ(unwritable.err, "percorso: cannot write " + d +
-                                "build/R_linea.dat: No such file or directory\n"
+  EXPECT_EQ(unwritable.err, "percorso: cannot create directory " + d +
+                                "R_1-.txt/build: Not a directory\n"
                                 "result: no error; wrote nothing\n");
   EXPECT_EQ(dir.List(), (std::vector<std::string>{"R_1-.txt", "R_linea.txt"}));
 
-  std::filesystem::create_directory(dir.path() / "build");
+  o.out = dir.path() / "build";
   o.no_plan = true;
   Outcome ok = Compile(o);
   EXPECT_EQ(ok.status, kExitOk);
   EXPECT_EQ(ok.err, "result: no error; wrote " + d + "build/R_1.sim, " + d + "build/R_1.dat\n");
+}
+
+// --out is created with its parents, as build tools create their output directories.
+TEST(CompileCommandTest, OutputDirectoryIsCreatedWithItsParents) {
+  TempDir dir;
+  dir.Write("R_linea.txt", SmallLine());
+  dir.Write("R_1-.txt", SmallTrain({}));
+  CompileOptions o;
+  o.dir = dir.path();
+  o.out = dir.path() / "out" / "a" / "b";
+  EXPECT_EQ(Compile(o).status, kExitOk);
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / "out/a/b/R_1.dat"));
+  o.check = true;  // a compile that writes nothing creates nothing either
+  o.out = dir.path() / "unused";
+  EXPECT_EQ(Compile(o).status, kExitOk);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "unused"));
+}
+
+// A compile that writes nothing names the compiled files an earlier compile left, which
+// would otherwise look like this compile's; those that are absent are not named.
+TEST(CompileCommandTest, WroteNothingNamesTheFilesOfAnEarlierCompile) {
+  const std::string too_long = Text({"[generale]", "lunghezza percorso, 2000000", "[fine]"});
+  struct Case {
+    const char* what;
+    std::vector<std::string> earlier;  // compiled files already in the directory
+    std::string linea;
+    bool check;
+    std::string summary;
+  };
+  const Case cases[] = {
+      {"none there", {}, too_long, false, "result: error 1; wrote nothing"},
+      {"all three", {"R_linea.dat", "R_1.sim", "R_1.dat"}, too_long, false,
+       "result: error 1; wrote nothing (R_linea.dat, R_1.sim, R_1.dat are from an earlier "
+       "compile)"},
+      {"one, of another train too", {"R_1.dat", "R_2.dat"}, too_long, false,
+       "result: error 1; wrote nothing (R_1.dat is from an earlier compile)"},
+      {"--check", {"R_1.sim"}, SmallLine(), true,
+       "result: no error; wrote nothing (R_1.sim is from an earlier compile)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    dir.Write("R_linea.txt", c.linea);
+    dir.Write("R_1-.txt", SmallTrain({}));
+    for (const std::string& name : c.earlier) dir.Write(name, "old");
+    CompileOptions o;
+    o.dir = dir.path();
+    o.linea = "R";
+    o.treno = "1";
+    o.check = c.check;
+    std::string shown = Compile(o).err;
+    for (size_t at; (at = shown.find(dir.path().string() + "/")) != std::string::npos;)
+      shown.erase(at, dir.path().string().size() + 1);
+    EXPECT_EQ(LastLine(shown), c.summary) << shown;
+  }
 }
 
 }  // namespace

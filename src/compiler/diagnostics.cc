@@ -141,6 +141,16 @@ std::string SummaryLine(int32_t numero, std::optional<int32_t> posizione,
   return s;
 }
 
+std::string EarlierFilesNote(const std::vector<std::string>& earlier) {
+  if (earlier.empty()) return "";
+  std::string s = " (";
+  for (size_t i = 0; i < earlier.size(); ++i) {
+    if (i > 0) s += ", ";
+    s += earlier[i];
+  }
+  return s + (earlier.size() == 1 ? " is" : " are") + " from an earlier compile)";
+}
+
 std::optional<int32_t> FinalPosition(const ErrorState& e) {
   if (e.numero == 0) return std::nullopt;
   if (e.log.empty()) return e.posizione != 0 ? std::optional<int32_t>(e.posizione) : std::nullopt;

@@ -49,6 +49,11 @@ void WriteDiagnostic(std::ostream& err, const Diagnostic& d, std::string_view me
 std::string SummaryLine(int32_t numero, std::optional<int32_t> posizione,
                         const std::vector<std::string>& written);
 
+// Follows "wrote nothing" when compiled files of this scenario from an earlier compile
+// are still in the output directory, so that they are not taken for this compile's:
+// " (routes/X_1.dat, routes/X_1.sim are from an earlier compile)". Empty when none are.
+std::string EarlierFilesNote(const std::vector<std::string>& earlier);
+
 // The position the summary shows for the final error: the error state's position when
 // the last recorded error set one, nothing otherwise (and nothing when there is no error).
 std::optional<int32_t> FinalPosition(const ErrorState& e);
