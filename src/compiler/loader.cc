@@ -524,8 +524,8 @@ Flow Loader::Body(bool train) {
     }
     watch_.BeforeRow(tok);
     Flow f = train ? TrainRow(tok) : LineRow(tok);
-    watch_.AfterRow();
     if (f == Flow::kStop) return Flow::kStop;
+    watch_.AfterRow();
     if (f == Flow::kLeave) return Flow::kGo;
   }
 }

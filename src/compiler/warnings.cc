@@ -91,6 +91,7 @@ void WarningWatch::StartTrain() {
   row_line_ = 0;
   has_joined_ = false;
   last_token_read_as_row_ = true;
+  skipped_ = false;
 }
 
 void WarningWatch::StartBody() {
@@ -104,6 +105,7 @@ void WarningWatch::GeneralEnd(const TextField& header) {
 }
 
 void WarningWatch::NoOpeningHeader() {
+  skipped_ = true;
   std::string message = "the train data has no \"[generale]\" header, so none of its rows is read";
   if (has_bracket_) {
     message += " (its first header is " + Quoted(Trimmed(first_bracket_.text)) + ")";
@@ -114,7 +116,7 @@ void WarningWatch::NoOpeningHeader() {
 }
 
 void WarningWatch::TextEnd(bool at_end) {
-  if (!at_end || phase_ != Phase::kBody) return;
+  if (!at_end || phase_ != Phase::kBody || skipped_) return;
   const std::string_view last = Trimmed(last_token_.text);
   if (!last_token_read_as_row_ && !last.empty() && !IsComment(last) &&
       !IsSectionHeader(last)) {

@@ -100,6 +100,7 @@ class WarningWatch {
   bool last_token_read_as_row_ = true;
   TextField first_bracket_;  // the train data's first field with a "[", before the body
   bool has_bracket_ = false;
+  bool skipped_ = false;  // the train data had no "[generale]": nothing of it was read
 
   LastPosition gradient_, speed_, adhesion_, signal_, station_;
   int speed_rows_ = 0;
