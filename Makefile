@@ -22,6 +22,9 @@ TEST_DEBS := chromium clang libclang-rt-dev locales man-db dpkg-dev file neovim 
 # The TextMate grammar's tester, from npm, installed into the build folder only.
 NPM_DIR   := out/npm
 NPM_TESTS := vscode-tmgrammar-test@0.1.3
+# The SARIF output's check: a JSON Schema validator, and the published SARIF 2.1.0 schema
+# as shipped in Microsoft's SARIF multitool package (only its schema file is used).
+NPM_SARIF := ajv-cli@5.0.0 ajv-formats@3.0.1 @microsoft/sarif-multitool-linux@5.7.0
 # Locales the tests compile under, to show the output does not depend on them.
 TEST_LOCALES := tr_TR.UTF-8 tr_TR.ISO-8859-9 de_DE.UTF-8
 # Only the whole-process comparison needs these.
@@ -65,6 +68,9 @@ deps-test:
 	@command -v npm >/dev/null || $(MAKE) --no-print-directory deps DEBS=npm
 	@test -x $(NPM_DIR)/node_modules/.bin/vscode-tmgrammar-test \
 	  || npm install --prefix $(NPM_DIR) --no-audit --no-fund $(NPM_TESTS)
+	@test -x $(NPM_DIR)/node_modules/.bin/ajv \
+	  && test -f $(NPM_DIR)/node_modules/@microsoft/sarif-multitool-linux/sarif-2.1.0.json \
+	  || npm install --prefix $(NPM_DIR) --no-audit --no-fund --ignore-scripts $(NPM_SARIF)
 
 deps-bench:
 	@$(MAKE) --no-print-directory deps DEBS="$(DEBS) $(BENCH_DEBS)"

@@ -9,7 +9,7 @@
 
 namespace percorso {
 
-CommandAction DefineCompile(CLI::App& sub, std::ostream&, std::ostream& err) {
+CommandAction DefineCompile(CLI::App& sub, std::ostream& document_out, std::ostream& err) {
   struct Values {
     CompileOptions options;
     std::string linea, treno, out;
@@ -26,19 +26,27 @@ CommandAction DefineCompile(CLI::App& sub, std::ostream&, std::ostream& err) {
   sub.add_flag("--check", v->options.check, "Compile and report, but write no file");
   sub.add_flag("--no-plan", v->options.no_plan,
                "Build without the plan: no NAME_linea.dat, curve rows are dropped");
+  sub.add_option("--no-warn", v->options.no_warn, "Do not report this warning (repeatable)")
+      ->type_name("NAME");
+  sub.add_flag("--werror", v->options.werror, "Exit with status 1 when any warning is reported");
+  sub.add_option("--format", v->options.format,
+                 "text (default), or json or sarif: one document on standard output")
+      ->type_name("FORMAT");
   sub.footer(
       "Without --line and --train, DIR must hold exactly one pair of texts.\n"
       "Errors are reported on standard error as FILE:LINE:COLUMN: error N: meaning,\n"
-      "then one line \"result: ...\". Exit status: 0 no error, 1 error recorded (files\n"
-      "still written), 2 bad command line, 3 stopped (reserved place taken, or a file\n"
-      "that cannot be read or written).\n\n"
+      "warnings as FILE:LINE:COLUMN: warning: message [NAME] (they change nothing that\n"
+      "is written), then one line \"result: ...\". Exit status: 0 no error, 1 error\n"
+      "recorded (files still written) or a warning with --werror, 2 bad command line,\n"
+      "3 stopped (reserved place taken, or a file that cannot be read or written).\n"
+      "percorso explain CODE tells what an error number or warning means.\n\n"
       "Example:\n"
       "  percorso compile --dir routes --line Valdoro_Ostrano --train 55 --out build");
-  return [v, line, train, out, &err] {
+  return [v, line, train, out, &document_out, &err] {
     if (line->count() > 0) v->options.linea = v->linea;
     if (train->count() > 0) v->options.treno = v->treno;
     if (out->count() > 0) v->options.out = v->out;
-    return RunCompile(v->options, err);
+    return RunCompile(v->options, document_out, err);
   };
 }
 

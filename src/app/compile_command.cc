@@ -1,10 +1,13 @@
 #include "app/compile_command.h"
 
+#include <optional>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "model/error_meanings.h"
 #include "base/file_io.h"
+#include "app/machine_diagnostics.h"
 #include "compiler/diagnostics.h"
 #include "model/names.h"
 #include "base/text_encoding.h"
@@ -120,15 +123,79 @@ void PlaceEncodingFault(const AuthorText& t, ErrorState& e) {
   }
 }
 
-void Report(const ErrorState& e, const AuthorText& linea, const AuthorText& treno,
-            const std::string& scenario_name, std::ostream& err) {
-  for (const Diagnostic& d : e.log) {
+// The warnings to report: all but the silenced kinds.
+std::vector<const Warning*> Reported(const ErrorState& e, const std::vector<WarningKind>& silenced) {
+  std::vector<const Warning*> out;
+  for (const Warning& w : e.warnings) {
+    bool quiet = false;
+    for (WarningKind k : silenced) quiet = quiet || k == w.kind;
+    if (!quiet) out.push_back(&w);
+  }
+  return out;
+}
+
+// Every error and reported warning in the order found: each warning before the errors
+// recorded after it.
+std::vector<ReportEntry> Entries(const ErrorState& e, const std::vector<const Warning*>& warnings,
+                                 const AuthorText& linea, const AuthorText& treno) {
+  std::vector<ReportEntry> out;
+  size_t next = 0;
+  auto add_warnings_up_to = [&](size_t errors) {
+    for (; next < warnings.size() && warnings[next]->errors_before <= errors; ++next) {
+      const Warning& w = *warnings[next];
+      out.push_back({nullptr, &w,
+                     w.text == WarningText::kLine ? &linea.quoted : &treno.quoted});
+    }
+  };
+  for (size_t i = 0; i < e.log.size(); ++i) {
+    add_warnings_up_to(i);
+    const Diagnostic& d = e.log[i];
     const QuotedText* text = d.origin == ErrorOrigin::kLineText    ? &linea.quoted
                              : d.origin == ErrorOrigin::kTrainText ? &treno.quoted
                                                                    : nullptr;
-    const ErrorMeaning* m = FindMeaning(d.numero);
-    WriteDiagnostic(err, d, m != nullptr ? m->meaning : "", text, scenario_name);
+    out.push_back({&d, nullptr, text});
   }
+  add_warnings_up_to(e.log.size());
+  return out;
+}
+
+void Report(const std::vector<ReportEntry>& entries, const std::string& scenario_name,
+            std::ostream& err) {
+  for (const ReportEntry& e : entries) {
+    if (e.warning != nullptr) {
+      WriteWarning(err, *e.warning, *e.text);
+      continue;
+    }
+    const ErrorMeaning* m = FindMeaning(e.error->numero);
+    WriteDiagnostic(err, *e.error, m != nullptr ? m->meaning : "", e.text, scenario_name);
+  }
+}
+
+enum class Format { kText, kJson, kSarif };
+
+// Checks --format and --no-warn; on a bad one says why and gives false.
+bool ParseOutputOptions(const CompileOptions& o, Format* format,
+                        std::vector<WarningKind>* silenced, std::ostream& err) {
+  if (o.format == "text") {
+    *format = Format::kText;
+  } else if (o.format == "json") {
+    *format = Format::kJson;
+  } else if (o.format == "sarif") {
+    *format = Format::kSarif;
+  } else {
+    err << "percorso: unknown format \"" << o.format << "\" (text, json or sarif)\n";
+    return false;
+  }
+  for (const std::string& name : o.no_warn) {
+    std::optional<WarningKind> k = FindWarning(name);
+    if (!k) {
+      err << "percorso: --no-warn: no warning is named \"" << name
+          << "\" (percorso explain --list names them)\n";
+      return false;
+    }
+    silenced->push_back(*k);
+  }
+  return true;
 }
 
 // The compiled files of this scenario already in `dir`, shown as the summary shows paths,
@@ -146,30 +213,21 @@ std::vector<std::string> EarlierCompiledFiles(const std::filesystem::path& dir,
 }
 
 // Creates the output directory a compile was pointed at, with its parents, as build
-// tools do. Returns false after a message.
-bool MakeOutputDirectory(const std::filesystem::path& dir, std::ostream& err) {
+// tools do. Returns why it could not, or nothing.
+std::optional<std::string> MakeOutputDirectory(const std::filesystem::path& dir) {
   std::error_code ec;
-  if (std::filesystem::is_directory(dir, ec)) return true;
+  if (std::filesystem::is_directory(dir, ec)) return std::nullopt;
   std::filesystem::create_directories(dir, ec);
-  if (ec) {
-    err << "percorso: cannot create directory " << dir.lexically_normal().string() << ": "
-        << ec.message() << "\n";
-    return false;
-  }
-  return true;
-}
-
-// The summary of a compile that wrote nothing names what an earlier compile left behind.
-std::string NothingWrittenSummary(int32_t numero, std::optional<int32_t> posizione,
-                                  const std::filesystem::path& out_dir,
-                                  const std::string& linea, const std::string& treno) {
-  return SummaryLine(numero, posizione, {}) +
-         EarlierFilesNote(EarlierCompiledFiles(out_dir, linea, treno));
+  if (!ec) return std::nullopt;
+  return "cannot create directory " + dir.lexically_normal().string() + ": " + ec.message();
 }
 
 }  // namespace
 
-int RunCompile(const CompileOptions& o, std::ostream& err) {
+int RunCompile(const CompileOptions& o, std::ostream& out, std::ostream& err) {
+  Format format = Format::kText;
+  std::vector<WarningKind> silenced;
+  if (!ParseOutputOptions(o, &format, &silenced, err)) return kExitUsage;
   std::string linea_name, treno_name;
   if (!ResolveNames(o, &linea_name, &treno_name, err)) return kExitUsage;
 
@@ -187,43 +245,65 @@ int RunCompile(const CompileOptions& o, std::ostream& err) {
   PlaceEncodingFault(treno, compiled.errore);
 
   const std::filesystem::path out_dir = o.out.value_or(o.dir);
-  const std::string cell_name = CellFileName(linea_name, treno_name);
-  Report(compiled.errore, linea, treno, Shown(out_dir, cell_name), err);
+  CompileReport report;
+  report.scenario_name = Shown(out_dir, CellFileName(linea_name, treno_name));
+  const std::vector<const Warning*> warnings = Reported(compiled.errore, silenced);
+  report.entries = Entries(compiled.errore, warnings, linea, treno);
+  report.warnings = warnings.size();
+  // The status the compile itself gives; --werror turns a clean one with warnings into 1.
+  auto status_of = [&](int32_t numero) {
+    if (numero != 0) return kExitError;
+    return o.werror && !warnings.empty() ? kExitError : kExitOk;
+  };
+  // Ends the run: the text form's summary, or the one document of the machine forms.
+  auto finish = [&](int status) {
+    report.exit_status = status;
+    if (format == Format::kJson) {
+      out << CompileReportJson(report);
+    } else if (format == Format::kSarif) {
+      out << CompileReportSarif(report);
+    } else {
+      err << SummaryLine(report.numero, report.posizione, report.written, report.warnings);
+      // A compile that wrote nothing names the files an earlier one left, lest they look
+      // like this compile's.
+      if (report.written.empty() && report.failure.empty())
+        err << EarlierFilesNote(EarlierCompiledFiles(out_dir, linea_name, treno_name));
+      err << "\n";
+    }
+    return status;
+  };
+  if (format == Format::kText) Report(report.entries, report.scenario_name, err);
 
   if (compiled.verdict == CompileVerdict::kReserved1250 ||
       compiled.verdict == CompileVerdict::kReserved1251) {
-    const char* code = compiled.verdict == CompileVerdict::kReserved1250 ? "1250" : "1251";
-    err << " Errore n. " << code << "\n";
-    err << NothingWrittenSummary(std::stoi(code), std::nullopt, out_dir, linea_name, treno_name)
-        << "\n";
-    return kExitStopped;
+    const bool first = compiled.verdict == CompileVerdict::kReserved1250;
+    report.numero = first ? 1250 : 1251;
+    if (format == Format::kText) err << " Errore n. " << report.numero << "\n";
+    return finish(kExitStopped);
   }
 
-  std::vector<std::string> written;
   if (compiled.verdict == CompileVerdict::kCompiled && !o.check) {
-    if (o.out && !MakeOutputDirectory(*o.out, err)) {
-      err << NothingWrittenSummary(compiled.errore.numero, FinalPosition(compiled.errore),
-                                   out_dir, linea_name, treno_name)
-          << "\n";
-      return kExitStopped;
+    if (std::optional<std::string> why = o.out ? MakeOutputDirectory(*o.out) : std::nullopt) {
+      report.failure = *why;
+      err << "percorso: " << report.failure << "\n";
+      report.numero = compiled.errore.numero;
+      report.posizione = FinalPosition(compiled.errore);
+      return finish(kExitStopped);
     }
     WrittenFiles files = WriteCompiledFiles(out_dir, compiled);
-    for (const std::string& name : files.written) written.push_back(Shown(out_dir, name));
+    for (const std::string& name : files.written) report.written.push_back(Shown(out_dir, name));
     if (files.io_error) {
-      err << "percorso: cannot write " << Shown(out_dir, files.failed_name) << ": "
-          << files.io_error->reason << "\n";
-      err << SummaryLine(compiled.errore.numero, FinalPosition(compiled.errore), written) << "\n";
-      return kExitStopped;
+      report.failure = "cannot write " + Shown(out_dir, files.failed_name) + ": " +
+                       files.io_error->reason;
+      err << "percorso: " << report.failure << "\n";
+      report.numero = compiled.errore.numero;
+      report.posizione = FinalPosition(compiled.errore);
+      return finish(kExitStopped);
     }
   }
-  if (written.empty()) {
-    err << NothingWrittenSummary(compiled.errore.numero, FinalPosition(compiled.errore), out_dir,
-                                 linea_name, treno_name)
-        << "\n";
-  } else {
-    err << SummaryLine(compiled.errore.numero, FinalPosition(compiled.errore), written) << "\n";
-  }
-  return compiled.errore.numero == 0 ? kExitOk : kExitError;
+  report.numero = compiled.errore.numero;
+  report.posizione = FinalPosition(compiled.errore);
+  return finish(status_of(report.numero));
 }
 
 }  // namespace percorso

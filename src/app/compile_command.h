@@ -9,6 +9,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace percorso {
 
@@ -19,6 +20,9 @@ struct CompileOptions {
   std::optional<std::filesystem::path> out;   // --out; `dir` when absent
   bool check = false;                         // compile and report, write nothing
   bool no_plan = false;                       // compile without the plan: no plan file
+  std::vector<std::string> no_warn;           // --no-warn NAME: warnings not reported
+  bool werror = false;                        // --werror: any warning gives exit status 1
+  std::string format = "text";                // --format: text, json or sarif
 };
 
 // Exit statuses of the commands.
@@ -27,8 +31,10 @@ inline constexpr int kExitError = 1;     // an error number was recorded (files 
 inline constexpr int kExitUsage = 2;     // bad command line, or no single pair of texts
 inline constexpr int kExitStopped = 3;   // reserved place taken, or a file unreadable/unwritable
 
-// Runs the compile; every message goes to `err`. Returns the exit status.
-int RunCompile(const CompileOptions& options, std::ostream& err);
+// Runs the compile. In text form every message goes to `err`; with --format json or
+// sarif the one document goes to `out` and only failures outside the compile (a bad
+// command line, a text that cannot be read) go to `err`. Returns the exit status.
+int RunCompile(const CompileOptions& options, std::ostream& out, std::ostream& err);
 
 // Checks the names given with --line and --train (either may be absent); on a bad one
 // says why on `err` and gives false. Shared by every command that takes the two names.

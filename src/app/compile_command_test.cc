@@ -27,7 +27,7 @@ std::string SmallTrain(std::initializer_list<std::string> rows) {
   std::string s = Text({"[generale]", "velocita,  0,  100",
                         "stazione,  1000, 12, 400, 0,0,0, 1,1,0, 2,4,1, 1, 14,46,0, CITT\xC0"});
   for (const std::string& r : rows) s += r + "\r\n";
-  return s + "[fine]\r\n";
+  return s + "aderenza,  0,  100\r\n[fine]\r\n";
 }
 
 struct Outcome {
@@ -36,8 +36,9 @@ struct Outcome {
 };
 
 Outcome Compile(const CompileOptions& o) {
-  std::ostringstream err;
-  int status = RunCompile(o, err);
+  std::ostringstream out, err;
+  int status = RunCompile(o, out, err);
+  EXPECT_EQ(out.str(), "");  // the text form prints nothing on standard output
   return {status, err.str()};
 }
 

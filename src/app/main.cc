@@ -16,6 +16,8 @@ const percorso::Command kCommands[] = {
      percorso::DefineCompile},
     {"export", "Write the built-in route's two texts, as a template to edit",
      percorso::DefineExport},
+    {"explain", "Tell what an error number or a warning means, its cause and its fix",
+     percorso::DefineExplain},
     {"decompile", "Write the two texts that compile back to a compiled scenario",
      percorso::DefineDecompile},
     {"dump", "Show what a compiled file holds, as a table or as JSON", percorso::DefineDump},

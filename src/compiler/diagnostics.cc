@@ -88,6 +88,18 @@ Excerpt ExcerptAround(std::string_view line, int column, bool from_utf8) {
   return e;
 }
 
+// The source line `line` of `text` and a caret under `column` (none when it is 0).
+void WriteQuotedLine(std::ostream& err, const QuotedText& text, int line_no, int column) {
+  std::optional<std::string_view> line = SourceLine(text.original, line_no);
+  if (!line) return;
+  const Excerpt e = ExcerptAround(*line, column, text.from_utf8);
+  err << (e.cut_before ? "..." : "") << LineForTerminal(e.text, text.from_utf8)
+      << (e.cut_after ? "..." : "") << '\n';
+  if (column > 0) {
+    err << (e.cut_before ? "   " : "") << CaretPrefix(e.text, column, text.from_utf8) << "^\n";
+  }
+}
+
 }  // namespace
 
 void WriteDiagnostic(std::ostream& err, const Diagnostic& d, std::string_view meaning,
@@ -112,19 +124,21 @@ void WriteDiagnostic(std::ostream& err, const Diagnostic& d, std::string_view me
     err << ')';
   }
   err << '\n';
-  if (text == nullptr) return;
-  std::optional<std::string_view> line = SourceLine(text->original, d.line);
-  if (!line) return;
-  const Excerpt e = ExcerptAround(*line, d.column, text->from_utf8);
-  err << (e.cut_before ? "..." : "") << LineForTerminal(e.text, text->from_utf8)
-      << (e.cut_after ? "..." : "") << '\n';
-  if (d.column > 0) {
-    err << (e.cut_before ? "   " : "") << CaretPrefix(e.text, e.column, text->from_utf8) << "^\n";
+  if (text != nullptr) WriteQuotedLine(err, *text, d.line, d.column);
+}
+
+void WriteWarning(std::ostream& err, const Warning& w, const QuotedText& text) {
+  err << text.name;
+  if (w.line > 0) {
+    err << ':' << w.line;
+    if (w.column > 0) err << ':' << w.column;
   }
+  err << ": warning: " << w.message << " [" << WarningName(w.kind) << "]\n";
+  WriteQuotedLine(err, text, w.line, w.column);
 }
 
 std::string SummaryLine(int32_t numero, std::optional<int32_t> posizione,
-                        const std::vector<std::string>& written) {
+                        const std::vector<std::string>& written, size_t warnings) {
   std::string s = "result: ";
   if (numero == 0) {
     s += "no error";
@@ -132,6 +146,7 @@ std::string SummaryLine(int32_t numero, std::optional<int32_t> posizione,
     s += "error " + std::to_string(numero);
     if (posizione) s += " at " + std::to_string(*posizione) + " m";
   }
+  if (warnings > 0) s += ", " + std::to_string(warnings) + (warnings == 1 ? " warning" : " warnings");
   s += "; wrote ";
   if (written.empty()) return s + "nothing";
   for (size_t i = 0; i < written.size(); ++i) {

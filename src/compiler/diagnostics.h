@@ -10,6 +10,7 @@
 #ifndef PERCORSO_APP_DIAGNOSTICS_H_
 #define PERCORSO_APP_DIAGNOSTICS_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
@@ -44,10 +45,16 @@ std::string DiagnosticMessage(const Diagnostic& d, std::string_view meaning);
 void WriteDiagnostic(std::ostream& err, const Diagnostic& d, std::string_view meaning,
                      const QuotedText* text, std::string_view scenario_name);
 
+// Writes one warning in the same form, with its name:
+//   routes/X_55-.txt:19:1: warning: row not recognised in [vel_limite], ignored: "velocta" [unknown-row]
+// then the source line and a caret under the field (no line for a warning about the
+// whole text).
+void WriteWarning(std::ostream& err, const Warning& w, const QuotedText& text);
+
 // "result: no error; wrote A, B, C", "result: error N at P m; wrote A" or
-// "result: error N; wrote nothing".
+// "result: error N; wrote nothing"; with warnings, "result: no error, 2 warnings; ...".
 std::string SummaryLine(int32_t numero, std::optional<int32_t> posizione,
-                        const std::vector<std::string>& written);
+                        const std::vector<std::string>& written, size_t warnings = 0);
 
 // Follows "wrote nothing" when compiled files of this scenario from an earlier compile
 // are still in the output directory, so that they are not taken for this compile's:

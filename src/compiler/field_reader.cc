@@ -146,6 +146,7 @@ ReadFailure FieldReader::PastEnd() const {
 
 std::optional<ReadFailure> FieldReader::ReadText(TextField* out) {
   if (AtEnd()) return PastEnd();
+  out->first_on_line = pos_ == line_start_;
   SkipBlanks();
   out->line = line_;
   out->column = column();
@@ -182,6 +183,7 @@ std::optional<ReadFailure> FieldReader::ReadText(TextField* out) {
 
 std::optional<ReadFailure> FieldReader::ReadNumber(NumberWidth width, NumberField* out) {
   if (AtEnd()) return PastEnd();
+  out->first_on_line = pos_ == line_start_;
   SkipBlanks();
   out->line = line_;
   out->column = column();
@@ -189,7 +191,9 @@ std::optional<ReadFailure> FieldReader::ReadNumber(NumberWidth width, NumberFiel
   const size_t n = s_.size();
   while (pos_ < n && ClassOf(s_[pos_]) == 0) ++pos_;
   std::string_view field = s_.substr(start, pos_ - start);
+  out->text = field;
   SkipBlanks();
+  out->joined = pos_ < n && ClassOf(s_[pos_]) == 0 && pos_ > start + field.size();
   ConsumeFieldEnd();
 
   int64_t v = 0;

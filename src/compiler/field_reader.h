@@ -46,6 +46,7 @@ struct TextField {
   std::string_view text;  // without the quotes of a quoted field
   int line = 0;           // where the field starts (its quote, for a quoted field)
   int column = 0;
+  bool first_on_line = false;  // nothing but blanks before it on its line
 };
 
 struct NumberField {
@@ -53,6 +54,9 @@ struct NumberField {
   bool numeric = false;  // false: the field was empty or not a number, and reads 0
   int line = 0;
   int column = 0;
+  std::string_view text;       // the field as written, without the blanks around it
+  bool first_on_line = false;  // nothing but blanks before it on its line
+  bool joined = false;  // ended at blanks, with the next field after them on the same line
 };
 
 enum class ReadFailureKind : uint8_t {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "model/warnings.h"
+
 namespace percorso {
 
 // Where a recorded error comes from.
@@ -33,6 +35,8 @@ struct ErrorState {
   int32_t numero = 0;
   int32_t posizione = 0;
   std::vector<Diagnostic> log;
+  // What was read but almost certainly not meant; never changes the number or position.
+  std::vector<Warning> warnings;
 
   // Records a failure: sets the number, sets the position when one is given, and appends
   // the diagnostic. The last failure recorded always wins.

@@ -1,0 +1,113 @@
+// The loader's watch for rows that are read in a way the author almost certainly did not
+// mean. The loader tells it what it reads (every keyword, every field, every row it
+// acts on); the watch only appends warnings to the error state and never changes what
+// is loaded, the error number or the position.
+#ifndef PERCORSO_COMPILER_WARNINGS_H_
+#define PERCORSO_COMPILER_WARNINGS_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "compiler/field_reader.h"
+#include "model/error_state.h"
+#include "model/track_plan.h"
+
+namespace percorso {
+
+class WarningWatch {
+ public:
+  explicit WarningWatch(ErrorState& errore) : errore_(errore) {}
+
+  // Where the loader is: each text's start, its general section, its body.
+  void StartLine(bool with_plan);
+  void StartGeneral();
+  void StartTrain();
+  void StartBody();
+  // The header that ends the line description's general section.
+  void GeneralEnd(const TextField& header);
+  // The train data ended before a field holding "[generale]": its body is skipped.
+  void NoOpeningHeader();
+  // The current text was read to its end (`at_end`) or left early after an error 15.
+  void TextEnd(bool at_end);
+
+  // Every field read as a keyword, then, for the one taken as a row's keyword, the row
+  // around its call: every numeric and text field the row reads comes in between.
+  void Token(const TextField& tok);
+  void BeforeRow(const TextField& keyword);
+  void AfterRow();
+  void Number(const NumberField& f, std::string_view row, std::string_view field);
+  void Text(const TextField& f);
+
+  // The rows the loader acts on, their fields as read (after the range checks).
+  void Gradient(const NumberField (&v)[2]);
+  void Curve(const NumberField (&v)[2], const TrackPlan& plan);
+  void Montagna(const NumberField (&v)[3]);
+  void SpeedBoards(const NumberField (&v)[9]);
+  void Board(const NumberField& p);
+  void Speed(const NumberField (&v)[2]);
+  void Adhesion(const NumberField (&v)[2]);
+  void Signal(const NumberField (&v)[11]);
+  void Slowdown(const NumberField (&v)[6]);
+  void Abbattimento(const NumberField (&v)[2]);
+  void Station(const NumberField& p);
+
+ private:
+  enum class Phase : uint8_t { kPreamble, kGeneral, kBody };
+
+  // A row's position, kept to tell whether the next row of its kind rises.
+  struct LastPosition {
+    bool seen = false;
+    int32_t posizione = 0;
+    int line = 0;
+  };
+  // A point item whose position is not a multiple of 50, by the cell it was rounded into.
+  struct RoundedItem {
+    std::string_view row;
+    int32_t posizione = 0;
+    int line = 0;
+  };
+
+  void Add(WarningKind kind, int line, int column, std::string message);
+  void Rising(LastPosition& last, const NumberField& p, std::string_view row);
+  void Rounded(const NumberField& p, int64_t cell, std::string_view row);
+  void Item(const NumberField& p, int64_t cell, std::string_view row);
+  void Fits16(const NumberField& at, int64_t value, std::string_view what);
+  void Fits8(const NumberField& at, int64_t value, std::string_view what);
+  void Unrecognised(const TextField& keyword);
+
+  ErrorState& errore_;
+  WarningText text_ = WarningText::kLine;
+  Phase phase_ = Phase::kPreamble;
+  bool plan_ = true;
+  std::string section_;  // the header the rows stand under, e.g. "[vel_limite]"
+
+  // The row being read.
+  TextField keyword_;
+  bool in_row_ = false;
+  int row_fields_ = 0;
+  bool row_warned_ = false;  // one warning about a row's shape is enough
+  std::string_view row_name_;
+  // The last row acted on whose fields all stood on its keyword's line.
+  int row_line_ = 0;
+  std::string_view last_row_name_;
+  int leftover_line_ = 0;  // the line whose left-over fields were reported
+  NumberField joined_;      // the last number that ended at blanks before another field
+  bool has_joined_ = false;
+
+  TextField last_token_;
+  bool last_token_read_as_row_ = true;
+  TextField first_bracket_;  // the train data's first field with a "[", before the body
+  bool has_bracket_ = false;
+  bool skipped_ = false;  // the train data had no "[generale]": nothing of it was read
+
+  LastPosition gradient_, speed_, adhesion_, signal_, station_;
+  int speed_rows_ = 0;
+  int adhesion_rows_ = 0;
+  std::unordered_map<int64_t, RoundedItem> rounded_items_;
+};
+
+}  // namespace percorso
+
+#endif  // PERCORSO_COMPILER_WARNINGS_H_

@@ -1,0 +1,60 @@
+#include "model/warnings.h"
+
+#include <iterator>
+
+namespace percorso {
+
+namespace {
+
+struct KindName {
+  WarningKind kind;
+  std::string_view name;
+};
+
+constexpr KindName kNames[] = {
+    {WarningKind::kUnknownRow, "unknown-row"},
+    {WarningKind::kNotANumber, "not-a-number"},
+    {WarningKind::kSplitNumber, "split-number"},
+    {WarningKind::kRowSpansLines, "row-spans-lines"},
+    {WarningKind::kPositionNotRising, "position-not-rising"},
+    {WarningKind::kRoundedPosition, "rounded-position"},
+    {WarningKind::kRoundedSpeed, "rounded-speed"},
+    {WarningKind::kCurveDropped, "curve-dropped"},
+    {WarningKind::kValueWraps, "value-wraps"},
+    {WarningKind::kAfterEnd, "after-end"},
+    {WarningKind::kHeaderIsRow, "header-is-row"},
+    {WarningKind::kCommentAsKeyword, "comment-as-keyword"},
+    {WarningKind::kMisplacedRow, "misplaced-row"},
+    {WarningKind::kUnknownHeader, "unknown-header"},
+    {WarningKind::kEmptyText, "empty-text"},
+    {WarningKind::kCellCollisionRisk, "cell-collision-risk"},
+};
+
+constexpr WarningKind kKinds[] = {
+    WarningKind::kUnknownRow,       WarningKind::kNotANumber,      WarningKind::kSplitNumber,
+    WarningKind::kRowSpansLines,    WarningKind::kPositionNotRising,
+    WarningKind::kRoundedPosition,  WarningKind::kRoundedSpeed,    WarningKind::kCurveDropped,
+    WarningKind::kValueWraps,       WarningKind::kAfterEnd,        WarningKind::kHeaderIsRow,
+    WarningKind::kCommentAsKeyword, WarningKind::kMisplacedRow,    WarningKind::kUnknownHeader,
+    WarningKind::kEmptyText,        WarningKind::kCellCollisionRisk,
+};
+
+static_assert(std::size(kNames) == std::size(kKinds));
+
+}  // namespace
+
+std::span<const WarningKind> AllWarningKinds() { return kKinds; }
+
+std::string_view WarningName(WarningKind kind) {
+  for (const KindName& k : kNames)
+    if (k.kind == kind) return k.name;
+  return "warning";
+}
+
+std::optional<WarningKind> FindWarning(std::string_view name) {
+  for (const KindName& k : kNames)
+    if (k.name == name) return k.kind;
+  return std::nullopt;
+}
+
+}  // namespace percorso
