@@ -4,6 +4,9 @@
 
 #include "compiler/protection_pass.h"
 #include "compiler/scenario_codes.h"
+#include "format/cell_file.h"
+#include "format/line_file.h"
+#include "format/plan_file.h"
 
 namespace percorso {
 

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "format/cell_file.h"
+
 namespace percorso {
 namespace {
 
