@@ -6,9 +6,9 @@
 
 #include "bench_inputs.h"
 #include "testing/max_scenario.h"
-#include "model/cell_grid.h"
-#include "model/line_table.h"
-#include "model/track_plan.h"
+#include "format/cell_file.h"
+#include "format/line_file.h"
+#include "format/plan_file.h"
 
 namespace percorso::bench {
 namespace {

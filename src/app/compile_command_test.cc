@@ -131,7 +131,8 @@ TEST(CompileCommandTest, PassErrorNamesTheCellAndTextErrorQuotesTheLine) {
                        "\t          ^\n" +
                        d + "R_1.dat: error 12: no free cell for a protection point before a "
                            "slowdown start: cells 36 to 34 before the slowdown start at cell 41 "
-                           "are taken (at 2050 m, cell 41)\n"
+                           "are taken; the item on cell 41 comes from the row at R_1-.txt:7 "
+                           "(at 2050 m, cell 41)\n"
                            "result: error 12 at 2050 m; wrote nothing\n");
   EXPECT_EQ(r.status, kExitError);
   EXPECT_EQ(dir.List().size(), 2u);  // --check writes nothing

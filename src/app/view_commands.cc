@@ -19,7 +19,8 @@ CommandAction DefineDump(CLI::App& sub, std::ostream& out, std::ostream& err) {
                "Every cell, slot or point, not only those that hold something");
   sub.footer(
       "The kind of file is told by its name. A file whose structure is broken is\n"
-      "reported with the byte offset of the fault (exit status 1).\n\n"
+      "reported with the byte offset of the fault (exit status 1); a file that cannot be\n"
+      "read exits 3.\n\n"
       "Example:\n"
       "  percorso dump routes/Valdoro_Ostrano_55.dat\n"
       "  percorso dump --json routes/Valdoro_Ostrano_55.sim");
@@ -38,7 +39,9 @@ CommandAction DefineReport(CLI::App& sub, std::ostream& out, std::ostream& err) 
       ->type_name("FILE");
   sub.footer(
       "Writes one self-contained HTML page: the track map, the profile along the line\n"
-      "and the tables of stations, boards and chainage references.\n\n"
+      "and the tables of stations, boards and chainage references.\n"
+      "Exit status: 0 written; 1 a compiled file is broken; 2 a bad command line or no\n"
+      "single scenario in DIR; 3 a file cannot be read or the page cannot be written.\n\n"
       "Example:\n"
       "  percorso report --dir routes -o routes/route.html");
   return [options, &out, &err] { return RunReport(*options, out, err); };

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "format/line_file.h"
+
 namespace percorso {
 namespace {
 

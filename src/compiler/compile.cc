@@ -1,9 +1,14 @@
 #include "compiler/compile.h"
 
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "compiler/protection_pass.h"
 #include "compiler/scenario_codes.h"
+#include "format/cell_file.h"
+#include "format/line_file.h"
+#include "format/plan_file.h"
 
 namespace percorso {
 
@@ -22,6 +27,23 @@ namespace {
 // Values stamped into the reserved places.
 constexpr int16_t kLineStamp = 610;   // slot 85 valore1
 constexpr int16_t kCellStamp = 5121;  // cell 1 dato1
+
+// A fault of the protection pass names a cell; the row that put the item there is added
+// to its text (the signal or the slowdown whose protection failed), so the author can
+// find it.
+void NameThePlacingRows(const std::vector<PlacedItem>& placed, const SourceText& linea,
+                        const SourceText& treno, ErrorState& errore, size_t from) {
+  for (size_t i = from; i < errore.log.size(); ++i) {
+    Diagnostic& d = errore.log[i];
+    for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
+      if (it->cell != d.cell) continue;
+      const std::string& file = it->origin == ErrorOrigin::kLineText ? linea.name : treno.name;
+      d.detail += "; the item on cell " + std::to_string(d.cell) + " comes from the row at " +
+                  file + ":" + std::to_string(it->line);
+      break;
+    }
+  }
+}
 
 // Stamps the reserved places and the scenario codes; returns the verdict.
 CompileVerdict StampReservedPlaces(Compilation& c) {
@@ -54,9 +76,10 @@ Compilation CompileScenario(const SourceText& linea, const SourceText& treno,
   Compilation c;
   c.tabella.Clear();
   const bool with_plan = settings.plan == PlanChoice::kWithPlan;
+  std::vector<PlacedItem> placed;
   c.deletions = memorizza_dati(
       LoaderInput{linea, treno, settings.nome_linea, settings.numero_treno, with_plan},
-      LoaderState{c.tabella, c.griglia, c.piano, c.errore, c.contatori});
+      LoaderState{c.tabella, c.griglia, c.piano, c.errore, c.contatori, &placed});
   // The texts go before any check below. A text that cannot be deleted is the load's
   // own failure (error 25), not the end of the compile: the files are still made.
   if (settings.delete_texts_in) {
@@ -68,7 +91,9 @@ Compilation CompileScenario(const SourceText& linea, const SourceText& treno,
     c.verdict = CompileVerdict::kNoGrid;
     return c;
   }
+  const size_t before_pass = c.errore.log.size();
   ProtectionPass(c.griglia, c.errore);
+  NameThePlacingRows(placed, linea, treno, c.errore, before_pass);
   c.verdict = StampReservedPlaces(c);
   if (c.verdict != CompileVerdict::kCompiled) return c;
 

@@ -120,6 +120,38 @@ TEST(CompileScenario, ErrorsOfThePassStillGiveTheFiles) {
   EXPECT_EQ(out.cell_file()->size(), 15u * (kU + 1));
 }
 
+// A fault of the pass names the row that put the item on its cell.
+TEST(CompileScenario, ErrorsOfThePassNameTheRowOfTheirItem) {
+  struct Case {
+    const char* what;
+    std::string treno;
+    int32_t numero;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"error 12 at the slowdown start of line 5",
+       "abbattimento, 150, 50\r\nabbattimento, 200, 50\r\nabbattimento, 250, 50\r\n"
+       "rallentamento, 450, 120, 1000, 0, 0, 0\r\n",
+       12, "; the item on cell 10 comes from the row at t:5"},
+      {"error 11 at the signal of line 4",
+       "abbattimento, 1900, 0\r\nabbattimento, 1950, 0\r\n"
+       "segnale, 1950, 1, 4, 0, 0, 0, 1, 1, 0, 0, 0\r\nrallentamento, 3650, 30, 100, 0, 0, 0\r\n",
+       11, "cells 39 and 38 before the signal at cell 40 are taken; the item on cell 40 comes "
+           "from the row at t:4"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Compilation out =
+        CompileScenario(Text(kLinea, "l"), Text(Treno(c.treno), "t"), Small(PlanChoice::kWithoutPlan));
+    const Diagnostic* found = nullptr;
+    for (const Diagnostic& d : out.errore.log) {
+      if (d.numero == c.numero) found = &d;
+    }
+    ASSERT_NE(found, nullptr);
+    EXPECT_NE(found->detail.find(c.says), std::string::npos) << found->detail;
+  }
+}
+
 TEST(CompileAndWrite, NothingWrittenWhenAReservedPlaceIsTakenOrNoGrid) {
   {
     TempDir dir;

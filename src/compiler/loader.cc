@@ -17,6 +17,8 @@
 #include "compiler/marker_writers.h"
 #include "compiler/warnings.h"
 #include "base/rounding.h"
+#include "model/error_numbers.h"
+#include "model/items.h"
 
 namespace percorso {
 
@@ -53,6 +55,7 @@ struct ChainageSource {
   int32_t fine = 0;
   int32_t posizione = 0;
   At at;
+  const char* word = "";  // "tre", "due" or "uno": the row's own word
 };
 
 std::string Quoted(std::string_view s) {
@@ -64,27 +67,48 @@ std::string Quoted(std::string_view s) {
   return out;
 }
 
+// The last position in metres whose item cell still lies in a grid of cells 0 to `last`.
+int64_t LastItemPosition(int64_t last) {
+  int64_t p = kCellMetres * last - kCellMetres / 2;
+  while (ItemCellOf(p) > last) --p;
+  return p;
+}
+
+// What a writer's rejection means for a row whose item name is `what` ("signal at 26500
+// m"): the cell it found taken, or the grid's bounds when the cell lies outside them.
+// `metres` is where the rejected cell's item stands, when the row says; `note` follows
+// the cell number.
+std::string Refusal(const std::string& what, const Rejection& r, int32_t last_cell,
+                    std::optional<int64_t> metres, const std::string& note = "") {
+  const std::string at = metres ? " (at " + std::to_string(*metres) + " m)" : std::string();
+  const std::string cell = std::to_string(r.cell);
+  if (r.cell > last_cell) {
+    return what + ": its " + r.place + " " + cell + at + " lies beyond the grid's last cell " +
+           std::to_string(last_cell) + "; the last position an item can take is " +
+           std::to_string(LastItemPosition(last_cell)) + " m";
+  }
+  if (r.cell < 0) return what + ": its " + r.place + " " + cell + at + " lies before cell 0";
+  return what + ": its " + r.place + " " + cell + note + " already holds an item";
+}
+
 // What a slowdown writer's rejection means, with the cell it found taken.
-std::string SlowdownRejection(int32_t numero, const NumberField (&v)[6]) {
-  const int64_t x = v[0].value;
-  const std::string at = "slowdown at " + std::to_string(x) + " m: ";
-  switch (numero) {
-    case 17:
-      return at + "its warning cell " + std::to_string(RoundHalfEven(x - 1150, 50)) +
-             " (1200 m before the start) already holds an item";
-    case 18:
-      return at + "its start cell " + std::to_string(RoundHalfEven(x + 50, 50)) +
-             " already holds an item";
-    case 19:
-      return at + "its end cell " + std::to_string(RoundHalfEven(x + v[2].value + 50, 50)) +
-             " already holds an item";
-    case 20: {
-      const int64_t a = RoundHalfEven(x - 1200, 50);
-      return at + "one of its approach cells " + std::to_string(a - 3) + " to " +
+std::string SlowdownRejection(const Rejection& r, const SlowdownRow& row, int32_t last_cell) {
+  const int64_t x = row.posizione;
+  const std::string what = "slowdown at " + std::to_string(x) + " m";
+  switch (r.numero) {
+    case err::kWarningCellTaken:
+      return Refusal(what, r, last_cell, std::nullopt, " (1200 m before the start)");
+    case err::kSlowdownStartTaken:
+      return Refusal(what, r, last_cell, std::nullopt);
+    case err::kSlowdownEndTaken:
+      return Refusal(what, r, last_cell, x + row.lunghezza);
+    case err::kApproachCellTaken: {
+      const int64_t a = SlowdownApproachCell(row.posizione);
+      return what + ": one of its approach cells " + std::to_string(a - 3) + " to " +
              std::to_string(a) + " already holds an item";
     }
     default:
-      return at + "rejected";
+      return what + ": rejected";
   }
 }
 
@@ -138,14 +162,26 @@ class Loader {
 
   // Checks and the fill rule.
   bool InRange(int32_t p, int32_t margin) const {
-    return p >= 0 && int64_t{p} + margin <= 50 * int64_t{n_};
+    return p >= 0 && int64_t{p} + margin <= kCellMetres * int64_t{n_};
   }
   Flow OutOfRange(const char* row, const NumberField& p, int32_t margin);
   void Fill(int64_t* cursor, int32_t p, uint8_t value, uint8_t TrackCell::*field,
             bool stop_at_last);
   void EndFill(int64_t cursor, uint8_t value, uint8_t TrackCell::*field);
-  Flow Rejected(const char* row, const NumberField& first, size_t log_before,
-                const std::string& why);
+  Flow AfterWriter(const char* row, const NumberField& first, const Rejection& r,
+                   const std::string& why);
+  void PlacedSlowdown(const SlowdownRow& row, const NumberField& at) {
+    Placed(ItemCellOf(row.posizione), at);
+    Placed(ItemCellOf(int64_t{row.posizione} + row.lunghezza), at);
+    if (!SlowdownHasWarning(row.posizione)) return;
+    Placed(SlowdownWarningCell(row.posizione), at);
+    if (row.f_ta == 0) return;
+    for (int64_t i = 0; i < 4; ++i) Placed(SlowdownApproachCell(row.posizione) - i, at);
+  }
+  // Lists the item a row has put on `cell`.
+  void Placed(int64_t cell, const NumberField& row) {
+    if (st_.placed != nullptr) st_.placed->push_back({cell, origin_, row.line});
+  }
 
   // Failures.
   void Record(int32_t numero, std::optional<int32_t> pos, ErrorOrigin origin, At at,
@@ -204,7 +240,7 @@ Flow Loader::Fail(int32_t numero, std::optional<int32_t> pos, At at, std::string
 }
 
 Flow Loader::Fail25(At at, std::string detail) {
-  Record(25, std::nullopt, origin_, at, std::move(detail));
+  Record(err::kNotLoaded, std::nullopt, origin_, at, std::move(detail));
   del_.linea = true;
   del_.treno = true;
   return Flow::kStop;
@@ -259,10 +295,10 @@ Flow Loader::OutOfRange(const char* row, const NumberField& p, int32_t margin) {
     detail += std::to_string(p.value) + " m is negative";
   } else {
     detail += std::to_string(p.value) + " m lies beyond the last accepted position " +
-              std::to_string(50 * int64_t{n_} - margin) + " m (grid cells 0 to " +
+              std::to_string(kCellMetres * int64_t{n_} - margin) + " m (grid cells 0 to " +
               std::to_string(n_) + ")";
   }
-  Record(15, p.value, origin_, AtField(p), std::move(detail));
+  Record(err::kPositionOutOfRange, p.value, origin_, AtField(p), std::move(detail));
   return Flow::kLeave;
 }
 
@@ -274,7 +310,7 @@ Flow Loader::OutOfRange(const char* row, const NumberField& p, int32_t margin) {
 // on the cursor lies past the grid and no speed row writes anything.
 void Loader::Fill(int64_t* cursor, int32_t p, uint8_t value, uint8_t TrackCell::*field,
                   bool stop_at_last) {
-  const int64_t cell = RoundHalfEven(p, 50);
+  const int64_t cell = CellAt(p);
   if (cell <= 0) return;
   do {
     if (*cursor <= n_) st_.griglia.at(*cursor).*field = value;
@@ -288,30 +324,21 @@ void Loader::EndFill(int64_t cursor, uint8_t value, uint8_t TrackCell::*field) {
   for (int64_t c = cursor; c <= int64_t{n_} - 3; ++c) st_.griglia.at(c).*field = value;
 }
 
-// A marker writer has run and the error number is above 0: the row is rejected. That
-// is also so when the number is a 15 left by an earlier text, which the first writer
-// call after it turns into the end of the load at this row. `why` says what the
-// writer's own rejection means for this row; the row's first value is the position.
-Flow Loader::Rejected(const char* row, const NumberField& first, size_t log_before,
-                      const std::string& why) {
+// After a marker writer: a rejection ends the load at this row, with `why` saying what
+// was rejected. So does an error 15 left standing by an earlier text even when the writer
+// accepted the row: the first written row after it turns it into the end of the load.
+// The row's first value is the position.
+Flow Loader::AfterWriter(const char* row, const NumberField& first, const Rejection& r,
+                         const std::string& why) {
   ErrorState& e = st_.errore;
-  if (e.log.size() > log_before) {
-    // The writer recorded its own failure: it says what; the row says where.
-    Diagnostic& d = e.log.back();
-    d.has_posizione = true;
-    d.posizione = first.value;
-    d.origin = origin_;
-    d.line = first.line;
-    d.column = first.column;
-    e.posizione = first.value;
-  } else {
-    std::string detail =
-        e.numero == 15
-            ? std::string("an earlier position out of range left error 15 standing, so this \"") +
-                  row + "\" row is taken as rejected and ends the load"
-            : why;
-    Record(e.numero, first.value, origin_, AtField(first), std::move(detail));
-  }
+  if (!r.rejected() && e.numero <= 0) return Flow::kGo;
+  const int32_t numero = r.rejected() ? r.numero : e.numero;
+  std::string detail =
+      numero == err::kPositionOutOfRange
+          ? std::string("an earlier position out of range left error 15 standing, so this \"") +
+                row + "\" row is taken as rejected and ends the load"
+          : why;
+  Record(numero, first.value, origin_, AtField(first), std::move(detail));
   if (origin_ == ErrorOrigin::kLineText)
     del_.linea = true;
   else
@@ -331,7 +358,7 @@ void Loader::Load() {
   // Phase 1: the general section of the line description.
   origin_ = ErrorOrigin::kLineText;
   if (in_.linea.status == ReadStatus::kMissing) {
-    Record(101, std::nullopt, origin_, {}, "line description " + in_.linea.name + " not found");
+    Record(err::kNoLineText, std::nullopt, origin_, {}, "line description " + in_.linea.name + " not found");
     return;
   }
   if (in_.linea.status != ReadStatus::kOk) {
@@ -390,7 +417,7 @@ Flow Loader::FindGenerale() {
   TextField tok;
   for (;;) {
     if (r_->AtEnd()) {
-      return Fail(102, std::nullopt, {r_->line(), r_->column()},
+      return Fail(err::kNoGenerale, std::nullopt, {r_->line(), r_->column()},
                   "the line description has no \"[generale]\" header");
     }
     if (!ReadToken(&tok)) return Flow::kStop;
@@ -457,7 +484,7 @@ Flow Loader::LineLength(const TextField&) {
   if (!ReadOne("lunghezza percorso", {kI32, "line length"}, &l)) return Flow::kStop;
   st_.tabella.slot[kTrainFiguresSlot].fine = l.value;
   if (l.value < 0 || l.value > 1000000) {
-    return Fail(1, std::nullopt, AtField(l),
+    return Fail(err::kLineTooLong, std::nullopt, AtField(l),
                 "line length " + std::to_string(l.value) + " m lies outside 0 to 1000000 m");
   }
   st_.griglia.Create(l.value);
@@ -475,7 +502,9 @@ Flow Loader::Chainage(const TextField& tok, int slot) {
   r.inizio = v[0].value;
   r.fine = v[1].value;
   r.posizione = v[2].value;
-  chainage_src_[slot - kChainageSlotTre] = {true, v[0].value, v[1].value, v[2].value, AtField(tok)};
+  static constexpr const char* kWords[] = {"tre", "due", "uno"};
+  chainage_src_[slot - kChainageSlotTre] = {true,         v[0].value,   v[1].value,
+                                            v[2].value,   AtField(tok), kWords[slot - kChainageSlotTre]};
   return Flow::kGo;
 }
 
@@ -486,14 +515,14 @@ Flow Loader::Repetition(const TextField& tok) {
   LineRecord& r = st_.tabella.slot[kTrainIdentitySlot];
   r.inizio = v[0].value;
   r.fine = v[1].value;
-  if (v[0].value % 50 != 0) {
+  if (v[0].value % kCellMetres != 0) {
     return Fail(
-        3, std::nullopt, AtField(v[0]),
+        err::kRepetitionStartOffCell, std::nullopt, AtField(v[0]),
         "signal repetition start " + std::to_string(v[0].value) + " m is not a multiple of 50");
   }
-  if (v[1].value % 50 != 0) {
+  if (v[1].value % kCellMetres != 0) {
     return Fail(
-        4, std::nullopt, AtField(v[1]),
+        err::kRepetitionEndOffCell, std::nullopt, AtField(v[1]),
         "signal repetition end " + std::to_string(v[1].value) + " m is not a multiple of 50");
   }
   int32_t codes = 0;
@@ -503,7 +532,7 @@ Flow Loader::Repetition(const TextField& tok) {
     codes = 9;
   else
     return Fail(
-        5, std::nullopt, AtField(tok),
+        err::kRepetitionCodeCount, std::nullopt, AtField(tok),
         "signal repetition keyword " + Quoted(tok.text) + " names no code count (neither 4 nor 9)");
   r.posizione = v[1].value == 0 ? 0 : codes;
   return Flow::kGo;
@@ -561,21 +590,21 @@ Flow Loader::Curve(const TextField& tok) {
   watch_.Curve(v, st_.piano);
   std::optional<double> k = CurvatureOf(tok.text);
   if (!k) {
-    return Fail(103, std::nullopt, AtField(tok),
+    return Fail(err::kBadCurve, std::nullopt, AtField(tok),
                 "curve keyword " + Quoted(tok.text) + " holds none of the digits 1 to 6");
   }
   switch (ExtendWithCurve(st_.piano, v[0].value, v[1].value, *k)) {
     case CurveOutcome::kDone:
       return Flow::kGo;
     case CurveOutcome::kBeyondPlan:
-      return Fail(103, std::nullopt, AtField(v[1]),
+      return Fail(err::kBadCurve, std::nullopt, AtField(v[1]),
                   "curve from " + std::to_string(v[0].value) + " m over " +
                       std::to_string(v[1].value) + " m ends beyond the last plan point " +
                       std::to_string(int64_t{st_.piano.upper()} - 2));
     case CurveOutcome::kPastPointLimit:
       break;
   }
-  return Fail(103, std::nullopt, AtField(tok),
+  return Fail(err::kBadCurve, std::nullopt, AtField(tok),
               "the plan passes " + std::to_string(kPlanPointLimit) + " points inside this curve");
 }
 
@@ -585,10 +614,8 @@ Flow Loader::Montagna(const TextField&) {
   if (!ReadRow("montagna", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("montagna", v[0], 100);
   watch_.Montagna(v);
-  const size_t before = st_.errore.log.size();
   memo_montagna(st_.griglia, spans_, v[0].value, v[1].value, v[2].value);
-  if (st_.errore.numero <= 0) return Flow::kGo;
-  return Rejected("montagna", v[0], before, "montagna span rejected");
+  return AfterWriter("montagna", v[0], Rejection{}, "montagna span rejected");
 }
 
 Flow Loader::SpeedBoards(const TextField&) {
@@ -599,14 +626,13 @@ Flow Loader::SpeedBoards(const TextField&) {
   if (!ReadRow("indicatori_vmax", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("indicatori_vmax", v[0], 100);
   watch_.SpeedBoards(v);
-  const size_t before = st_.errore.log.size();
-  memo_indicatori_v_max(st_.griglia, st_.errore, v[0].value, v[1].value, v[2].value, v[3].value,
-                        v[4].value, v[5].value, v[6].value, v[7].value, v[8].value);
-  if (st_.errore.numero <= 0) return Flow::kGo;
-  return Rejected("indicatori_vmax", v[0], before,
-                  "speed boards at " + std::to_string(v[0].value) + " m: their cell " +
-                      std::to_string(RoundHalfEven(int64_t{v[0].value} + 50, 50)) +
-                      " already holds an item");
+  const SpeedBoardRow row{v[0].value, v[1].value, v[2].value, v[3].value, v[4].value,
+                          v[5].value, v[6].value, v[7].value, v[8].value};
+  const Rejection r = memo_indicatori_v_max(st_.griglia, row);
+  if (!r.rejected()) Placed(ItemCellOf(row.posizione), v[0]);
+  return AfterWriter("indicatori_vmax", v[0], r,
+                     "speed boards at " + std::to_string(row.posizione) + " m: their cell " +
+                         std::to_string(r.cell) + " already holds an item");
 }
 
 // An indicator board stands on the cell after the one that begins at its position.
@@ -617,20 +643,21 @@ Flow Loader::Board(const TextField& tok) {
   if (!ReadName("cartello_indicatore", "board text", &text)) return Flow::kStop;
   if (!InRange(p.value, 100)) return OutOfRange("cartello_indicatore", p, 100);
   watch_.Board(p);
-  const int64_t c = RoundHalfEven(int64_t{p.value} + 50, 50);
+  const int64_t c = ItemCellOf(p.value);
   if (!st_.griglia.IsFree(c)) {
-    return Fail(6, p.value, AtField(p),
+    return Fail(err::kBoardCellTaken, p.value, AtField(p),
                 "indicator board at " + std::to_string(p.value) + " m: cell " + std::to_string(c) +
                     " already holds an item of type " +
                     std::to_string(st_.griglia.Contains(c) ? st_.griglia.at(c).tipo : 0));
   }
   TrackCell& cell = st_.griglia.at(c);
-  cell.tipo = 14;
+  Placed(c, p);
+  cell.tipo = TipoOf(ItemType::kBoard);
   cell.dato1 = static_cast<int16_t>(b_);
   st_.tabella.slot[b_].nome = std::string(text.text);
   --b_;
   if (b_ <= k_) {
-    return Fail(10, std::nullopt, AtField(tok),
+    return Fail(err::kSlotsExhausted, std::nullopt, AtField(tok),
                 "stations and indicator boards together need more than 78 line-table slots");
   }
   return Flow::kGo;
@@ -719,14 +746,13 @@ Flow Loader::Signal(const TextField&) {
   if (!ReadRow("segnale", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("segnale", v[0], 100);
   watch_.Signal(v);
-  const size_t before = st_.errore.log.size();
-  memo_segnale(st_.griglia, st_.errore, v[0].value, v[1].value, v[2].value, v[3].value, v[4].value,
-               v[5].value, v[6].value, v[7].value, v[8].value, v[9].value, v[10].value);
-  if (st_.errore.numero <= 0) return Flow::kGo;
-  return Rejected("segnale", v[0], before,
-                  "signal at " + std::to_string(v[0].value) + " m: its cell " +
-                      std::to_string(RoundHalfEven(int64_t{v[0].value} + 50, 50)) +
-                      " already holds an item");
+  const SignalRow row{v[0].value, v[1].value, v[2].value, v[3].value,  v[4].value, v[5].value,
+                      v[6].value, v[7].value, v[8].value, v[9].value, v[10].value};
+  const Rejection r = memo_segnale(st_.griglia, row);
+  if (!r.rejected()) Placed(ItemCellOf(row.posizione), v[0]);
+  return AfterWriter("segnale", v[0], r,
+                     "signal at " + std::to_string(row.posizione) + " m: its cell " +
+                         std::to_string(r.cell) + " already holds an item");
 }
 
 Flow Loader::Slowdown(const TextField&) {
@@ -736,11 +762,10 @@ Flow Loader::Slowdown(const TextField&) {
   if (!ReadRow("rallentamento", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("rallentamento", v[0], 100);
   watch_.Slowdown(v);
-  const size_t before = st_.errore.log.size();
-  memo_rallentamento(st_.griglia, st_.errore, v[0].value, v[1].value, v[2].value, v[3].value,
-                     v[4].value, v[5].value);
-  if (st_.errore.numero <= 0) return Flow::kGo;
-  return Rejected("rallentamento", v[0], before, SlowdownRejection(st_.errore.numero, v));
+  const SlowdownRow row{v[0].value, v[1].value, v[2].value, v[3].value, v[4].value, v[5].value};
+  const Rejection r = memo_rallentamento(st_.griglia, row);
+  if (!r.rejected()) PlacedSlowdown(row, v[0]);
+  return AfterWriter("rallentamento", v[0], r, SlowdownRejection(r, row, n_));
 }
 
 // An abbattimento mark stands on the cell that begins at its position.
@@ -750,19 +775,20 @@ Flow Loader::Abbattimento(const TextField&) {
   if (!ReadRow("abbattimento", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("abbattimento", v[0], 100);
   watch_.Abbattimento(v);
-  const int64_t c = RoundHalfEven(v[0].value, 50);
+  const int64_t c = CellAt(v[0].value);
   if (!st_.griglia.IsFree(c)) {
-    return Fail(7, v[0].value, AtField(v[0]),
+    return Fail(err::kAbbattimentoCellTaken, v[0].value, AtField(v[0]),
                 "abbattimento at " + std::to_string(v[0].value) + " m: cell " + std::to_string(c) +
                     " already holds an item of type " +
                     std::to_string(st_.griglia.Contains(c) ? st_.griglia.at(c).tipo : 0));
   }
   TrackCell& cell = st_.griglia.at(c);
+  Placed(c, v[0]);
   if (v[1].value > 0) {
-    cell.tipo = 12;
+    cell.tipo = TipoOf(ItemType::kAbbattimento);
     cell.dato1 = static_cast<int16_t>(static_cast<uint16_t>(v[1].value));
   } else {
-    cell.tipo = 13;
+    cell.tipo = TipoOf(ItemType::kAbbattimentoBare);
   }
   return Flow::kGo;
 }
@@ -776,8 +802,8 @@ Flow Loader::Station(const TextField& tok) {
   if (!ReadOne(kRow, {kI32, "position (field 1)"}, &p)) return Flow::kStop;
   s.posizione = p.value;
   if (!InRange(p.value, 800)) return OutOfRange(kRow, p, 800);
-  if (p.value % 50 != 0) {
-    return Fail(8, p.value, AtField(p),
+  if (p.value % kCellMetres != 0) {
+    return Fail(err::kStationOffCell, p.value, AtField(p),
                 "station position " + std::to_string(p.value) + " m is not a multiple of 50");
   }
   watch_.Station(p);
@@ -788,7 +814,7 @@ Flow Loader::Station(const TextField& tok) {
   const int32_t len = tl[1].value;
   s.tipo = static_cast<uint8_t>(tipo);
   if (len % 100 != 0) {
-    return Fail(9, p.value, AtField(tl[1]),
+    return Fail(err::kZoneLengthOff100, p.value, AtField(tl[1]),
                 "station zone length " + std::to_string(len) + " m is not a multiple of 100");
   }
   static constexpr FieldShape kRest[] = {{kU8, "field 4"},
@@ -848,9 +874,9 @@ Flow Loader::Station(const TextField& tok) {
   }
   s.inizio = static_cast<int32_t>(start);
   s.fine = static_cast<int32_t>(end);
-  const int64_t last = end / 50 - 1;  // the zone's last cell; end is a multiple of 50
+  const int64_t last = end / kCellMetres - 1;  // the zone's last cell; end is a multiple of 50
   if (tipo < 25 && last > n_) {
-    Record(15, p.value, origin_, AtField(p),
+    Record(err::kPositionOutOfRange, p.value, origin_, AtField(p),
            "station zone ends at " + std::to_string(end) + " m: its last cell " +
                std::to_string(last) + " lies beyond the grid's last cell " + std::to_string(n_));
     return Flow::kLeave;
@@ -869,22 +895,23 @@ Flow Loader::Station(const TextField& tok) {
   if (tipo < 25) {
     if (last <= 1) {
       return Fail(
-          24, std::nullopt, AtField(tl[1]),
+          err::kZoneInFirstCells, std::nullopt, AtField(tl[1]),
           "station zone ends at " + std::to_string(end) + " m, within the first 100 m of the line");
     }
     TrackCell& stop = st_.griglia.at(last);
-    stop.tipo = 10;
+    Placed(last, p);
+    stop.tipo = TipoOf(ItemType::kStationStop);
     stop.dato1 = static_cast<int16_t>(k_);
   }
   if (k_ > 1 && start - 350 < st_.tabella.slot[k_ - 1].fine) {
-    return Fail(22, p.value, AtField(p),
+    return Fail(err::kZonesTooClose, p.value, AtField(p),
                 "station zone starts at " + std::to_string(start) +
                     " m, less than 350 m after the previous zone's end at " +
                     std::to_string(st_.tabella.slot[k_ - 1].fine) + " m");
   }
   ++k_;
   if (k_ >= b_) {
-    return Fail(10, std::nullopt, AtField(tok),
+    return Fail(err::kSlotsExhausted, std::nullopt, AtField(tok),
                 "stations and indicator boards together need more than 78 line-table slots");
   }
   return Flow::kGo;
@@ -894,23 +921,30 @@ Flow Loader::Station(const TextField& tok) {
 void Loader::CheckChainage() {
   for (int slot = kChainageSlotTre; slot <= kChainageSlotUno; ++slot) {
     const LineRecord& r = st_.tabella.slot[slot];
-    if (r.inizio % 50 == 0 && r.fine % 50 == 0) continue;
+    if (r.inizio % kCellMetres == 0 && r.fine % kCellMetres == 0) continue;
     // Point at the row it came from: the ordering moves whole references and adds 100
     // to the end of those whose third value is 1.
     ErrorOrigin origin = ErrorOrigin::kNone;
     At at;
+    const ChainageSource* written = nullptr;
     for (const ChainageSource& src : chainage_src_) {
       if (!src.seen || src.inizio != r.inizio || src.posizione != r.posizione) continue;
       if (src.fine == r.fine || (src.posizione == 1 && int64_t{src.fine} + 100 == r.fine)) {
         origin = ErrorOrigin::kLineText;
         at = src.at;
+        written = &src;
         break;
       }
     }
-    Record(2, std::nullopt, origin, at,
-           "chainage reference in slot " + std::to_string(slot) + " (start " +
-               std::to_string(r.inizio) + " m, end " + std::to_string(r.fine) +
-               " m): start and end must be multiples of 50");
+    std::string detail = "chainage reference in slot " + std::to_string(slot) + " (start " +
+                         std::to_string(r.inizio) + " m, end " + std::to_string(r.fine) +
+                         " m): start and end must be multiples of 50";
+    if (written != nullptr) {
+      detail += "; it comes from the \"progressiva chilometrica " + std::string(written->word) +
+                "\" row, written as start " + std::to_string(written->inizio) + " m, end " +
+                std::to_string(written->fine) + " m";
+    }
+    Record(err::kChainageOffCell, std::nullopt, origin, at, std::move(detail));
   }
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "model/error_state.h"
 #include "base/file_io.h"
@@ -46,12 +47,21 @@ struct LoaderInput {
   bool with_plan;  // build the plan
 };
 
+// The row that put an item on a cell, so that a later fault on the cell can name it.
+struct PlacedItem {
+  int64_t cell = 0;
+  ErrorOrigin origin = ErrorOrigin::kNone;
+  int line = 0;
+};
+
 struct LoaderState {
   LineTable& tabella;
   CellGrid& griglia;
   TrackPlan& piano;
   ErrorState& errore;
   LoaderCounters& contatori;
+  // When given, every item the rows place is listed here, in the order placed.
+  std::vector<PlacedItem>* placed = nullptr;
 };
 
 // Loads both texts in memory. Expects the table cleared and the error number 0.

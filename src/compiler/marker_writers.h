@@ -1,14 +1,13 @@
 // The marker writers: each turns one row of a text into cell contents of the grid.
-// A writer that meets a taken cell sets the error number (never the position: the
-// loader records the row's position) and returns at once; cells written before the
-// conflict stay written. A cell outside the grid is never free, and nothing is ever
-// written outside the grid.
+// A writer that meets a taken cell returns what it rejected and writes nothing more;
+// cells written before the conflict stay written. A cell outside the grid is never
+// free, and nothing is ever written outside the grid. The loader records a rejection
+// with the row's position and place in the text.
 #ifndef PERCORSO_COMPILER_MARKER_WRITERS_H_
 #define PERCORSO_COMPILER_MARKER_WRITERS_H_
 
 #include <cstdint>
 
-#include "model/error_state.h"
 #include "model/cell_grid.h"
 
 namespace percorso {
@@ -25,20 +24,61 @@ struct SpanList {
 // the places counted from the span's own first cell). Never fails.
 void memo_montagna(CellGrid& grid, SpanList& spans, int32_t inizio, int32_t fine, int32_t tipo);
 
-// A slowdown at x: errors 17 (warning cell), 18 (start), 19 (end), 20 (approach cells).
-void memo_rallentamento(CellGrid& grid, ErrorState& err, int32_t x, int32_t v, int32_t l,
-                        int32_t f_tt, int32_t f_ta, int32_t d_v);
+// What a writer refused: the error number and the cell it found taken or outside the
+// grid; numero 0 when the row was written whole.
+struct Rejection {
+  int32_t numero = 0;
+  int64_t cell = 0;
+  // Which of the row's cells it was: "cell", "warning cell", "start cell", "end cell",
+  // or "approach cell".
+  const char* place = "";
+  bool rejected() const { return numero != 0; }
+};
+
+// A `segnale` row, fields named as its columns.
+struct SignalRow {
+  int32_t posizione = 0;
+  int32_t sx = 0, s1 = 0, s2 = 0, s3 = 0;
+  int32_t rapp = 0;
+  int32_t dx = 0, d1 = 0, d2 = 0, d3 = 0;
+  int32_t tempo = 0;
+};
+
+// A `rallentamento` row: position, speed (km/h), length (m), the two flags and the
+// second speed (0 for none).
+struct SlowdownRow {
+  int32_t posizione = 0;
+  int32_t velocita = 0;
+  int32_t lunghezza = 0;
+  int32_t f_tt = 0;
+  int32_t f_ta = 0;
+  int32_t velocita2 = 0;
+};
+
+// An `indicatori_vmax` row: position, then three speeds and a stripe count for the left
+// board (`vas`, `vbs`, `vcs`, `strisces`) and the same for the right.
+struct SpeedBoardRow {
+  int32_t posizione = 0;
+  int32_t vas = 0, vbs = 0, vcs = 0, strisces = 0;
+  int32_t vad = 0, vbd = 0, vcd = 0, strisced = 0;
+};
+
+// Whether a slowdown starting at `posizione` has a warning cell (and approach cells).
+bool SlowdownHasWarning(int32_t posizione);
+// The warning cell of a slowdown starting at `posizione`, 1200 m before its start.
+int64_t SlowdownWarningCell(int32_t posizione);
+// The nearest of its four approach cells; the others are the three before it.
+int64_t SlowdownApproachCell(int32_t posizione);
+
+// A slowdown: errors 17 (warning cell), 18 (start), 19 (end), 20 (approach cells).
+Rejection memo_rallentamento(CellGrid& grid, const SlowdownRow& row);
 
 // A signal: error 16 when its cell is taken. Approach marks that would fall before
 // cell 0 are left out.
-void memo_segnale(CellGrid& grid, ErrorState& err, int32_t posizione, int32_t sx, int32_t s1,
-                  int32_t s2, int32_t s3, int32_t rapp, int32_t dx, int32_t d1, int32_t d2,
-                  int32_t d3, int32_t tempo);
+Rejection memo_segnale(CellGrid& grid, const SignalRow& row);
 
 // A pair of maximum-speed boards: error 21 when its cell is taken.
-void memo_indicatori_v_max(CellGrid& grid, ErrorState& err, int32_t posizione, int32_t vas,
-                           int32_t vbs, int32_t vcs, int32_t strisces, int32_t vad, int32_t vbd,
-                           int32_t vcd, int32_t strisced);
+Rejection memo_indicatori_v_max(CellGrid& grid, const SpeedBoardRow& row);
 
 }  // namespace percorso
 

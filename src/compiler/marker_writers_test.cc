@@ -7,8 +7,11 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
+
+#include "format/cell_file.h"
 
 namespace percorso {
 namespace {
@@ -30,24 +33,8 @@ std::vector<int64_t> Taken(const CellGrid& grid) {
   return out;
 }
 
-// An error state whose position a writer must leave alone.
-ErrorState FreshError() {
-  ErrorState err;
-  err.posizione = 4321;
-  return err;
-}
-
 // ---------------------------------------------------------------------------------
 // memo_segnale
-
-struct SignalRow {
-  int32_t posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo;
-};
-
-void PlaceSignal(CellGrid& grid, ErrorState& err, const SignalRow& r) {
-  memo_segnale(grid, err, r.posizione, r.sx, r.s1, r.s2, r.s3, r.rapp, r.dx, r.d1, r.d2, r.d3,
-               r.tempo);
-}
 
 TEST(MemoSegnale, WritesTheSignalCellAndItsApproachMarks) {
   struct Case {
@@ -88,9 +75,8 @@ TEST(MemoSegnale, WritesTheSignalCellAndItsApproachMarks) {
     SCOPED_TRACE(testing::Message() << "signal at " << c.row.posizione);
     CellGrid grid;
     grid.Create(kBuiltinLength);
-    ErrorState err = FreshError();
-    PlaceSignal(grid, err, c.row);
-    EXPECT_EQ(err.numero, 0);
+    const Rejection r = memo_segnale(grid, c.row);
+    EXPECT_EQ(r.numero, 0);
     EXPECT_EQ(Taken(grid), std::vector<int64_t>{c.cell});
     EXPECT_EQ(ItemOf(grid.at(c.cell)), c.item);
     EXPECT_EQ(grid.at(c.cell).tempo, c.tempo);
@@ -115,9 +101,8 @@ TEST(MemoSegnale, ApproachMarksIgnoreWhatStandsOnTheirCells) {
   grid.Create(kBuiltinLength);
   grid.at(201).tipo = 3;
   grid.at(201).preavviso = 99;
-  ErrorState err = FreshError();
-  PlaceSignal(grid, err, {10200, 1, 4, 0, 0, 0, 1, 1, 0, 0, 0});
-  EXPECT_EQ(err.numero, 0);
+  const Rejection r = memo_segnale(grid, SignalRow{10200, 1, 4, 0, 0, 0, 1, 1, 0, 0, 0});
+  EXPECT_EQ(r.numero, 0);
   EXPECT_EQ(grid.at(201).tipo, 3);
   EXPECT_EQ(grid.at(201).preavviso, 42);
 }
@@ -144,32 +129,21 @@ TEST(MemoSegnale, TakenOrOutsideCellIsError16AndNothingIsWritten) {
   for (const Case& c : cases) {
     CellGrid grid = GridWith(c.cell, c.tipo);
     std::string before = EncodeCellFile(grid);
-    ErrorState err = FreshError();
-    PlaceSignal(grid, err, {c.posizione, 2, 1, 1, 1, 1, 1, 1, 1, 1, 50});
-    EXPECT_EQ(err.numero, 16) << c.what;
-    EXPECT_EQ(err.posizione, 4321) << c.what;
+    const Rejection r = memo_segnale(grid, SignalRow{c.posizione, 2, 1, 1, 1, 1, 1, 1, 1, 1, 50});
+    EXPECT_EQ(r.numero, 16) << c.what;
     EXPECT_EQ(EncodeCellFile(grid), before) << c.what;
   }
 }
 
 TEST(MemoSegnale, ReplacesASpanMarker) {
   CellGrid grid = GridWith(205, 11);
-  ErrorState err = FreshError();
-  PlaceSignal(grid, err, {10200, 1, 4, 0, 0, 0, 1, 1, 0, 0, 0});
-  EXPECT_EQ(err.numero, 0);
+  const Rejection r = memo_segnale(grid, SignalRow{10200, 1, 4, 0, 0, 0, 1, 1, 0, 0, 0});
+  EXPECT_EQ(r.numero, 0);
   EXPECT_EQ(ItemOf(grid.at(205)), (Item{1, 41, 0, 0, 4}));
 }
 
 // ---------------------------------------------------------------------------------
 // memo_rallentamento
-
-struct SlowdownRow {
-  int32_t x, v, l, f_tt, f_ta, d_v;
-};
-
-void PlaceSlowdown(CellGrid& grid, ErrorState& err, const SlowdownRow& r) {
-  memo_rallentamento(grid, err, r.x, r.v, r.l, r.f_tt, r.f_ta, r.d_v);
-}
 
 TEST(MemoRallentamento, WritesStartEndWarningAndApproachCells) {
   struct Case {
@@ -215,9 +189,8 @@ TEST(MemoRallentamento, WritesStartEndWarningAndApproachCells) {
     CellGrid grid;
     grid.Create(kBuiltinLength);
     for (int64_t m : c.span_markers) grid.at(m).tipo = 11;
-    ErrorState err = FreshError();
-    PlaceSlowdown(grid, err, c.row);
-    EXPECT_EQ(err.numero, 0);
+    const Rejection r = memo_rallentamento(grid, c.row);
+    EXPECT_EQ(r.numero, 0);
     std::vector<std::pair<int64_t, Item>> got;
     for (int64_t t : Taken(grid)) got.emplace_back(t, ItemOf(grid.at(t)));
     EXPECT_EQ(got, c.cells);
@@ -258,10 +231,8 @@ TEST(MemoRallentamento, ConflictsAreTestedInOrder) {
     grid.Create(kBuiltinLength);
     for (int64_t t : c.taken) grid.at(t).tipo = 1;
     std::string before = EncodeCellFile(grid);
-    ErrorState err = FreshError();
-    PlaceSlowdown(grid, err, c.row);
-    EXPECT_EQ(err.numero, c.error);
-    EXPECT_EQ(err.posizione, 4321);
+    const Rejection r = memo_rallentamento(grid, c.row);
+    EXPECT_EQ(r.numero, c.error);
     if (!c.written) {
       EXPECT_EQ(EncodeCellFile(grid), before);
       continue;
@@ -275,20 +246,42 @@ TEST(MemoRallentamento, ConflictsAreTestedInOrder) {
   }
 }
 
+TEST(MarkerWriters, ARejectionNamesTheCellAndWhichOfTheRowsCellsItIs) {
+  struct Case {
+    const char* what;
+    int64_t taken;  // a cell holding a signal before the call; -1: none
+    SlowdownRow row;
+    Rejection want;
+  };
+  const Case cases[] = {
+      {"warning", 507, {26500, 30, 1200, 1, 1, 30}, {17, 507, "warning cell"}},
+      {"start", 531, {26500, 30, 1200, 1, 1, 30}, {18, 531, "start cell"}},
+      {"end", 555, {26500, 30, 1200, 1, 1, 30}, {19, 555, "end cell"}},
+      {"end beyond the grid", -1, {103000, 30, 5000, 0, 0, 0}, {19, 2161, "end cell"}},
+      {"end before the grid", -1, {1000, 30, -2000, 0, 0, 0}, {19, -19, "end cell"}},
+      {"farthest approach cell", 503, {26500, 30, 1200, 1, 1, 30}, {20, 503, "approach cell"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CellGrid grid;
+    grid.Create(kBuiltinLength);
+    if (c.taken >= 0) grid.at(c.taken).tipo = 1;
+    const Rejection r = memo_rallentamento(grid, c.row);
+    EXPECT_EQ(std::tuple(r.numero, r.cell, std::string(r.place)),
+              std::tuple(c.want.numero, c.want.cell, std::string(c.want.place)));
+  }
+  CellGrid grid = GridWith(205, 14);
+  const Rejection signal = memo_segnale(grid, SignalRow{10200, 1, 4, 0, 0, 0, 1, 1, 0, 0, 0});
+  EXPECT_EQ(std::tuple(signal.numero, signal.cell), std::tuple(16, int64_t{205}));
+  const Rejection boards = memo_indicatori_v_max(grid, SpeedBoardRow{10200, 125});
+  EXPECT_EQ(std::tuple(boards.numero, boards.cell), std::tuple(21, int64_t{205}));
+}
+
 // ---------------------------------------------------------------------------------
 // memo_indicatori_v_max
 
-struct BoardRow {
-  int32_t posizione, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced;
-};
-
-void PlaceBoard(CellGrid& grid, ErrorState& err, const BoardRow& r) {
-  memo_indicatori_v_max(grid, err, r.posizione, r.vas, r.vbs, r.vcs, r.strisces, r.vad, r.vbd,
-                        r.vcd, r.strisced);
-}
-
 TEST(MemoIndicatoriVMax, WritesTheSpeedCodes) {
-  struct Case { BoardRow row; int64_t cell; Item item; };
+  struct Case { SpeedBoardRow row; int64_t cell; Item item; };
   const Case cases[] = {
       {{22550, 125, 135, 140, 2, 125, 135, 140, 2}, 452, {6, 2525, 2727, 2828, 22}},
       {{1350, 125, 135, 145, 0, 0, 0, 0, 0}, 28, {6, 2500, 2700, 2900, 0}},  // left only
@@ -302,9 +295,8 @@ TEST(MemoIndicatoriVMax, WritesTheSpeedCodes) {
     SCOPED_TRACE(testing::Message() << "board at " << c.row.posizione);
     CellGrid grid;
     grid.Create(kBuiltinLength);
-    ErrorState err = FreshError();
-    PlaceBoard(grid, err, c.row);
-    EXPECT_EQ(err.numero, 0);
+    const Rejection r = memo_indicatori_v_max(grid, c.row);
+    EXPECT_EQ(r.numero, 0);
     EXPECT_EQ(Taken(grid), std::vector<int64_t>{c.cell});
     EXPECT_EQ(ItemOf(grid.at(c.cell)), c.item);
   }
@@ -320,10 +312,9 @@ TEST(MemoIndicatoriVMax, TakenOrOutsideCellIsError21) {
     SCOPED_TRACE(testing::Message() << "board at " << c.posizione << " on type " << +c.tipo);
     CellGrid grid = GridWith(c.cell, c.tipo);
     std::string before = EncodeCellFile(grid);
-    ErrorState err = FreshError();
-    PlaceBoard(grid, err, {c.posizione, 125, 135, 140, 2, 125, 135, 140, 2});
-    EXPECT_EQ(err.numero, c.error);
-    EXPECT_EQ(err.posizione, 4321);
+    const Rejection r =
+        memo_indicatori_v_max(grid, SpeedBoardRow{c.posizione, 125, 135, 140, 2, 125, 135, 140, 2});
+    EXPECT_EQ(r.numero, c.error);
     if (c.error != 0) {
       EXPECT_EQ(EncodeCellFile(grid), before);
     } else {

@@ -4,17 +4,21 @@
 #include <string>
 #include <utility>
 
+#include "model/error_numbers.h"
+#include "model/items.h"
+
 namespace percorso {
 
 int32_t minimo(int32_t x, int32_t y) { return x > y ? y : x; }
 
 namespace {
 
-constexpr uint8_t kSignal = 1;
-constexpr uint8_t kSlowdownEnd = 2;
-constexpr uint8_t kSlowdownStart = 3;
-constexpr uint8_t kSlowdownWarning = 4;
-constexpr uint8_t kPoint = 12;
+constexpr uint8_t kSignal = TipoOf(ItemType::kSignal);
+constexpr uint8_t kSlowdownEnd = TipoOf(ItemType::kSlowdownEnd);
+constexpr uint8_t kSlowdownStart = TipoOf(ItemType::kSlowdownStart);
+constexpr uint8_t kSlowdownWarning = TipoOf(ItemType::kSlowdownWarning);
+// A protection point is stored as an abbattimento with a value.
+constexpr uint8_t kPoint = TipoOf(ItemType::kAbbattimento);
 
 // Rule A looks this many cells back from a warning cell; rule B3 this many cells on from
 // a slowdown's end; rule B2 places a point every this many cells.
@@ -65,7 +69,7 @@ class Pass {
     Diagnostic d;
     d.numero = numero;
     d.has_posizione = true;
-    d.posizione = cell * 50;
+    d.posizione = cell * kCellMetres;
     d.origin = ErrorOrigin::kPass;
     d.cell = cell;
     d.detail = std::move(detail);
@@ -89,7 +93,7 @@ class Pass {
       } else if (grid_.at(s - 2).tipo == kPoint) {
         Lower(s - 2);
       } else {
-        Fail(11, s,
+        Fail(err::kNoPointBeforeSignal, s,
              "cells " + std::to_string(s - 1) + " and " + std::to_string(s - 2) +
                  " before the signal at cell " + std::to_string(s) + " are taken");
       }
@@ -112,7 +116,7 @@ class Pass {
         return;
       }
     }
-    Fail(12, n,
+    Fail(err::kNoPointBeforeSlowdown, n,
          "cells " + std::to_string(n - first) + " to " + std::to_string(n - first - 2) +
              " before the slowdown start at cell " + std::to_string(n) + " are taken");
   }
@@ -137,7 +141,7 @@ class Pass {
           counter = -1;
         } else {
           // The counter stays at 8 and grows past it: this walk places no more points.
-          Fail(13, m,
+          Fail(err::kNoPointInsideSlowdown, m,
                "cells " + std::to_string(m) + ", " + std::to_string(m - 1) + " and " +
                    std::to_string(m + 1) + " inside the slowdown starting at cell " +
                    std::to_string(n) + " are taken");
@@ -159,7 +163,7 @@ class Pass {
       } else if (grid_.IsFree(s - 2)) {
         Protect(s - 2);
       } else {
-        Fail(13, e,
+        Fail(err::kNoPointInsideSlowdown, e,
              "cells " + std::to_string(s - 1) + " and " + std::to_string(s - 2) +
                  " before the signal at cell " + std::to_string(s) +
                  " after the slowdown ending at cell " + std::to_string(e) + " are taken");

@@ -6,6 +6,7 @@
 #include <set>
 #include <utility>
 
+#include "model/items.h"
 #include "base/text_encoding.h"
 #include "decompile/compile_call.h"
 #include "decompile/plan_curves.h"
@@ -189,7 +190,7 @@ Decompiled Decompile(const CompiledFiles& files) {
   // agreement furthest is kept.
   std::map<int32_t, int32_t> chosen;
   for (auto [c, v] : rows.points)
-    if (v != kPassPointValue || in.cells[static_cast<size_t>(c)].tipo != 12) chosen[c] = v;
+    if (v != kPassPointValue || !Is(in.cells[static_cast<size_t>(c)].tipo, ItemType::kAbbattimento)) chosen[c] = v;
   bool converted = false;
   const std::string linea_read = AsCompileReads(d.linea, &converted);
   auto compile = [&](const std::map<int32_t, int32_t>& points) {

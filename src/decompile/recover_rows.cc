@@ -10,6 +10,7 @@
 #include <string_view>
 #include <utility>
 
+#include "model/items.h"
 #include "compiler/chainage.h"
 
 namespace percorso {
@@ -17,17 +18,17 @@ namespace percorso {
 namespace {
 
 // Cell types, as the compiler writes them.
-constexpr uint8_t kSignal = 1;
-constexpr uint8_t kSlowdownEnd = 2;
-constexpr uint8_t kSlowdownStart = 3;
-constexpr uint8_t kSlowdownWarning = 4;
-constexpr uint8_t kSlowdownApproach = 5;
-constexpr uint8_t kSpeedBoards = 6;
-constexpr uint8_t kStationStop = 10;
-constexpr uint8_t kSpanMarker = 11;
-constexpr uint8_t kPointWithValue = 12;
-constexpr uint8_t kPointWithoutValue = 13;
-constexpr uint8_t kIndicatorBoard = 14;
+constexpr uint8_t kSignal = TipoOf(ItemType::kSignal);
+constexpr uint8_t kSlowdownEnd = TipoOf(ItemType::kSlowdownEnd);
+constexpr uint8_t kSlowdownStart = TipoOf(ItemType::kSlowdownStart);
+constexpr uint8_t kSlowdownWarning = TipoOf(ItemType::kSlowdownWarning);
+constexpr uint8_t kSlowdownApproach = TipoOf(ItemType::kSlowdownApproach);
+constexpr uint8_t kSpeedBoards = TipoOf(ItemType::kSpeedBoards);
+constexpr uint8_t kStationStop = TipoOf(ItemType::kStationStop);
+constexpr uint8_t kSpanMarker = TipoOf(ItemType::kSpanMarker);
+constexpr uint8_t kPointWithValue = TipoOf(ItemType::kAbbattimento);
+constexpr uint8_t kPointWithoutValue = TipoOf(ItemType::kAbbattimentoBare);
+constexpr uint8_t kIndicatorBoard = TipoOf(ItemType::kBoard);
 
 // The slowdown's warning cell lies 24 cells before its start, the nearest approach cell 25.
 constexpr int64_t kWarningCells = 24;

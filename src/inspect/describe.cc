@@ -1,21 +1,23 @@
 #include "inspect/describe.h"
 
+#include "model/items.h"
+
 namespace percorso {
 
 const char* CellItemName(uint8_t tipo) {
   switch (tipo) {
-    case 0: return "";
-    case 1: return "signal";
-    case 2: return "slowdown end";
-    case 3: return "slowdown start";
-    case 4: return "slowdown warning";
-    case 5: return "slowdown approach";
-    case 6: return "speed boards";
-    case 10: return "station stop";
-    case 11: return "span marker";
-    case 12: return "abbattimento";
-    case 13: return "abbattimento without value";
-    case 14: return "indicator board";
+    case TipoOf(ItemType::kNone): return "";
+    case TipoOf(ItemType::kSignal): return "signal";
+    case TipoOf(ItemType::kSlowdownEnd): return "slowdown end";
+    case TipoOf(ItemType::kSlowdownStart): return "slowdown start";
+    case TipoOf(ItemType::kSlowdownWarning): return "slowdown warning";
+    case TipoOf(ItemType::kSlowdownApproach): return "slowdown approach";
+    case TipoOf(ItemType::kSpeedBoards): return "speed boards";
+    case TipoOf(ItemType::kStationStop): return "station stop";
+    case TipoOf(ItemType::kSpanMarker): return "span marker";
+    case TipoOf(ItemType::kAbbattimento): return "abbattimento";
+    case TipoOf(ItemType::kAbbattimentoBare): return "abbattimento without value";
+    case TipoOf(ItemType::kBoard): return "indicator board";
     default: return "unknown";
   }
 }

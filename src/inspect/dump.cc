@@ -9,6 +9,7 @@
 #include <ostream>
 #include <string>
 
+#include "base/exit_status.h"
 #include "base/file_io.h"
 #include "format/decode.h"
 #include "inspect/describe.h"
@@ -279,7 +280,7 @@ int DumpBytes(CompiledKind kind, std::string_view bytes, std::string_view name,
   if (error) {
     err << "percorso dump: " << EscapeControls(name) << ": " << error->Describe()
         << "\n";
-    return 1;
+    return kStatusInputWrong;
   }
   return 0;
 }
@@ -291,7 +292,7 @@ int RunDump(const DumpOptions& options, std::ostream& out, std::ostream& err) {
   ReadResult file = ReadWholeFile(options.file);
   if (file.status != ReadStatus::kOk) {
     err << "percorso dump: " << file.error.Message() << "\n";
-    return 1;
+    return kStatusFileFault;
   }
   return DumpBytes(kind, file.bytes, options.file.string(), options, out, err);
 }

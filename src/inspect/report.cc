@@ -4,6 +4,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "base/exit_status.h"
 #include "base/file_io.h"
 #include "inspect/report_facts.h"
 #include "inspect/svg.h"
@@ -121,21 +122,22 @@ std::vector<Scenario> FindScenarios(const std::filesystem::path& dir, const Repo
   return found;
 }
 
-// Reads and decodes one file; false (with the message written) when that fails.
+// Reads and decodes one file; kStatusOk, or the exit status with the message written:
+// kStatusFileFault when the file cannot be read, kStatusInputWrong when it is broken.
 template <typename T, typename Decoder>
-bool Load(const std::filesystem::path& path, Decoder decode, T* value, std::ostream& err) {
+int Load(const std::filesystem::path& path, Decoder decode, T* value, std::ostream& err) {
   ReadResult file = ReadWholeFile(path);
   if (file.status != ReadStatus::kOk) {
     err << "percorso report: " << file.error.Message() << "\n";
-    return false;
+    return kStatusFileFault;
   }
   auto d = decode(file.bytes);
   if (!d.ok()) {
     err << "percorso report: " << path.string() << ": " << d.error->Describe() << "\n";
-    return false;
+    return kStatusInputWrong;
   }
   *value = std::move(d.value);
-  return true;
+  return kStatusOk;
 }
 
 }  // namespace
@@ -193,15 +195,17 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
   }
   const std::filesystem::path& dir = options.dir;
   CompiledView view;
-  if (!Load(dir / (sc.line + "_" + sc.train + ".sim"), DecodeLineFile, &view.table, err) ||
-      !Load(dir / (sc.line + "_" + sc.train + ".dat"), DecodeCellFile, &view.cells, err)) {
-    return 1;
+  if (int s = Load(dir / (sc.line + "_" + sc.train + ".sim"), DecodeLineFile, &view.table, err)) {
+    return s;
+  }
+  if (int s = Load(dir / (sc.line + "_" + sc.train + ".dat"), DecodeCellFile, &view.cells, err)) {
+    return s;
   }
   std::filesystem::path plan_path = dir / (sc.line + "_linea.dat");
   std::error_code ec;
   if (std::filesystem::exists(plan_path, ec)) {
     DecodedPlan plan;
-    if (!Load(plan_path, DecodePlanFile, &plan, err)) return 1;
+    if (int s = Load(plan_path, DecodePlanFile, &plan, err)) return s;
     view.plan = std::move(plan);
   }
   std::filesystem::path target = options.output.empty()
@@ -209,7 +213,7 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
                                      : options.output;
   if (std::optional<IoError> e = ReplaceFile(target, RenderReport(view))) {
     err << "percorso report: " << e->Message() << "\n";
-    return 1;
+    return kStatusFileFault;
   }
   out << "wrote " << target.string() << "\n";
   return 0;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "model/items.h"
 #include "inspect/describe.h"
 #include "base/text_display.h"
 
@@ -56,31 +57,31 @@ void ScanCells(const CompiledView& view, ReportFacts& f) {
     const TrackCell& c = cells[k];
     ItemFact item{static_cast<int32_t>(k), c};
     switch (c.tipo) {
-      case 1: f.signals.push_back(item); break;
-      case 4:
-      case 5: f.warnings.push_back(item); break;
-      case 6: f.speed_boards.push_back(item); break;
-      case 12:
-      case 13: f.protections.push_back(item); break;
-      case 14:
+      case TipoOf(ItemType::kSignal): f.signals.push_back(item); break;
+      case TipoOf(ItemType::kSlowdownWarning):
+      case TipoOf(ItemType::kSlowdownApproach): f.warnings.push_back(item); break;
+      case TipoOf(ItemType::kSpeedBoards): f.speed_boards.push_back(item); break;
+      case TipoOf(ItemType::kAbbattimento):
+      case TipoOf(ItemType::kAbbattimentoBare): f.protections.push_back(item); break;
+      case TipoOf(ItemType::kBoard):
         f.board_cells.push_back(item);
         for (BoardFact& b : f.boards) {
           if (b.slot == c.dato1 && b.cell < 0) b.cell = item.cell;
         }
         break;
-      case 10:
+      case TipoOf(ItemType::kStationStop):
         for (StationFact& s : f.stations) {
           if (s.slot == c.dato1 && s.stop_cell < 0) s.stop_cell = item.cell;
         }
         break;
-      case 3: {
+      case TipoOf(ItemType::kSlowdownStart): {
         SlowdownFact s{item.cell, -1, c.dato1, c.dato2, c.dato3};
         for (size_t e = k + 1; e < cells.size(); ++e) {
-          if (cells[e].tipo == 2) {
+          if (cells[e].tipo == TipoOf(ItemType::kSlowdownEnd)) {
             s.end_cell = static_cast<int32_t>(e);
             break;
           }
-          if (cells[e].tipo == 3) break;  // another start first: this one has no end
+          if (cells[e].tipo == TipoOf(ItemType::kSlowdownStart)) break;  // another start first: this one has no end
         }
         f.slowdowns.push_back(s);
         break;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/items.h"
 #include "inspect/describe.h"
 #include "inspect/label_layout.h"
 #include "inspect/report_facts.h"
@@ -220,7 +221,7 @@ std::string RenderProfile(const ReportFacts& f, const CompiledView& view) {
   }
   for (const ItemFact& it : f.protections) {
     if (!inside(it.cell)) continue;
-    std::string what = it.c.tipo == 12 ? "point of " + std::to_string(it.c.dato1) + " at "
+    std::string what = Is(it.c.tipo, ItemType::kAbbattimento) ? "point of " + std::to_string(it.c.dato1) + " at "
                                        : "point without value at ";
     s += Glyph("diamond", sc.X(it.cell * 50.0), row_y(3), "protection", what + Cell(it.cell));
   }

@@ -175,7 +175,7 @@ TEST(ReportTest, CommandRefusesBadNamesMissingAndBrokenFiles) {
       {{dir.path(), "", "", ""}, 2, "several compiled scenarios"},
       {{dir.path(), "Other", "", ""}, 2, "no compiled scenario"},
       {{dir.path(), "../Piccola", "7", ""}, 2, "cannot be a line name"},
-      {{dir.path(), "Piccola", "8", ""}, 1, "cannot read"},  // no Piccola_8.dat
+      {{dir.path(), "Piccola", "8", ""}, 3, "cannot read"},  // no Piccola_8.dat
       {{dir.path(), "Piccola", "7", ""}, 1, "Piccola_linea.dat: byte 4: element 1"},
   };
   for (const Case& c : cases) {

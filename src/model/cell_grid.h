@@ -59,9 +59,6 @@ class CellGrid {
 // The grid's upper cell number for a line length: round((L + 7000) / 50).
 int32_t GridUpperFor(int32_t line_length);
 
-// The cell file: cells 0 to U, 15 bytes each, fields in order, little-endian, no header.
-std::string EncodeCellFile(const CellGrid& grid);
-
 }  // namespace percorso
 
 #endif  // PERCORSO_MODEL_CELL_GRID_H_

@@ -49,11 +49,6 @@ struct LineTable {
   void Clear() { slot.fill(LineRecord{}); }
 };
 
-// The line file: slots 0 to 86 field by field, a text as a 16-bit byte count and its
-// bytes. A text longer than 65535 bytes cannot be stored; the loader rejects such texts
-// before they reach the table, and the encoder cuts one to 65535 bytes as a last guard.
-std::string EncodeLineFile(const LineTable& table);
-
 }  // namespace percorso
 
 #endif  // PERCORSO_MODEL_LINE_TABLE_H_

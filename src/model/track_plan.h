@@ -73,10 +73,6 @@ class TrackPlan {
   std::vector<double> y_;
 };
 
-// The plan file: component 0 of points 0..M, then component 1, each element a 16-bit
-// tag followed by its value (nothing, 2 bytes or 8 bytes).
-std::string EncodePlanFile(const TrackPlan& plan);
-
 }  // namespace percorso
 
 #endif  // PERCORSO_MODEL_TRACK_PLAN_H_

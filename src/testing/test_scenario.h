@@ -7,9 +7,9 @@
 
 #include "compiler/compile.h"
 #include "builtin/builtin_texts.h"
-#include "model/cell_grid.h"
-#include "model/line_table.h"
-#include "model/track_plan.h"
+#include "format/cell_file.h"
+#include "format/line_file.h"
+#include "format/plan_file.h"
 
 namespace percorso {
 

@@ -1,4 +1,4 @@
-#include "model/line_table.h"
+#include "format/line_file.h"
 
 #include <gtest/gtest.h>
 

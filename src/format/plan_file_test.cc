@@ -1,4 +1,4 @@
-#include "model/track_plan.h"
+#include "format/plan_file.h"
 
 #include <gtest/gtest.h>
 

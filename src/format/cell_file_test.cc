@@ -1,4 +1,4 @@
-#include "model/cell_grid.h"
+#include "format/cell_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,119 @@
+#include "format/plan_file.h"
+
+#include <algorithm>
+
+#include "base/coding.h"
+#include "format/byte_reader.h"
+
+namespace percorso {
+
+namespace {
+
+// Writes one component into `p`: points 0 and 1 as 16-bit integers, the computed points
+// as doubles. The empty elements after them are the tag 0 alone, which the zero-filled
+// buffer already holds, so they are skipped.
+char* EncodeComponent(char* p, const std::vector<double>& values, int64_t starts, int64_t next,
+                      int64_t upper) {
+  int64_t j = 0;
+  for (; j < starts; ++j) {
+    p = EncodeFixed16(p, kPlanInt16);
+    p = EncodeFixed16(p, static_cast<uint16_t>(static_cast<int16_t>(values[static_cast<size_t>(j)])));
+  }
+  for (; j < next; ++j) {
+    p = EncodeFixed16(p, kPlanDouble);
+    p = EncodeDouble(p, values[static_cast<size_t>(j)]);
+  }
+  return p + 2 * (upper + 1 - next);
+}
+
+const char* TagName(uint16_t tag) {
+  switch (tag) {
+    case kPlanEmpty: return "empty";
+    case kPlanInt16: return "int16";
+    case kPlanDouble: return "double";
+    default: return "unknown";
+  }
+}
+
+}  // namespace
+
+std::string EncodePlanFile(const TrackPlan& plan) {
+  if (!plan.exists()) return std::string();
+  // The plan file is written element by element straight into a buffer of its exact
+  // size: the longest plan is 20 MB, and one append per element would dominate a build.
+  const int64_t upper = plan.upper();
+  const int64_t next = std::min<int64_t>(plan.next(), upper + 1);
+  const int64_t starts = std::min<int64_t>(next, 2);
+  const int64_t component = 2 * (upper + 1) + 2 * starts + 8 * (next - starts);
+  std::string out(static_cast<size_t>(2 * component), '\0');
+  char* p = out.data();
+  p = EncodeComponent(p, plan.xs(), starts, next, upper);
+  EncodeComponent(p, plan.ys(), starts, next, upper);
+  return out;
+}
+
+
+int64_t DecodedPlan::FilledPoints() const {
+  int64_t n = 0;
+  while (n < static_cast<int64_t>(x.size()) && x[static_cast<size_t>(n)].tag != kPlanEmpty &&
+         y[static_cast<size_t>(n)].tag != kPlanEmpty) {
+    ++n;
+  }
+  return n;
+}
+
+Decoded<DecodedPlan> DecodePlanFile(std::string_view bytes) {
+  // The file has no count: walk every element first, then split the sequence in two.
+  std::vector<PlanElement> elements;
+  std::vector<size_t> offsets;
+  ByteReader r(bytes);
+  while (r.left() > 0) {
+    size_t at = r.offset();
+    PlanElement e;
+    if (!r.U16(&e.tag, "an element tag")) {
+      return FailAt<DecodedPlan>(at, "element " + std::to_string(elements.size()) + ": " + r.shortage());
+    }
+    bool ok = true;
+    if (e.tag == kPlanInt16) {
+      int16_t v = 0;
+      ok = r.I16(&v, "an int16 value");
+      e.value = v;
+    } else if (e.tag == kPlanDouble) {
+      ok = r.F64(&e.value, "a double value");
+    } else if (e.tag != kPlanEmpty) {
+      return FailAt<DecodedPlan>(at, "element " + std::to_string(elements.size()) + ": unknown tag " +
+                                       std::to_string(e.tag) + " (known: 0 empty, 2 int16, 5 double)");
+    }
+    if (!ok) {
+      return FailAt<DecodedPlan>(r.offset(),
+                               "element " + std::to_string(elements.size()) + ": " + r.shortage());
+    }
+    elements.push_back(e);
+    offsets.push_back(at);
+  }
+  if (elements.size() < 2) {
+    return FailAt<DecodedPlan>(bytes.size(), "plan file holds " + std::to_string(elements.size()) +
+                                               " elements: two components need at least one each");
+  }
+  if (elements.size() % 2 != 0) {
+    return FailAt<DecodedPlan>(bytes.size(),
+                             "plan file holds an odd number of elements (" +
+                                 std::to_string(elements.size()) +
+                                 "): it cannot be two components of equal length");
+  }
+  size_t points = elements.size() / 2;
+  for (size_t j = 0; j < points; ++j) {
+    if (elements[j].tag != elements[points + j].tag) {
+      return FailAt<DecodedPlan>(
+          offsets[points + j], "point " + std::to_string(j) + ": component 1 is " +
+                                   TagName(elements[points + j].tag) + " but component 0 is " +
+                                   TagName(elements[j].tag));
+    }
+  }
+  Decoded<DecodedPlan> out;
+  out.value.x.assign(elements.begin(), elements.begin() + static_cast<std::ptrdiff_t>(points));
+  out.value.y.assign(elements.begin() + static_cast<std::ptrdiff_t>(points), elements.end());
+  return out;
+}
+
+}  // namespace percorso

@@ -1,0 +1,46 @@
+// The point items a cell can hold (its `tipo`), the cell size and the rule that puts a
+// point item on a cell.
+#ifndef PERCORSO_MODEL_ITEMS_H_
+#define PERCORSO_MODEL_ITEMS_H_
+
+#include <cstdint>
+
+#include "base/rounding.h"
+
+namespace percorso {
+
+// The length of one cell of the grid, in metres: cell k covers 50k to 50k + 49.
+inline constexpr int32_t kCellMetres = 50;
+
+// A cell's `tipo`: the point item standing there.
+enum class ItemType : uint8_t {
+  kNone = 0,
+  kSignal = 1,
+  kSlowdownEnd = 2,
+  kSlowdownStart = 3,
+  kSlowdownWarning = 4,
+  kSlowdownApproach = 5,  // one of the four cells counting down to a warning point
+  kSpeedBoards = 6,
+  kStationStop = 10,
+  kSpanMarker = 11,       // every 4th empty cell of a marked montagna span
+  kAbbattimento = 12,     // a protection point, or an abbattimento with a value
+  kAbbattimentoBare = 13, // an abbattimento without value
+  kBoard = 14,            // an indicator board
+};
+
+// The byte stored in a cell's `tipo` field.
+constexpr uint8_t TipoOf(ItemType t) { return static_cast<uint8_t>(t); }
+constexpr bool Is(uint8_t tipo, ItemType t) { return tipo == TipoOf(t); }
+
+// The cell of a point item at `posizione` metres: round(posizione / 50 + 1), computed as
+// one exact quotient so that half-way positions round to even as the files expect.
+constexpr int64_t ItemCellOf(int64_t posizione) {
+  return RoundHalfEven(posizione + kCellMetres, kCellMetres);
+}
+
+// The cell that begins nearest `posizione` metres: round(posizione / 50).
+constexpr int64_t CellAt(int64_t posizione) { return RoundHalfEven(posizione, kCellMetres); }
+
+}  // namespace percorso
+
+#endif  // PERCORSO_MODEL_ITEMS_H_
