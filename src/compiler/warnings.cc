@@ -57,10 +57,13 @@ constexpr int64_t kInt16Max = 32767;
 constexpr int64_t kByteMax = 255;
 constexpr int32_t kCell = 50;
 constexpr int32_t kSpeedStep = 5;
+constexpr size_t kMaxWarnings = 100000;
 
 }  // namespace
 
 void WarningWatch::Add(WarningKind kind, int line, int column, std::string message) {
+  // A text of millions of odd rows must not turn into millions of kept messages.
+  if (errore_.warnings.size() >= kMaxWarnings) return;
   Warning w;
   w.kind = kind;
   w.text = text_;
@@ -137,9 +140,7 @@ void WarningWatch::TextEnd(bool at_end) {
 
 // --- Keywords and fields ----------------------------------------------------------------
 
-void WarningWatch::Token(const TextField& tok) {
-  last_token_ = tok;
-  last_token_read_as_row_ = false;
+void WarningWatch::CheckToken(const TextField& tok) {
   if (phase_ == Phase::kPreamble) {
     if (!has_bracket_ && text_ == WarningText::kTrain &&
         tok.text.find('[') != std::string_view::npos) {
@@ -162,24 +163,13 @@ void WarningWatch::Token(const TextField& tok) {
   if (!tok.first_on_line && tok.line == row_line_ && leftover_line_ != tok.line &&
       !text.empty()) {
     Add(WarningKind::kRowSpansLines, tok.line, tok.column,
-        "field left over at the end of a \"" + std::string(last_row_name_) +
+        "field left over at the end of a \"" + std::string(last_row_name_ != nullptr ? last_row_name_ : "") +
             "\" row, read as a new row's keyword: " + Quoted(text));
     leftover_line_ = tok.line;
   }
 }
 
-void WarningWatch::BeforeRow(const TextField& keyword) {
-  keyword_ = keyword;
-  in_row_ = true;
-  row_fields_ = 0;
-  row_name_ = {};
-  last_token_read_as_row_ = true;
-  // A header or a comment read as a row says so itself; its fields need no more words.
-  row_warned_ = IsComment(keyword.text) || IsSectionHeader(keyword.text);
-}
-
-void WarningWatch::AfterRow() {
-  in_row_ = false;
+void WarningWatch::CheckRow() {
   const std::string_view text = Trimmed(keyword_.text);
   if (row_fields_ == 0) {
     if (IsSectionHeader(text))
@@ -191,13 +181,13 @@ void WarningWatch::AfterRow() {
   if (IsSectionHeader(text)) {
     Add(WarningKind::kHeaderIsRow, keyword_.line, keyword_.column,
         "header " + Quoted(text) + " holds a keyword and is read as a \"" +
-            std::string(row_name_) + "\" row, taking the fields after it as its values");
+            std::string(RowName()) + "\" row, taking the fields after it as its values");
     section_ = std::string(text.substr(0, 40));
   } else if (IsComment(text)) {
     Add(WarningKind::kCommentAsKeyword, keyword_.line, keyword_.column,
         "comment " + Quoted(text) + " follows " +
             (phase_ == Phase::kGeneral ? "ten comments" : "two comments") +
-            " in a row and is read as a \"" + std::string(row_name_) + "\" row");
+            " in a row and is read as a \"" + std::string(RowName()) + "\" row");
   }
   row_line_ = row_warned_ ? 0 : keyword_.line;
   last_row_name_ = row_name_;
@@ -227,9 +217,8 @@ void WarningWatch::Unrecognised(const TextField& keyword) {
   }
 }
 
-void WarningWatch::Number(const NumberField& f, std::string_view row, std::string_view field) {
-  ++row_fields_;
-  if (row_name_.empty()) row_name_ = row;
+void WarningWatch::CheckNumber(const NumberField& f, std::string_view row,
+                               std::string_view field) {
   if (has_joined_ && joined_.line == f.line && IsThreeDigits(f.text) && !row_warned_) {
     Add(WarningKind::kSplitNumber, joined_.line, joined_.column,
         "digits separated by blanks in one field, " +
