@@ -52,9 +52,6 @@ bool TrainWord(const Folded& f) {
 // The cell of a point item at p (signals, slowdown marks, speed boards): round(p / 50 + 1).
 int64_t ItemCell(int64_t p) { return RoundHalfEven(p + 50, 50); }
 
-constexpr int64_t kInt16Min = -32768;
-constexpr int64_t kInt16Max = 32767;
-constexpr int64_t kByteMax = 255;
 constexpr int32_t kCell = 50;
 constexpr int32_t kSpeedStep = 5;
 constexpr size_t kMaxWarnings = 100000;
@@ -257,26 +254,21 @@ void WarningWatch::Text(const TextField& f) {
 
 // --- Checks shared by the rows --------------------------------------------------------
 
-void WarningWatch::Rising(LastPosition& last, const NumberField& p, std::string_view row) {
-  if (last.seen && p.value < last.posizione) {
-    Add(WarningKind::kPositionNotRising, p.line, p.column,
-        "\"" + std::string(row) + "\" row at " + Metres(p.value) + " comes after one at " +
-            Metres(last.posizione) + " (line " + std::to_string(last.line) +
-            "): the cells are filled forwards only, one cell for this row");
-  }
-  last = {true, p.value, p.line};
+void WarningWatch::Falling(const LastPosition& last, const NumberField& p, std::string_view row) {
+  Add(WarningKind::kPositionNotRising, p.line, p.column,
+      "\"" + std::string(row) + "\" row at " + Metres(p.value) + " comes after one at " +
+          Metres(last.posizione) + " (line " + std::to_string(last.line) +
+          "): the cells are filled forwards only, one cell for this row");
 }
 
-void WarningWatch::Rounded(const NumberField& p, int64_t cell, std::string_view row) {
-  if (p.value % kCell == 0) return;
+void WarningWatch::RoundedInto(const NumberField& p, int64_t cell, std::string_view row) {
   Add(WarningKind::kRoundedPosition, p.line, p.column,
       "position " + Metres(p.value) + " of a \"" + std::string(row) +
           "\" row is not a multiple of 50: it is rounded into cell " + std::to_string(cell) +
           " (" + Metres(cell * kCell) + ")");
 }
 
-void WarningWatch::Item(const NumberField& p, int64_t cell, std::string_view row) {
-  if (p.value % kCell == 0) return;
+void WarningWatch::RoundedItemAt(const NumberField& p, int64_t cell, std::string_view row) {
   auto [it, added] = rounded_items_.try_emplace(cell, RoundedItem{row, p.value, p.line});
   if (added || it->second.posizione == p.value) return;
   Add(WarningKind::kCellCollisionRisk, p.line, p.column,
@@ -286,17 +278,15 @@ void WarningWatch::Item(const NumberField& p, int64_t cell, std::string_view row
           "): one cell holds one item");
 }
 
-void WarningWatch::Fits16(const NumberField& at, int64_t value, std::string_view what) {
-  if (value >= kInt16Min && value <= kInt16Max) return;
-  const int16_t kept = static_cast<int16_t>(static_cast<uint16_t>(value));
-  Add(WarningKind::kValueWraps, at.line, at.column,
-      std::string(what) + " " + std::to_string(value) +
-          " does not fit the 16-bit field it is stored in (-32768 to 32767): it is kept as " +
-          std::to_string(kept));
-}
-
-void WarningWatch::Fits8(const NumberField& at, int64_t value, std::string_view what) {
-  if (value >= 0 && value <= kByteMax) return;
+void WarningWatch::Wraps(const NumberField& at, int64_t value, std::string_view what, int bits) {
+  if (bits == 16) {
+    const int16_t kept = static_cast<int16_t>(static_cast<uint16_t>(value));
+    Add(WarningKind::kValueWraps, at.line, at.column,
+        std::string(what) + " " + std::to_string(value) +
+            " does not fit the 16-bit field it is stored in (-32768 to 32767): it is kept as " +
+            std::to_string(kept));
+    return;
+  }
   const uint8_t kept = static_cast<uint8_t>(value);
   Add(WarningKind::kValueWraps, at.line, at.column,
       std::string(what) + " " + std::to_string(value) +

@@ -84,6 +84,7 @@ class WarningWatch {
   void Station(const NumberField& p);
 
  private:
+  static constexpr int32_t kCellMetres = 50;  // the length of a cell of the grid
   enum class Phase : uint8_t { kPreamble, kGeneral, kBody };
 
   // A row's position, kept to tell whether the next row of its kind rises.
@@ -104,11 +105,28 @@ class WarningWatch {
   void CheckNumber(const NumberField& f, std::string_view row, std::string_view field);
   std::string_view RowName() const { return row_name_ != nullptr ? row_name_ : ""; }
   void Add(WarningKind kind, int line, int column, std::string message);
-  void Rising(LastPosition& last, const NumberField& p, std::string_view row);
-  void Rounded(const NumberField& p, int64_t cell, std::string_view row);
-  void Item(const NumberField& p, int64_t cell, std::string_view row);
-  void Fits16(const NumberField& at, int64_t value, std::string_view what);
-  void Fits8(const NumberField& at, int64_t value, std::string_view what);
+  // The checks every row makes: the usual outcome (nothing to say) inline, the words in
+  // the .cc.
+  void Rising(LastPosition& last, const NumberField& p, std::string_view row) {
+    if (last.seen && p.value < last.posizione) Falling(last, p, row);
+    last = {true, p.value, p.line};
+  }
+  void Rounded(const NumberField& p, int64_t cell, std::string_view row) {
+    if (p.value % kCellMetres != 0) RoundedInto(p, cell, row);
+  }
+  void Item(const NumberField& p, int64_t cell, std::string_view row) {
+    if (p.value % kCellMetres != 0) RoundedItemAt(p, cell, row);
+  }
+  void Fits16(const NumberField& at, int64_t value, std::string_view what) {
+    if (value < INT16_MIN || value > INT16_MAX) Wraps(at, value, what, 16);
+  }
+  void Fits8(const NumberField& at, int64_t value, std::string_view what) {
+    if (value < 0 || value > UINT8_MAX) Wraps(at, value, what, 8);
+  }
+  void Falling(const LastPosition& last, const NumberField& p, std::string_view row);
+  void RoundedInto(const NumberField& p, int64_t cell, std::string_view row);
+  void RoundedItemAt(const NumberField& p, int64_t cell, std::string_view row);
+  void Wraps(const NumberField& at, int64_t value, std::string_view what, int bits);
   void Unrecognised(const TextField& keyword);
 
   ErrorState& errore_;
