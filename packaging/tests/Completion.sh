@@ -34,7 +34,7 @@ expect "$all_commands" percorso ""
 expect "compile" percorso comp
 expect "--version" percorso --ver
 expect "--line" percorso compile --li
-expect "--no-plan" percorso compile --check --no
+expect "--no-plan --no-warn" percorso compile --check --no
 expect "--output" percorso report --ou
 expect "--json" percorso dump --js
 expect "A B Valdoro_Ostrano" percorso compile --dir "$r" --line ""

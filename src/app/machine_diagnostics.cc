@@ -95,7 +95,7 @@ json ResultJson(const CompileReport& r) {
 
 int FieldEndColumn(const QuotedText& text, int line, int column) {
   if (line < 1 || column < 1) return 0;
-  std::optional<std::string_view> l = SourceLine(text.original, line);
+  std::optional<std::string_view> l = QuotedLine(text, line);
   if (!l) return 0;
   const std::string_view s = *l;
   // The byte where character `column` starts.

@@ -33,6 +33,7 @@ std::string LineText(int length) {
 }
 std::string TrainText(int speed) {
   return "[generale]\r\nvelocita,  0,  " + std::to_string(speed) +
+         "\r\naderenza,  0,  100"
          "\r\nstazione,  1000, 12, 400, 0,0,0, 1,1,0, 2,4,1, 1, 14,46,0, CITTA\r\n[fine]\r\n";
 }
 

@@ -20,6 +20,23 @@ std::optional<std::string_view> SourceLine(std::string_view text, int line) {
   return text.substr(start, end - start);
 }
 
+std::optional<std::string_view> QuotedLine(const QuotedText& text, int line) {
+  const std::string_view s = text.original;
+  if (text.line_starts.empty()) {
+    text.line_starts.push_back(0);
+    for (size_t i = 0; i < s.size(); ++i) {
+      if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
+      if (s[i] == '\r' || s[i] == '\n') text.line_starts.push_back(i + 1);
+    }
+  }
+  if (line < 1 || static_cast<size_t>(line) > text.line_starts.size()) return std::nullopt;
+  const size_t start = text.line_starts[static_cast<size_t>(line) - 1];
+  if (start == s.size()) return std::nullopt;  // after the last line end, or empty text
+  size_t end = s.find_first_of("\r\n", start);
+  if (end == std::string_view::npos) end = s.size();
+  return s.substr(start, end - start);
+}
+
 std::string DiagnosticMessage(const Diagnostic& d, std::string_view meaning) {
   if (meaning.empty()) meaning = "an error no stage of this build sets";
   if (d.detail.empty() || d.detail == meaning) return std::string(meaning);
@@ -90,13 +107,13 @@ Excerpt ExcerptAround(std::string_view line, int column, bool from_utf8) {
 
 // The source line `line` of `text` and a caret under `column` (none when it is 0).
 void WriteQuotedLine(std::ostream& err, const QuotedText& text, int line_no, int column) {
-  std::optional<std::string_view> line = SourceLine(text.original, line_no);
+  std::optional<std::string_view> line = QuotedLine(text, line_no);
   if (!line) return;
   const Excerpt e = ExcerptAround(*line, column, text.from_utf8);
   err << (e.cut_before ? "..." : "") << LineForTerminal(e.text, text.from_utf8)
       << (e.cut_after ? "..." : "") << '\n';
   if (column > 0) {
-    err << (e.cut_before ? "   " : "") << CaretPrefix(e.text, column, text.from_utf8) << "^\n";
+    err << (e.cut_before ? "   " : "") << CaretPrefix(e.text, e.column, text.from_utf8) << "^\n";
   }
 }
 

@@ -27,7 +27,13 @@ struct QuotedText {
   std::string name;           // as shown in the diagnostic, e.g. "routes/X_linea.txt"
   std::string_view original;  // the author's bytes, byte-order mark removed
   bool from_utf8 = false;
+  // Where each line starts, worked out on the first quote: quoting thousands of lines
+  // of a long text reads it once.
+  mutable std::vector<size_t> line_starts = {};
 };
+
+// Line `line` (1-based) of the text, as SourceLine gives it, through the text's index.
+std::optional<std::string_view> QuotedLine(const QuotedText& text, int line);
 
 // The text of line `line` (1-based) of `text`, without its line end; nothing when the
 // text has fewer lines. Lines end at CR LF, LF alone or CR alone.

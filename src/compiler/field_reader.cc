@@ -193,8 +193,10 @@ std::optional<ReadFailure> FieldReader::ReadNumber(NumberWidth width, NumberFiel
   std::string_view field = s_.substr(start, pos_ - start);
   out->text = field;
   SkipBlanks();
-  out->joined = pos_ < n && ClassOf(s_[pos_]) == 0 && pos_ > start + field.size();
+  const size_t after_blanks = pos_;
   ConsumeFieldEnd();
+  // Ended at blanks with no comma or line end after them: the next field follows.
+  out->joined = pos_ == after_blanks && pos_ < n && pos_ > start + field.size();
 
   int64_t v = 0;
   bool too_big = false;

@@ -52,15 +52,15 @@ bool TrainWord(const Folded& f) {
 // The cell of a point item at p (signals, slowdown marks, speed boards): round(p / 50 + 1).
 int64_t ItemCell(int64_t p) { return RoundHalfEven(p + 50, 50); }
 
-constexpr int64_t kInt16Min = -32768;
-constexpr int64_t kInt16Max = 32767;
-constexpr int64_t kByteMax = 255;
 constexpr int32_t kCell = 50;
 constexpr int32_t kSpeedStep = 5;
+constexpr size_t kMaxWarnings = 100000;
 
 }  // namespace
 
 void WarningWatch::Add(WarningKind kind, int line, int column, std::string message) {
+  // A text of millions of odd rows must not turn into millions of kept messages.
+  if (errore_.warnings.size() >= kMaxWarnings) return;
   Warning w;
   w.kind = kind;
   w.text = text_;
@@ -137,9 +137,7 @@ void WarningWatch::TextEnd(bool at_end) {
 
 // --- Keywords and fields ----------------------------------------------------------------
 
-void WarningWatch::Token(const TextField& tok) {
-  last_token_ = tok;
-  last_token_read_as_row_ = false;
+void WarningWatch::CheckToken(const TextField& tok) {
   if (phase_ == Phase::kPreamble) {
     if (!has_bracket_ && text_ == WarningText::kTrain &&
         tok.text.find('[') != std::string_view::npos) {
@@ -162,24 +160,13 @@ void WarningWatch::Token(const TextField& tok) {
   if (!tok.first_on_line && tok.line == row_line_ && leftover_line_ != tok.line &&
       !text.empty()) {
     Add(WarningKind::kRowSpansLines, tok.line, tok.column,
-        "field left over at the end of a \"" + std::string(last_row_name_) +
+        "field left over at the end of a \"" + std::string(last_row_name_ != nullptr ? last_row_name_ : "") +
             "\" row, read as a new row's keyword: " + Quoted(text));
     leftover_line_ = tok.line;
   }
 }
 
-void WarningWatch::BeforeRow(const TextField& keyword) {
-  keyword_ = keyword;
-  in_row_ = true;
-  row_fields_ = 0;
-  row_name_ = {};
-  last_token_read_as_row_ = true;
-  // A header or a comment read as a row says so itself; its fields need no more words.
-  row_warned_ = IsComment(keyword.text) || IsSectionHeader(keyword.text);
-}
-
-void WarningWatch::AfterRow() {
-  in_row_ = false;
+void WarningWatch::CheckRow() {
   const std::string_view text = Trimmed(keyword_.text);
   if (row_fields_ == 0) {
     if (IsSectionHeader(text))
@@ -191,13 +178,13 @@ void WarningWatch::AfterRow() {
   if (IsSectionHeader(text)) {
     Add(WarningKind::kHeaderIsRow, keyword_.line, keyword_.column,
         "header " + Quoted(text) + " holds a keyword and is read as a \"" +
-            std::string(row_name_) + "\" row, taking the fields after it as its values");
+            std::string(RowName()) + "\" row, taking the fields after it as its values");
     section_ = std::string(text.substr(0, 40));
   } else if (IsComment(text)) {
     Add(WarningKind::kCommentAsKeyword, keyword_.line, keyword_.column,
         "comment " + Quoted(text) + " follows " +
             (phase_ == Phase::kGeneral ? "ten comments" : "two comments") +
-            " in a row and is read as a \"" + std::string(row_name_) + "\" row");
+            " in a row and is read as a \"" + std::string(RowName()) + "\" row");
   }
   row_line_ = row_warned_ ? 0 : keyword_.line;
   last_row_name_ = row_name_;
@@ -227,9 +214,8 @@ void WarningWatch::Unrecognised(const TextField& keyword) {
   }
 }
 
-void WarningWatch::Number(const NumberField& f, std::string_view row, std::string_view field) {
-  ++row_fields_;
-  if (row_name_.empty()) row_name_ = row;
+void WarningWatch::CheckNumber(const NumberField& f, std::string_view row,
+                               std::string_view field) {
   if (has_joined_ && joined_.line == f.line && IsThreeDigits(f.text) && !row_warned_) {
     Add(WarningKind::kSplitNumber, joined_.line, joined_.column,
         "digits separated by blanks in one field, " +
@@ -268,26 +254,21 @@ void WarningWatch::Text(const TextField& f) {
 
 // --- Checks shared by the rows --------------------------------------------------------
 
-void WarningWatch::Rising(LastPosition& last, const NumberField& p, std::string_view row) {
-  if (last.seen && p.value < last.posizione) {
-    Add(WarningKind::kPositionNotRising, p.line, p.column,
-        "\"" + std::string(row) + "\" row at " + Metres(p.value) + " comes after one at " +
-            Metres(last.posizione) + " (line " + std::to_string(last.line) +
-            "): the cells are filled forwards only, one cell for this row");
-  }
-  last = {true, p.value, p.line};
+void WarningWatch::Falling(const LastPosition& last, const NumberField& p, std::string_view row) {
+  Add(WarningKind::kPositionNotRising, p.line, p.column,
+      "\"" + std::string(row) + "\" row at " + Metres(p.value) + " comes after one at " +
+          Metres(last.posizione) + " (line " + std::to_string(last.line) +
+          "): the cells are filled forwards only, one cell for this row");
 }
 
-void WarningWatch::Rounded(const NumberField& p, int64_t cell, std::string_view row) {
-  if (p.value % kCell == 0) return;
+void WarningWatch::RoundedInto(const NumberField& p, int64_t cell, std::string_view row) {
   Add(WarningKind::kRoundedPosition, p.line, p.column,
       "position " + Metres(p.value) + " of a \"" + std::string(row) +
           "\" row is not a multiple of 50: it is rounded into cell " + std::to_string(cell) +
           " (" + Metres(cell * kCell) + ")");
 }
 
-void WarningWatch::Item(const NumberField& p, int64_t cell, std::string_view row) {
-  if (p.value % kCell == 0) return;
+void WarningWatch::RoundedItemAt(const NumberField& p, int64_t cell, std::string_view row) {
   auto [it, added] = rounded_items_.try_emplace(cell, RoundedItem{row, p.value, p.line});
   if (added || it->second.posizione == p.value) return;
   Add(WarningKind::kCellCollisionRisk, p.line, p.column,
@@ -297,17 +278,15 @@ void WarningWatch::Item(const NumberField& p, int64_t cell, std::string_view row
           "): one cell holds one item");
 }
 
-void WarningWatch::Fits16(const NumberField& at, int64_t value, std::string_view what) {
-  if (value >= kInt16Min && value <= kInt16Max) return;
-  const int16_t kept = static_cast<int16_t>(static_cast<uint16_t>(value));
-  Add(WarningKind::kValueWraps, at.line, at.column,
-      std::string(what) + " " + std::to_string(value) +
-          " does not fit the 16-bit field it is stored in (-32768 to 32767): it is kept as " +
-          std::to_string(kept));
-}
-
-void WarningWatch::Fits8(const NumberField& at, int64_t value, std::string_view what) {
-  if (value >= 0 && value <= kByteMax) return;
+void WarningWatch::Wraps(const NumberField& at, int64_t value, std::string_view what, int bits) {
+  if (bits == 16) {
+    const int16_t kept = static_cast<int16_t>(static_cast<uint16_t>(value));
+    Add(WarningKind::kValueWraps, at.line, at.column,
+        std::string(what) + " " + std::to_string(value) +
+            " does not fit the 16-bit field it is stored in (-32768 to 32767): it is kept as " +
+            std::to_string(kept));
+    return;
+  }
   const uint8_t kept = static_cast<uint8_t>(value);
   Add(WarningKind::kValueWraps, at.line, at.column,
       std::string(what) + " " + std::to_string(value) +

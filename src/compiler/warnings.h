@@ -1,7 +1,8 @@
 // The loader's watch for rows that are read in a way the author almost certainly did not
 // mean. The loader tells it what it reads (every keyword, every field, every row it
 // acts on); the watch only appends warnings to the error state and never changes what
-// is loaded, the error number or the position.
+// is loaded, the error number or the position. It keeps at most 100000 warnings a
+// compile; the rest are not recorded.
 #ifndef PERCORSO_COMPILER_WARNINGS_H_
 #define PERCORSO_COMPILER_WARNINGS_H_
 
@@ -11,6 +12,7 @@
 #include <unordered_map>
 
 #include "compiler/field_reader.h"
+#include "compiler/keywords.h"
 #include "model/error_state.h"
 #include "model/track_plan.h"
 
@@ -34,10 +36,38 @@ class WarningWatch {
 
   // Every field read as a keyword, then, for the one taken as a row's keyword, the row
   // around its call: every numeric and text field the row reads comes in between.
-  void Token(const TextField& tok);
-  void BeforeRow(const TextField& keyword);
-  void AfterRow();
-  void Number(const NumberField& f, std::string_view row, std::string_view field);
+  // These run for every field: the common case, a field that needs no word, is decided
+  // here, inline; the rest in the .cc.
+  void Token(const TextField& tok) {
+    last_token_ = tok;
+    last_token_read_as_row_ = false;
+    if (phase_ != Phase::kPreamble && !has_joined_ && (tok.first_on_line || tok.line != row_line_))
+      return;
+    CheckToken(tok);
+  }
+  void BeforeRow(const TextField& keyword) {
+    keyword_ = keyword;
+    row_fields_ = 0;
+    row_name_ = nullptr;
+    last_token_read_as_row_ = true;
+    // A header or a comment read as a row says so itself; its fields need no more words.
+    // One pass over the token turns away the plain keywords.
+    bool maybe = false;
+    for (char c : keyword.text) maybe = maybe || c == '-' || c == '[';
+    keyword_special_ = maybe && (IsComment(keyword.text) || IsSectionHeader(keyword.text));
+    row_warned_ = keyword_special_;
+  }
+  void AfterRow() {
+    if (row_fields_ == 0 || keyword_special_) return CheckRow();
+    row_line_ = row_warned_ ? 0 : keyword_.line;
+    last_row_name_ = row_name_;
+  }
+  void Number(const NumberField& f, const char* row, const char* field) {
+    ++row_fields_;
+    if (row_name_ == nullptr) row_name_ = row;
+    if (!has_joined_ && !f.joined && f.numeric && f.line == keyword_.line) return;
+    CheckNumber(f, row, field);
+  }
   void Text(const TextField& f);
 
   // The rows the loader acts on, their fields as read (after the range checks).
@@ -54,6 +84,7 @@ class WarningWatch {
   void Station(const NumberField& p);
 
  private:
+  static constexpr int32_t kCellMetres = 50;  // the length of a cell of the grid
   enum class Phase : uint8_t { kPreamble, kGeneral, kBody };
 
   // A row's position, kept to tell whether the next row of its kind rises.
@@ -69,12 +100,33 @@ class WarningWatch {
     int line = 0;
   };
 
+  void CheckToken(const TextField& tok);
+  void CheckRow();
+  void CheckNumber(const NumberField& f, std::string_view row, std::string_view field);
+  std::string_view RowName() const { return row_name_ != nullptr ? row_name_ : ""; }
   void Add(WarningKind kind, int line, int column, std::string message);
-  void Rising(LastPosition& last, const NumberField& p, std::string_view row);
-  void Rounded(const NumberField& p, int64_t cell, std::string_view row);
-  void Item(const NumberField& p, int64_t cell, std::string_view row);
-  void Fits16(const NumberField& at, int64_t value, std::string_view what);
-  void Fits8(const NumberField& at, int64_t value, std::string_view what);
+  // The checks every row makes: the usual outcome (nothing to say) inline, the words in
+  // the .cc.
+  void Rising(LastPosition& last, const NumberField& p, std::string_view row) {
+    if (last.seen && p.value < last.posizione) Falling(last, p, row);
+    last = {true, p.value, p.line};
+  }
+  void Rounded(const NumberField& p, int64_t cell, std::string_view row) {
+    if (p.value % kCellMetres != 0) RoundedInto(p, cell, row);
+  }
+  void Item(const NumberField& p, int64_t cell, std::string_view row) {
+    if (p.value % kCellMetres != 0) RoundedItemAt(p, cell, row);
+  }
+  void Fits16(const NumberField& at, int64_t value, std::string_view what) {
+    if (value < INT16_MIN || value > INT16_MAX) Wraps(at, value, what, 16);
+  }
+  void Fits8(const NumberField& at, int64_t value, std::string_view what) {
+    if (value < 0 || value > UINT8_MAX) Wraps(at, value, what, 8);
+  }
+  void Falling(const LastPosition& last, const NumberField& p, std::string_view row);
+  void RoundedInto(const NumberField& p, int64_t cell, std::string_view row);
+  void RoundedItemAt(const NumberField& p, int64_t cell, std::string_view row);
+  void Wraps(const NumberField& at, int64_t value, std::string_view what, int bits);
   void Unrecognised(const TextField& keyword);
 
   ErrorState& errore_;
@@ -85,13 +137,13 @@ class WarningWatch {
 
   // The row being read.
   TextField keyword_;
-  bool in_row_ = false;
+  bool keyword_special_ = false;  // a header or a comment
   int row_fields_ = 0;
   bool row_warned_ = false;  // one warning about a row's shape is enough
-  std::string_view row_name_;
+  const char* row_name_ = nullptr;  // the row the keyword was read as
   // The last row acted on whose fields all stood on its keyword's line.
   int row_line_ = 0;
-  std::string_view last_row_name_;
+  const char* last_row_name_ = nullptr;
   int leftover_line_ = 0;  // the line whose left-over fields were reported
   NumberField joined_;      // the last number that ended at blanks before another field
   bool has_joined_ = false;

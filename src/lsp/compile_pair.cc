@@ -58,6 +58,19 @@ Finding ToFinding(const Diagnostic& d) {
   return f;
 }
 
+// A warning is published as the protocol's Warning, on the text it is about.
+Finding ToFinding(const Warning& w) {
+  Finding f;
+  f.severity = Severity::kWarning;
+  f.code = std::string(WarningName(w.kind));
+  f.origin = w.text == WarningText::kLine ? ErrorOrigin::kLineText : ErrorOrigin::kTrainText;
+  f.line = w.line;
+  f.column = w.column;
+  f.message = w.message;
+  f.meaning = w.message;
+  return f;
+}
+
 }  // namespace
 
 PairOutcome CompilePair(const PairTexts& texts) {
@@ -71,6 +84,7 @@ PairOutcome CompilePair(const PairTexts& texts) {
   PairOutcome out;
   out.last_cell = compiled.griglia.upper();
   for (const Diagnostic& d : compiled.errore.log) out.findings.push_back(ToFinding(d));
+  for (const Warning& w : compiled.errore.warnings) out.findings.push_back(ToFinding(w));
   if (compiled.verdict == CompileVerdict::kReserved1250 ||
       compiled.verdict == CompileVerdict::kReserved1251) {
     Diagnostic d;
