@@ -129,8 +129,8 @@ TEST_F(BuiltinDumpTest, CellFileHoldsTheSignalAt10200InCell205) {
 
 TEST_F(BuiltinDumpTest, LineFileSlot85HoldsTheLineNameAndTheStamps) {
   // The weighted character code of "55valdoro_ostranoaabbccdd" (the 25 characters of the
-  // train number, the line name in small letters and the fill text), worked out by hand:
-  // the sum of i times the code of character i is 33448.
+  // train number, the line name in small letters and the fill text): the sum of i times
+  // the code of character i, 33448, the worked example of docs/compiled-formats.md.
   const int32_t weighted = 33448;
 
   DumpRun text = Dump(Path("Valdoro_Ostrano_55.sim"));
