@@ -17,8 +17,9 @@ DEBS      := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-de
 # libFuzzer for the fuzz targets, man-db to check the manual page, dpkg-dev and file to
 # build the Debian package, Neovim to drive the language server with its built-in client,
 # Node.js for the TextMate grammar's tester (npm comes with some builds of Node.js and is a
-# package of its own in others).
-TEST_DEBS := chromium clang libclang-rt-dev locales man-db dpkg-dev file neovim nodejs
+# package of its own in others), and the font the report's labels are measured in.
+TEST_DEBS := chromium clang libclang-rt-dev locales man-db dpkg-dev file neovim nodejs \
+             fonts-dejavu-core
 # The TextMate grammar's tester, from npm, installed into the build folder only.
 NPM_DIR   := out/npm
 NPM_TESTS := vscode-tmgrammar-test@0.1.3

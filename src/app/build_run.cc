@@ -27,6 +27,11 @@ int RunBuild(const std::filesystem::path& dir, std::ostream& out, std::ostream& 
   const std::string numero_treno = kBuiltinTrainNumber;
   // One build run at a time in a directory: the texts it writes are read back and deleted.
   DirectoryLock lock(dir);
+  if (lock.error()) {
+    // Unlocked, the run still works alone; a second run started meanwhile could read its
+    // texts half-written, which the author should know.
+    err << "percorso: " << lock.error()->Message() << "; going on without the lock" << std::endl;
+  }
   // The waiting window of a desktop build is a console line here.
   out << "Attendere" << std::endl;
 

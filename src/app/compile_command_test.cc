@@ -212,6 +212,43 @@ TEST(CompileCommandTest, CharacterWindows1252CannotHoldIsError25AtItsLine) {
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "R_1.dat"));
 }
 
+// A loader error after a character of several bytes: the loader counts the columns of the
+// Windows-1252 text it reads, the quote shows the author's text; the caret must land on
+// the same character in both encodings. The hours read the character, no number, as 0;
+// the minutes 99999 do not fit: column 14, after 13 characters.
+TEST(CompileCommandTest, CaretAfterAMultiByteCharacterEndToEnd) {
+  struct Case {
+    const char* what;
+    std::string row;     // as the author wrote it
+    std::string quoted;  // as the terminal shows it
+  };
+  const Case cases[] = {
+      {"UTF-8, two bytes", "orologio, \xC3\xA8, 99999, 0", "orologio, \xC3\xA8, 99999, 0"},
+      {"UTF-8, three bytes", "orologio, \xE2\x82\xAC, 99999, 0", "orologio, \xE2\x82\xAC, 99999, 0"},
+      {"Windows-1252", "orologio, \x80, 99999, 0", "orologio, \xE2\x82\xAC, 99999, 0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    dir.Write("R_linea.txt", SmallLine());
+    // A UTF-8 row (shown as written) goes into a UTF-8 text: Utf8() turns the station's
+    // name into UTF-8 too.
+    const bool from_utf8 = c.row == c.quoted;
+    dir.Write("R_1-.txt", from_utf8 ? Utf8(SmallTrain({c.row})) : SmallTrain({c.row}));
+    Outcome r = Compile(dir);
+    EXPECT_EQ(r.status, kExitError);
+    std::istringstream lines(r.err);
+    std::string head, quoted, caret;
+    std::getline(lines, head);
+    std::getline(lines, quoted);
+    std::getline(lines, caret);
+    const std::string at = dir.path().string() + "/R_1-.txt:4:14: error 25: ";
+    EXPECT_EQ(head.substr(0, at.size()), at) << r.err;
+    EXPECT_EQ(quoted, c.quoted);
+    EXPECT_EQ(caret, std::string(13, ' ') + "^");
+  }
+}
+
 TEST(CompileCommandTest, NamesThatLeaveTheDirectoryWriteNothingAnywhere) {
   TempDir root;
   std::filesystem::create_directory(root.path() / "routes");

@@ -131,13 +131,43 @@ class RouteDir {
   std::map<std::string, std::string> newer_;
 };
 
+// A run in a directory it may not write to, and the reason the system gave.
+struct ReadOnlyRun {
+  ProcessResult result;
+  std::string reason;
+};
+
+// Runs `argv` as "nobody" in `dir`, which root owns and nobody may read but not write;
+// the directories above it are opened for passing through, and the program for running.
+std::optional<ReadOnlyRun> RunAsNobodyInReadOnlyDir(const fs::path& dir,
+                                                    const std::vector<std::string>& argv,
+                                                    std::string* why) {
+  if (!fs::exists("/usr/bin/setpriv")) {
+    *why += "; and setpriv is not installed";
+    return std::nullopt;
+  }
+  for (fs::path up = dir.parent_path(); up != up.root_path() && !up.empty(); up = up.parent_path())
+    fs::permissions(up, fs::perms::others_exec, fs::perm_options::add);
+  const auto mode = fs::status(dir).permissions();
+  fs::permissions(dir, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                           fs::perms::others_read | fs::perms::others_exec);
+  ProcessRequest request;
+  request.argv = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
+  request.argv.insert(request.argv.end(), argv.begin(), argv.end());
+  ProcessResult r = RunProcess(request);
+  fs::permissions(dir, mode);
+  return ReadOnlyRun{r, "Permission denied"};
+}
+
 // Runs `argv` with `dir` read-only. As root, permissions do not stop a write, so the
-// directory is bind-mounted read-only onto itself in a private mount namespace; an
-// ordinary user gets the same refusal from the directory's mode. Returns nothing (and
+// directory is bind-mounted read-only onto itself in a private mount namespace; where no
+// such mount can be made, the run is made as the unprivileged user "nobody" instead,
+// whom the directory's mode refuses as it refuses an ordinary user. Returns nothing (and
 // sets `why`) when neither can be had.
-std::optional<ProcessResult> RunWithReadOnlyDir(const fs::path& dir,
-                                                const std::vector<std::string>& argv,
-                                                std::string* why) {
+std::optional<ReadOnlyRun> RunWithReadOnlyDir(const fs::path& dir,
+                                              const std::vector<std::string>& argv,
+                                              std::string* why,
+                                              bool without_mount = false) {
   if (::geteuid() != 0) {
     fs::permissions(dir, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
@@ -145,13 +175,15 @@ std::optional<ProcessResult> RunWithReadOnlyDir(const fs::path& dir,
     request.argv = argv;
     ProcessResult r = RunProcess(request);
     fs::permissions(dir, fs::perms::owner_write, fs::perm_options::add);
-    return r;
+    return ReadOnlyRun{r, "Permission denied"};
   }
+  if (without_mount) return RunAsNobodyInReadOnlyDir(dir, argv, why);
   // $0 is the directory; the rest is the command to run once it is read-only. The
   // probe must fail to create a file, or the mount did not take.
   const std::string script =
       "mount --bind \"$0\" \"$0\" && mount -o remount,ro,bind \"$0\" \"$0\" || exit 90; "
       "if (: >\"$0/.probe\") 2>/dev/null; then exit 91; fi; exec \"$@\"";
+  *why = "unshare is not installed";
   for (const char* unshare : {"/usr/bin/unshare", "/bin/unshare"}) {
     if (!fs::exists(unshare)) continue;
     ProcessRequest request;
@@ -160,59 +192,60 @@ std::optional<ProcessResult> RunWithReadOnlyDir(const fs::path& dir,
     ProcessResult r = RunProcess(request);
     if (r.status == 90 || r.status == 91 || r.err.find("unshare:") != std::string::npos) {
       *why = "a read-only bind mount cannot be made here: " + r.err;
-      return std::nullopt;
+      break;
     }
-    return r;
+    return ReadOnlyRun{r, "Read-only file system"};
   }
-  *why = "unshare is not installed";
-  return std::nullopt;
+  return RunAsNobodyInReadOnlyDir(dir, argv, why);
 }
 
-// The reason the system gives for a write refused by RunWithReadOnlyDir.
-std::string ReadOnlyReason() {
-  return ::geteuid() == 0 ? "Read-only file system" : "Permission denied";
-}
-
+// Two ways to a directory the program may not write: for root, a read-only mount of it
+// and, needing no mount, a run as "nobody" (an ordinary user gets the mode's refusal both
+// times). The mount is tried last, so that where it cannot be made the rest has run.
 TEST(PlatformFaultsTest, ReadOnlyDirectoryStopsEveryWriterLeavingEveryFileAsItWas) {
-  RouteDir route;
-  const auto before = Snapshot(route.dir());
-  std::string why;
-  std::optional<ProcessResult> r = RunWithReadOnlyDir(
-      route.dir(),
-      {(route.dir().parent_path() / "percorso").string(), "compile", "--dir",
-       route.dir().string(), "--line", "R", "--train", "1"},
-      &why);
-  if (!r) GTEST_SKIP() << why;
-  EXPECT_EQ(r->status, 3);
-  EXPECT_EQ(r->err, "percorso: cannot write " + route.Path("R_linea.dat") +
-                        ": " + ReadOnlyReason() + "\nresult: no error; wrote nothing\n");
-  EXPECT_TRUE(SameFiles(Snapshot(route.dir()), before));
+  for (bool without_mount : {true, false}) {
+    SCOPED_TRACE(without_mount ? "without a mount" : "with a read-only mount");
+    RouteDir route;
+    const auto before = Snapshot(route.dir());
+    std::string why;
+    std::optional<ReadOnlyRun> r = RunWithReadOnlyDir(
+        route.dir(),
+        {(route.dir().parent_path() / "percorso").string(), "compile", "--dir",
+         route.dir().string(), "--line", "R", "--train", "1"},
+        &why, without_mount);
+    if (!r) GTEST_SKIP() << why;
+    EXPECT_EQ(r->result.status, 3);
+    EXPECT_EQ(r->result.err, "percorso: cannot write " + route.Path("R_linea.dat") + ": " +
+                                 r->reason + "\nresult: no error; wrote nothing\n");
+    EXPECT_TRUE(SameFiles(Snapshot(route.dir()), before));
 
-  // Exporting the built-in texts into it.
-  r = RunWithReadOnlyDir(route.dir(),
-                         {(route.dir().parent_path() / "percorso").string(), "export", "--dir",
-                          route.dir().string(), "--force"},
-                         &why);
-  ASSERT_TRUE(r) << why;
-  EXPECT_EQ(r->status, 3);
-  EXPECT_EQ(r->err, "percorso: cannot write " + route.Path("Valdoro_Ostrano_linea.txt") + ": " +
-                        ReadOnlyReason() + "\n");
-  EXPECT_TRUE(SameFiles(Snapshot(route.dir()), before));
+    // Exporting the built-in texts into it.
+    r = RunWithReadOnlyDir(route.dir(),
+                           {(route.dir().parent_path() / "percorso").string(), "export", "--dir",
+                            route.dir().string(), "--force"},
+                           &why, without_mount);
+    ASSERT_TRUE(r) << why;
+    EXPECT_EQ(r->result.status, 3);
+    EXPECT_EQ(r->result.err, "percorso: cannot write " +
+                                 route.Path("Valdoro_Ostrano_linea.txt") + ": " + r->reason + "\n");
+    EXPECT_TRUE(SameFiles(Snapshot(route.dir()), before));
 
-  // The build run writes its first text into its own directory and stops there; what an
-  // earlier run left is untouched.
-  TempDir build;
-  const fs::path exe = CopyExecutableInto(build.path());
-  build.Write("Valdoro_Ostrano_55.sim", "earlier line file");
-  build.Write("Valdoro_Ostrano_linea.txt", "earlier text");
-  const auto built_before = Snapshot(build.path());
-  r = RunWithReadOnlyDir(build.path(), {exe.string()}, &why);
-  ASSERT_TRUE(r) << why;
-  EXPECT_EQ(r->status, 3);
-  EXPECT_EQ(r->err, "percorso: cannot write " +
-                        (build.path() / "Valdoro_Ostrano_linea.txt").string() + ": " +
-                        ReadOnlyReason() + "\n");
-  EXPECT_TRUE(SameFiles(Snapshot(build.path()), built_before));
+    // The build run writes its first text into its own directory and stops there; what
+    // an earlier run left is untouched.
+    TempDir build;
+    const fs::path exe = CopyExecutableInto(build.path());
+    build.Write("Valdoro_Ostrano_55.sim", "earlier line file");
+    build.Write("Valdoro_Ostrano_linea.txt", "earlier text");
+    const auto built_before = Snapshot(build.path());
+    r = RunWithReadOnlyDir(build.path(), {exe.string()}, &why, without_mount);
+    ASSERT_TRUE(r) << why;
+    EXPECT_EQ(r->result.status, 3);
+    EXPECT_EQ(r->result.err, "percorso: cannot write " +
+                                 (build.path() / "Valdoro_Ostrano_linea.txt").string() + ": " +
+                                 r->reason + "\n");
+    EXPECT_TRUE(SameFiles(Snapshot(build.path()), built_before));
+    if (::geteuid() != 0) break;  // the two ways are one for an ordinary user
+  }
 }
 
 TEST(PlatformFaultsTest, DirectoryOrPipeStandingWhereAFileShouldBe) {

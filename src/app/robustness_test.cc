@@ -226,11 +226,12 @@ TEST(HostileInputTest, NamesThatLeaveTheDirectoryWriteNothingOutsideIt) {
     return all;
   };
   const std::vector<std::string> before = listing();
+  // The names refused are tabled where they are checked (model/names_test.cc) and where
+  // the options reach the check (app/compile_command_test.cc); here, the real program with
+  // one name of each kind.
   const std::vector<std::string> names[] = {
-      {"--line", "../route/R", "--train", "1"}, {"--line", "R", "--train", "../../1"},
-      {"--line", "R", "--train", "1/.."},       {"--line", "..", "--train", "1"},
-      {"--line", "a\\b", "--train", "1"},       {"--line", "R", "--train", "\\..\\1"},
-      {"--line", "/tmp/R", "--train", "1"},
+      {"--line", "../route/R", "--train", "1"},
+      {"--line", "R", "--train", "\\..\\1"},
   };
   for (const auto& args : names) {
     std::vector<std::string> a = args;
@@ -250,8 +251,11 @@ TEST(HostileInputTest, NamesThatLeaveTheDirectoryWriteNothingOutsideIt) {
 }
 
 TEST(HostileInputTest, TwoCompilesAtOnceLeaveWholeFilesOfOneOrTheOther) {
-  // Two versions of the built-in route, the second with other speeds; both compile into
-  // one directory at the same moment, again and again.
+  // Two versions of the built-in route, the second with other speeds; both are started
+  // into one directory together, again and again. Whether a round's two runs overlap is
+  // up to the scheduler (on two busy cores they may well run one after the other); the
+  // claim is that, overlapping or not, every file left is one run's whole file. The writer
+  // itself is raced at a barrier in base/file_io_test.cc.
   Scratch first;
   Scratch second;
   const std::string linea = RenderText(LineaRows());

@@ -1,9 +1,11 @@
 // The whole build run: the real executable, copied into a scratch directory and started
 // there with no arguments, as a user starts it.
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 #include <filesystem>
@@ -14,6 +16,7 @@
 #include "testing/compiled_files.h"
 #include "compiler/compile.h"
 #include "builtin/builtin_texts.h"
+#include "testing/subprocess.h"
 #include "testing/temp_dir.h"
 
 namespace percorso {
@@ -151,6 +154,75 @@ TEST(WholeRun, ACompiledFileThatCannotBeWrittenEndsTheRunNamingIt) {
   // The plan file came first and was written; the cell file after it was not.
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "Valdoro_Ostrano_linea.dat"));
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "Valdoro_Ostrano_55.dat"));
+}
+
+// The build run's paths that its own texts never take, reached through the directory it
+// runs in, as an ordinary user (root, who reads and opens anything, runs it as "nobody"):
+// - a directory it may write but not read cannot be locked: the run says so and goes on;
+// - a umask that leaves the texts it writes unreadable: it cannot read them back, so the
+//   load stops before the grid exists, nothing is compiled, and the recorded error is
+//   reported on its line of standard error. The run itself ended normally: status 0.
+TEST(WholeRun, LockThatCannotBeTakenAndTextsThatCannotBeReadBack) {
+  const std::vector<std::string> crew = {"Valdoro_Ostrano_55_note.txt",
+                                         "Valdoro_Ostrano_55_rallentamenti.txt",
+                                         "Valdoro_Ostrano_55_scheda_treno.txt"};
+  std::vector<std::string> everything = {"Valdoro_Ostrano_55.dat", "Valdoro_Ostrano_55.sim"};
+  everything.insert(everything.end(), crew.begin(), crew.end());
+  everything.push_back("Valdoro_Ostrano_linea.dat");
+  everything.push_back("percorso");
+  std::vector<std::string> crew_only = crew;
+  crew_only.push_back("percorso");
+
+  struct Case {
+    const char* what;
+    std::filesystem::perms dir_mode;
+    const char* umask;
+    std::string err;  // "DIR" stands for the directory's path
+    std::vector<std::string> left;
+  };
+  using P = std::filesystem::perms;
+  const Case cases[] = {
+      {"a directory that cannot be read is not locked",
+       P::owner_write | P::owner_exec | P::others_write | P::others_exec, "022",
+       "percorso: cannot lock DIR: Permission denied; going on without the lock\n", everything},
+      {"texts written unreadable: nothing compiled, the error reported", P::all, "0444",
+       "percorso: nothing was compiled: the load stopped before the line length was read\n"
+       "error 25: the texts could not be loaded (a text missing or unreadable, a row cut short, "
+       "a number out of range, no line length, or a text that could not be deleted)\n",
+       crew_only},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir root;
+    std::filesystem::permissions(root.path(), P::others_exec, std::filesystem::perm_options::add);
+    const std::filesystem::path dir = root.path() / "run";
+    std::filesystem::create_directory(dir);
+    const std::filesystem::path exe = CopyExecutableInto(dir);
+    std::filesystem::permissions(exe, P::all, std::filesystem::perm_options::add);
+    std::filesystem::permissions(dir, c.dir_mode);
+    ProcessRequest request;
+    if (::geteuid() == 0) {
+      if (!std::filesystem::exists("/usr/bin/setpriv")) GTEST_SKIP() << "setpriv is not installed";
+      request.argv = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                      "--"};
+    }
+    request.argv.insert(request.argv.end(),
+                        {"/bin/sh", "-c", std::string("umask ") + c.umask + " && exec \"$0\"",
+                         exe.string()});
+    request.cwd = root.path();
+    ProcessResult r = RunProcess(request);
+    std::filesystem::permissions(dir, P::all);
+    std::string err = c.err;
+    if (size_t at = err.find("DIR"); at != std::string::npos) err.replace(at, 3, dir.string());
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Attendere\n");
+    EXPECT_EQ(r.err, err);
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+      left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, c.left);
+  }
 }
 
 }  // namespace

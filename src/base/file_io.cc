@@ -188,9 +188,13 @@ std::optional<IoError> RemoveFile(const std::filesystem::path& path) {
 
 DirectoryLock::DirectoryLock(const std::filesystem::path& dir) {
   fd_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd_ < 0) return;
+  if (fd_ < 0) {
+    error_ = Failure(dir, "lock", errno);
+    return;
+  }
   while (::flock(fd_, LOCK_EX) != 0) {
     if (errno != EINTR) {
+      error_ = Failure(dir, "lock", errno);
       ::close(fd_);
       fd_ = -1;
       return;

@@ -12,7 +12,7 @@ namespace percorso {
 
 struct IoError {
   std::string path;
-  std::string action;  // "write", "read", "delete"
+  std::string action;  // "write", "read", "delete", "lock"
   std::string reason;  // the operating system's words, e.g. "Permission denied"
   // "cannot write /dir/name: Permission denied"
   std::string Message() const { return "cannot " + action + " " + path + ": " + reason; }
@@ -44,7 +44,8 @@ std::optional<IoError> RemoveFile(const std::filesystem::path& path);
 // ends). Two build runs in one directory write, read back and delete texts of the same
 // names; the lock makes the second wait for the first instead of reading the other's
 // half-finished work. Best effort: a directory that cannot be opened is not locked, and
-// the writes that follow report the real failure.
+// error() says why ("cannot lock DIR: Permission denied"); the caller decides whether to
+// go on without it.
 class DirectoryLock {
  public:
   explicit DirectoryLock(const std::filesystem::path& dir);
@@ -52,9 +53,12 @@ class DirectoryLock {
   DirectoryLock(const DirectoryLock&) = delete;
   DirectoryLock& operator=(const DirectoryLock&) = delete;
   bool held() const { return fd_ >= 0; }
+  // Why the lock is not held; nothing when it is.
+  const std::optional<IoError>& error() const { return error_; }
 
  private:
   int fd_ = -1;
+  std::optional<IoError> error_;
 };
 
 // The directory that holds the running executable.

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 
+#include "builtin/crew_documents.h"
 #include "testing/temp_dir.h"
 #include "testing/text_lines.h"
 
@@ -341,15 +343,6 @@ TEST(DatiLinea, IndicatorBoardsStandFiftyMetresBeforeWhatTheyAnnounce) {
   }
 }
 
-TEST(DatiLinea, AnotherLineNameChangesOnlyTheFileName) {
-  TempDir dir;
-  ASSERT_FALSE(dati_linea(dir.path(), kLinea));
-  dir.Write("Altra_linea.txt", std::string(100000, 'x'));
-  ASSERT_FALSE(dati_linea(dir.path(), "Altra"));
-  EXPECT_EQ(dir.List(), (Names{"Altra_linea.txt", "Valdoro_Ostrano_linea.txt"}));
-  EXPECT_EQ(dir.Read("Altra_linea.txt"), dir.Read("Valdoro_Ostrano_linea.txt"));
-}
-
 // ---------------------------------------------------------------- train data
 
 TEST(DatiTreno, WritesEightSectionsAndTheFixedRows) {
@@ -464,13 +457,42 @@ TEST(DatiTreno, SignalsComeInSeventeenPairsThenEightMainSignals) {
                           "segnale,   95700,   2, 3, 1,  1, 0,    0,  0,0,0, 255"}));
 }
 
-TEST(DatiTreno, AnotherTrainNumberChangesOnlyTheFileName) {
-  TempDir dir;
-  ASSERT_FALSE(dati_treno(dir.path(), kLinea, "55"));
-  dir.Write("Valdoro_Ostrano_12-.txt", std::string(100000, 'x'));
-  ASSERT_FALSE(dati_treno(dir.path(), kLinea, "12"));
-  EXPECT_EQ(dir.List(), (Names{"Valdoro_Ostrano_12-.txt", "Valdoro_Ostrano_55-.txt"}));
-  EXPECT_EQ(dir.Read("Valdoro_Ostrano_12-.txt"), dir.Read("Valdoro_Ostrano_55-.txt"));
+// ---------------------------------------------------------------- names
+
+// Every writer of the built-in texts and the crew documents: another line name or train
+// number changes the file's name and nothing in it, and a longer older file of the new
+// name is replaced whole.
+TEST(BuiltinWriters, AnotherNameChangesOnlyTheFileName) {
+  using Writer = std::function<std::optional<IoError>(const std::filesystem::path&,
+                                                      const std::string&, const std::string&)>;
+  struct Case {
+    const char* writer;
+    Writer write;
+    std::string linea, treno;  // the other names
+    std::string first, other;  // the files written for kLinea and 55, and for the others
+  };
+  const Case cases[] = {
+      {"dati_linea",
+       [](const auto& d, const auto& l, const auto&) { return dati_linea(d, l); }, "Altra", "55",
+       "Valdoro_Ostrano_linea.txt", "Altra_linea.txt"},
+      {"dati_treno", dati_treno, kLinea, "12", "Valdoro_Ostrano_55-.txt",
+       "Valdoro_Ostrano_12-.txt"},
+      {"dati_note", dati_note, kLinea, "12", "Valdoro_Ostrano_55_note.txt",
+       "Valdoro_Ostrano_12_note.txt"},
+      {"dati_rallentamenti", dati_rallentamenti, kLinea, "12",
+       "Valdoro_Ostrano_55_rallentamenti.txt", "Valdoro_Ostrano_12_rallentamenti.txt"},
+      {"dati_scheda", dati_scheda, kLinea, "12", "Valdoro_Ostrano_55_scheda_treno.txt",
+       "Valdoro_Ostrano_12_scheda_treno.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.writer);
+    TempDir dir;
+    ASSERT_FALSE(c.write(dir.path(), kLinea, "55"));
+    dir.Write(c.other, std::string(100000, 'x'));
+    ASSERT_FALSE(c.write(dir.path(), c.linea, c.treno));
+    EXPECT_EQ(dir.List(), (Names{std::min(c.first, c.other), std::max(c.first, c.other)}));
+    EXPECT_EQ(dir.Read(c.other), dir.Read(c.first));
+  }
 }
 
 }  // namespace

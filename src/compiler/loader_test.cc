@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "compiler/loader_files.h"
+#include "model/error_meanings.h"
 #include "builtin/builtin_texts.h"
 #include "testing/temp_dir.h"
 
@@ -433,6 +434,15 @@ TEST(LoaderTest, ErrorsNumberPositionAndDeletedTexts) {
     EXPECT_EQ(std::tuple(m.last().numero, m.last().line, m.last().column),
               std::tuple(c.numero, c.line, c.column));
     EXPECT_NE(m.last().detail.find(c.detail), std::string::npos) << m.last().detail;
+    // Every error recorded has its meaning, from the loader or a marker writer, and a
+    // position exactly when the meaning says it carries one.
+    for (const Diagnostic& d : m.err.log) {
+      const ErrorMeaning* meaning = FindMeaning(d.numero);
+      ASSERT_NE(meaning, nullptr) << "error " << d.numero << " has no meaning";
+      EXPECT_TRUE(meaning->source == ErrorSource::kLoader || meaning->source == ErrorSource::kWriter)
+          << d.numero;
+      EXPECT_EQ(d.has_posizione, meaning->has_posizione) << d.numero;
+    }
   }
 }
 

@@ -9,8 +9,6 @@
 
 namespace percorso {
 
-int32_t minimo(int32_t x, int32_t y) { return x > y ? y : x; }
-
 namespace {
 
 constexpr uint8_t kSignal = TipoOf(ItemType::kSignal);
@@ -61,7 +59,7 @@ class Pass {
 
   void Lower(int32_t c) {
     TrackCell& cell = grid_.at(c);
-    cell.dato1 = static_cast<int16_t>(minimo(kProtectionValue, cell.dato1));
+    cell.dato1 = std::min(kProtectionValue, cell.dato1);
     report_.lowered_cells.push_back(c);
   }
 

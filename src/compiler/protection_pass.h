@@ -22,13 +22,10 @@ namespace percorso {
 inline constexpr int16_t kProtectionValue = 180;
 inline constexpr int16_t kFastSlowdown = 110;
 
-// The smaller of x and y; x when they are equal.
-int32_t minimo(int32_t x, int32_t y);
-
 // What the pass changed, in the order it changed it.
 struct ProtectionReport {
   std::vector<int32_t> protected_cells;  // cells turned into points of value 180
-  std::vector<int32_t> lowered_cells;    // existing points whose value went through minimo
+  std::vector<int32_t> lowered_cells;    // existing points lowered to at most 180
 };
 
 // Runs the pass over cells 1 to U - 2 of `grid`. A grid that does not exist is left alone.

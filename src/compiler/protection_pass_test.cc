@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "model/error_meanings.h"
+
 namespace percorso {
 namespace {
 
@@ -55,6 +57,8 @@ TEST(ProtectionPass, CasesTable) {
        {Warn(50), Sig(40), Point(39, 120), Taken(38)}, {}, {{39, 120}}, {}},
       {"A: point of 200 before the signal, cell two before taken: becomes 180",
        {Warn(50), Sig(40), Point(39, 200), Taken(38)}, {}, {{39, 180}}, {}},
+      {"A: point of -5 before the signal, cell two before taken: keeps -5",
+       {Warn(50), Sig(40), Point(39, -5), Taken(38)}, {}, {{39, -5}}, {}},
       {"A: cell before taken, point of 200 two before: becomes 180",
        {Warn(50), Sig(40), Taken(39), Point(38, 200)}, {}, {{38, 180}}, {}},
       {"A: point just before, free cell two before: a new point, the old one unchanged",
@@ -151,6 +155,11 @@ TEST(ProtectionPass, CasesTable) {
     for (const Diagnostic& d : errore.log) {
       EXPECT_EQ(d.origin, ErrorOrigin::kPass);
       EXPECT_EQ(d.cell * 50, d.posizione);
+      // Every error the pass records has its meaning, one with a position.
+      const ErrorMeaning* meaning = FindMeaning(d.numero);
+      ASSERT_NE(meaning, nullptr) << "error " << d.numero << " has no meaning";
+      EXPECT_EQ(meaning->source, ErrorSource::kPass) << d.numero;
+      EXPECT_TRUE(meaning->has_posizione && d.has_posizione) << d.numero;
       recorded.emplace_back(d.numero, d.posizione);
     }
     EXPECT_EQ(recorded, c.errors);
@@ -172,13 +181,6 @@ TEST(ProtectionPass, LeavesTheErrorStateOfTheLoaderWhenItFindsNothing) {
 
   CellGrid none;  // a load that stopped before the grid was sized
   EXPECT_TRUE(ProtectionPass(none, errore).protected_cells.empty());
-}
-
-TEST(Minimo, SmallerOfTheTwoFirstOnTies) {
-  EXPECT_EQ(minimo(180, 200), 180);
-  EXPECT_EQ(minimo(180, 120), 120);
-  EXPECT_EQ(minimo(180, 180), 180);
-  EXPECT_EQ(minimo(180, -5), -5);
 }
 
 }  // namespace

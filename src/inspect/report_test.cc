@@ -104,7 +104,15 @@ TEST_F(BuiltinReportTest, MapRunsFromTheOriginToThePlansLastComputedPoint) {
 TEST_F(BuiltinReportTest, PageIsSelfContainedAndSmall) {
   const std::string& html = *html_;
   EXPECT_LT(html.size(), 400u * 1024);
-  EXPECT_EQ(html.find("http://", 0), html.find("http://www.w3.org/2000/svg"));  // the namespace only
+  // Every "http://" in the page is the SVG namespace of an <svg> element: no link leaves it.
+  const std::string kNamespace = "xmlns=\"http://www.w3.org/2000/svg\"";
+  size_t urls = 0;
+  for (size_t at = html.find("http://"); at != std::string::npos; at = html.find("http://", at + 1)) {
+    ++urls;
+    EXPECT_TRUE(at >= 7 && html.compare(at - 7, kNamespace.size(), kNamespace) == 0)
+        << "at byte " << at << ": " << html.substr(at, 60);
+  }
+  EXPECT_GT(urls, 0u);  // the page has its SVG drawings
   EXPECT_EQ(html.find("https://"), std::string::npos);
   EXPECT_EQ(html.find(" src="), std::string::npos);
   EXPECT_EQ(html.find("<link"), std::string::npos);
@@ -185,6 +193,38 @@ TEST(ReportTest, CommandRefusesBadNamesMissingAndBrokenFiles) {
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
   }
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "Piccola_7_report.html"));
+}
+
+// A page that cannot be written is an error naming the page and the reason, with exit
+// status 1; nothing is said on standard output and whatever stood in the way is left.
+TEST(ReportTest, PageThatCannotBeWrittenIsAnErrorNamingIt) {
+  TempDir dir;
+  const ScenarioFiles f = SmallScenario();
+  dir.Write("Piccola_7.dat", f.cells);
+  dir.Write("Piccola_7.sim", f.line);
+  dir.Write("Piccola_linea.dat", f.plan);
+  std::filesystem::create_directory(dir.path() / "Piccola_7_report.html");
+  struct Case {
+    const char* what;
+    std::filesystem::path out;  // empty: beside the scenario
+    std::filesystem::path page;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"a directory where the page should be", "", dir.path() / "Piccola_7_report.html",
+       "Is a directory"},
+      {"a directory that does not exist", dir.path() / "none" / "r.html",
+       dir.path() / "none" / "r.html", "No such file or directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ReportRun r = Report(ReportOptions{dir.path(), "Piccola", "7", c.out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "percorso report: cannot write " + c.page.string() + ": " + c.reason + "\n");
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "Piccola_7_report.html"));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "none"));
 }
 
 }  // namespace

@@ -34,7 +34,10 @@ TEST(ErrorMeanings, DescribesTheFinalErrorState) {
 
   // 25 leaves an earlier position behind: it is not shown.
   e.numero = 25;
-  EXPECT_EQ(DescribeErrorState(e), "error 25: " + std::string(FindMeaning(25)->meaning));
+  EXPECT_EQ(DescribeErrorState(e),
+            "error 25: the texts could not be loaded (a text missing or unreadable, a row cut "
+            "short, a number out of range, no line length, or a text that could not be "
+            "deleted)");
 
   e.numero = 77;
   EXPECT_EQ(DescribeErrorState(e), "error 77: an error no stage of this build sets");

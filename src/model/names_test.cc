@@ -18,7 +18,8 @@ TEST(CheckNameTest, RefusesNamesThatLeaveTheDirectory) {
       {"", false, false},               {"../x", false, false},   {"a/b", false, false},
       {"a\\b", false, false},           {"..", true, false},      {"a..b", false, false},
       {"a\nb", false, false},           {"a\tb", true, false},    {"a\x7F", false, false},
-      {".", false, true},               {"Città", false, true},
+      {".", false, true},               {"Città", false, true},   {"1/..", false, false},
+      {"\\..\\1", false, false},        {"/tmp/R", false, false}, {"../route/R", false, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(!CheckName("line name", c.name, c.allow_empty).has_value(), c.ok) << c.name;
