@@ -4,7 +4,7 @@
 # `make install` installs under PREFIX (DESTDIR honoured), `make deb` builds the Debian
 # package out/percorso_VERSION_ARCH.deb.
 # `make bench` runs the benchmark suite and `make bench-run` the whole-process comparison;
-# neither is part of the tests.
+# neither is part of the tests, nor is `make fuzz-long`, the long fuzzing run.
 
 BUILD_DIR ?= out/release
 ASAN_DIR  ?= out/asan
