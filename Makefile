@@ -4,7 +4,7 @@
 # `make install` installs under PREFIX (DESTDIR honoured), `make deb` builds the Debian
 # package out/percorso_VERSION_ARCH.deb.
 # `make bench` runs the benchmark suite and `make bench-run` the whole-process comparison;
-# neither is part of the tests.
+# neither is part of the tests, nor is `make fuzz-long`, the long fuzzing run.
 
 BUILD_DIR ?= out/release
 ASAN_DIR  ?= out/asan
@@ -40,7 +40,7 @@ AS_ROOT := $(shell if [ "$$(id -u)" = 0 ]; then :; \
                    elif command -v sudo >/dev/null 2>&1; then echo sudo; else echo none; fi)
 
 .PHONY: deps deps-test deps-bench deps-deb configure build run test test-release test-asan \
-        test-fuzz test-decompile-sweep bench-build bench bench-run install uninstall deb clean
+        test-fuzz fuzz-long test-decompile-sweep bench-build bench bench-run install uninstall deb clean
 
 deps:
 	@missing=$$(for p in $(DEBS); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
@@ -104,6 +104,22 @@ test-fuzz: deps-test
 	  -DPERCORSO_FUZZ=ON -DPERCORSO_TESTS=OFF >/dev/null
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 	cd $(FUZZ_DIR)/fuzz && ctest --output-on-failure -j $(JOBS)
+
+# The long fuzzing run (not part of `make test`): every target FUZZ_SECONDS seconds in
+# turn with its corpus and dictionary, at the lowest priority, while the kill test runs
+# KILL_ROUNDS rounds beside them (fuzz/fuzz_long.sh). Inputs that crash, hang or run out
+# of memory are added to fuzz/corpus/<target>/ as regression cases and fail the run; the
+# figures of every target are in $(FUZZ_DIR)/long/summary.txt.
+FUZZ_SECONDS ?= 300
+KILL_ROUNDS  ?= 2000
+fuzz-long: deps-test
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DPERCORSO_FUZZ=ON -DPERCORSO_TESTS=OFF >/dev/null
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_INSTALL_PREFIX="$(PREFIX)" >/dev/null
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target percorso_tests
+	nice -n 19 fuzz/fuzz_long.sh $(FUZZ_DIR) $(BUILD_DIR) $(FUZZ_SECONDS) $(KILL_ROUNDS)
 
 # Every stage must pass: make stops at the first that fails, and so fails as a whole.
 test: test-release test-asan test-fuzz

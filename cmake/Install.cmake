@@ -23,6 +23,7 @@ add_custom_command(
 add_custom_target(percorso_man ALL DEPENDS ${PERCORSO_MAN_PAGE}.gz)
 
 install(TARGETS percorso RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS percorso-serve RUNTIME DESTINATION ${PERCORSO_SERVE_INSTALL_DIR})
 install(FILES ${PERCORSO_MAN_PAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/percorso.bash
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME percorso)

@@ -3,7 +3,7 @@
 #
 # The commit is read at every build, not only when CMake configures, so that it follows
 # new commits; the header is rewritten only when its text changes, so an unchanged
-# commit recompiles nothing. Only main.cc includes it.
+# commit recompiles nothing. Only main.cc and serve_main.cc include it.
 set(PERCORSO_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 add_custom_target(percorso_version_header
   COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -DVERSION=${PROJECT_VERSION}
@@ -11,5 +11,7 @@ add_custom_target(percorso_version_header
           -P ${CMAKE_CURRENT_LIST_DIR}/WriteVersionHeader.cmake
   BYPRODUCTS ${PERCORSO_GENERATED_DIR}/percorso_version.h
   VERBATIM)
-add_dependencies(percorso percorso_version_header)
-target_include_directories(percorso PRIVATE ${PERCORSO_GENERATED_DIR})
+foreach(exe percorso percorso-serve)
+  add_dependencies(${exe} percorso_version_header)
+  target_include_directories(${exe} PRIVATE ${PERCORSO_GENERATED_DIR})
+endforeach()

@@ -16,8 +16,9 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Maintainer) =~ ^[^\<]+\ \<[^@]+@example\.org\>$ ]] || fail "Maintainer: $(field Maintainer)"
 [[ $(field Section) == utils && $(field Priority) == optional ]] || fail "Section or Priority"
 # The C++ runtime is linked in: the C library is the one dependency, with its version.
-# Computed by dpkg-shlibdeps from what the program links: the C library and the HTTP
-# library of `serve`, each with a lowest version.
+# Computed by dpkg-shlibdeps from what the executables link: the C library and the HTTP
+# library of the preview server (libexec/percorso/percorso-serve), each with a lowest
+# version.
 depends=$(field Depends)
 IFS=',' read -ra wanted <<<"$depends"
 for d in "${wanted[@]}"; do
@@ -35,12 +36,14 @@ done <<<"$description"
 dpkg-deb -I "$deb" md5sums > /dev/null || fail "no md5sums"
 
 contents=$(dpkg-deb -c "$deb")
-for f in ./usr/bin/percorso ./usr/share/man/man1/percorso.1.gz \
+for f in ./usr/bin/percorso ./usr/libexec/percorso/percorso-serve ./usr/share/man/man1/percorso.1.gz \
          ./usr/share/bash-completion/completions/percorso ./usr/share/doc/percorso/copyright \
          ./usr/share/doc/percorso/README.md ./usr/share/doc/percorso/docs/text-format.md; do
   grep -qE " $f\$" <<<"$contents" || fail "the package lacks $f"
 done
 grep -qE '^-rwxr-xr-x root/root .* \./usr/bin/percorso$' <<<"$contents" || fail "bin/percorso mode or owner"
+grep -qE '^-rwxr-xr-x root/root .* \./usr/libexec/percorso/percorso-serve$' <<<"$contents" \
+  || fail "libexec/percorso/percorso-serve mode or owner"
 ! grep -vE '^[-d]r[-w][-x]r-[-x]r-[-x] root/root ' <<<"$contents" || fail "an entry not root's or not world-readable"
 ! grep -vE ' \./usr/' <<<"$contents" | grep -vE ' \./$' || fail "an entry outside /usr"
 

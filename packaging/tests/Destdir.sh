@@ -5,7 +5,7 @@
 install_into_scratch
 usr=$scratch/root/usr
 
-expected=(bin/percorso share/man/man1/percorso.1.gz share/bash-completion/completions/percorso
+expected=(bin/percorso libexec/percorso/percorso-serve share/man/man1/percorso.1.gz share/bash-completion/completions/percorso
           share/doc/percorso/README.md share/doc/percorso/copyright)
 for f in "$source"/docs/*.md; do expected+=("share/doc/percorso/docs/${f##*/}"); done
 if [[ -d $source/editors ]]; then
@@ -47,4 +47,19 @@ cd "$scratch/author"
 for f in Valdoro_Ostrano_55.dat Valdoro_Ostrano_55.sim Valdoro_Ostrano_linea.dat; do
   cmp -s "routes/$f" "$scratch/run/$f" || fail "compile and the build run differ in $f"
 done
+
+# `serve` runs the preview server installed under libexec: its own messages show it ran
+# (a directory without texts is its usage error, status 2).
+mkdir -p "$scratch/author/empty"
+status=0
+"$exe" serve --dir "$scratch/author/empty" 2> serve.err || status=$?
+[[ $status == 2 ]] && grep -q '^percorso serve: no pair of texts' serve.err \
+  || fail "the installed serve did not run the preview server ($status): $(cat serve.err)"
+[[ -x $usr/libexec/percorso/percorso-serve ]] || fail "libexec/percorso/percorso-serve is not executable"
+# Only the preview server loads the HTTP library; the other commands start without it.
+if command -v readelf > /dev/null; then
+  ! readelf -d "$exe" | grep -q 'NEEDED.*httplib' || fail "bin/percorso loads the HTTP library"
+  readelf -d "$usr/libexec/percorso/percorso-serve" | grep -q 'NEEDED.*httplib' \
+    || fail "the preview server does not link the HTTP library"
+fi
 echo "installed $(wc -l <<<"$actual") files; the installed program runs"

@@ -5,6 +5,7 @@
 #include "app/commands.h"
 #include "app/lsp_command.h"
 #include "app/serve_command.h"
+#include "app/serve_launcher.h"
 #include "base/file_io.h"
 #include "percorso_version.h"  // generated: the version and the commit built from
 
@@ -25,8 +26,8 @@ const percorso::Command kCommands[] = {
      percorso::DefineReport},
     {"lsp", "Serve editors over the Language Server Protocol on standard input and output",
      percorso::DefineLsp},
-    {"serve", "Serve a live preview of a route's report that follows every save of its texts",
-     percorso::DefineServe},
+    {"serve", percorso::kServeSummary,
+     percorso::DefineServeLauncher},
 };
 
 }  // namespace
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   // Without arguments: the build run, exactly as it has always been.
   if (argc == 1) return percorso::RunBuild(percorso::ExecutableDir(), std::cout, std::cerr);
+  percorso::SetServeCommandLine(argv);
   return percorso::RunCommandLine(argc, argv, kCommands, PERCORSO_VERSION_TEXT, std::cout,
                                   std::cerr);
 }

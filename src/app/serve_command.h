@@ -5,6 +5,7 @@
 #define PERCORSO_SERVE_SERVE_COMMAND_H_
 
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -28,6 +29,18 @@ struct ServeOptions {
 int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err);
 
 CommandAction DefineServe(CLI::App& sub, std::ostream& out, std::ostream& err);
+
+// The command's line in the program's --help.
+inline constexpr const char* kServeSummary =
+    "Serve a live preview of a route's report that follows every save of its texts";
+
+// What a parsed `serve` command line does with its options.
+using ServeRunner = std::function<int(const ServeOptions&)>;
+
+// Declares the options and help footer of `serve` on `sub`; the action hands the parsed
+// options to `run`. Apart from RunServe itself, so that the `percorso` executable can
+// declare the command without linking the preview server (serve_launcher.h).
+CommandAction DefineServeOptions(CLI::App& sub, ServeRunner run);
 
 }  // namespace percorso
 
