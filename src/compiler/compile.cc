@@ -6,6 +6,7 @@
 
 #include "compiler/protection_pass.h"
 #include "compiler/scenario_codes.h"
+#include "model/error_numbers.h"
 #include "format/cell_file.h"
 #include "format/line_file.h"
 #include "format/plan_file.h"
@@ -58,6 +59,37 @@ CompileVerdict StampReservedPlaces(Compilation& c) {
   return CompileVerdict::kCompiled;
 }
 
+// The reserved place a compile found taken, as a diagnostic: which field of cell 1 held
+// what, at the row that put the item there (the last one on cell 1) when there is one.
+// Rows never write the line file's reserved fields, so cell 1 is the place to look.
+Diagnostic ReservedPlaceTaken(const Compilation& c, const std::vector<PlacedItem>& placed) {
+  const bool first = c.verdict == CompileVerdict::kReserved1250;
+  const TrackCell& cell1 = c.griglia.at(1);
+  const LineRecord& identity = c.tabella.slot[kLineIdentitySlot];
+  Diagnostic d;
+  d.numero = first ? err::kReservedPlaceOne : err::kReservedPlaceTwo;
+  d.cell = 1;
+  const bool in_cell = first ? cell1.dato1 != 0 : cell1.dato2 != 0;
+  if (!in_cell) {
+    d.detail = std::string("slot 85 ") + (first ? "valore1" : "orario") + " already holds " +
+               std::to_string(first ? identity.valore1 : identity.orario);
+    return d;
+  }
+  d.detail = "an item of type " + std::to_string(cell1.tipo) + " with " +
+             (first ? "dato1 = " + std::to_string(cell1.dato1)
+                    : "dato2 = " + std::to_string(cell1.dato2)) +
+             " stands at metres 50 to 99";
+  for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
+    if (it->cell != 1) continue;
+    d.origin = it->origin;
+    d.line = it->line;
+    d.column = it->column;
+    d.detail += ", put there by this row";
+    break;
+  }
+  return d;
+}
+
 }  // namespace
 
 const std::string* Compilation::plan_file() const {
@@ -95,7 +127,10 @@ Compilation CompileScenario(const SourceText& linea, const SourceText& treno,
   ProtectionPass(c.griglia, c.errore);
   NameThePlacingRows(placed, linea, treno, c.errore, before_pass);
   c.verdict = StampReservedPlaces(c);
-  if (c.verdict != CompileVerdict::kCompiled) return c;
+  if (c.verdict != CompileVerdict::kCompiled) {
+    c.errore.log.push_back(ReservedPlaceTaken(c, placed));
+    return c;
+  }
 
   if (with_plan) c.files.push_back({PlanFileName(settings.nome_linea), EncodePlanFile(c.piano)});
   c.files.push_back({LineFileName(settings.nome_linea, settings.numero_treno),

@@ -55,6 +55,11 @@ TEST(CompileScenario, ReservedPlacesAlreadyTakenGiveNoBytes) {
     std::string linea;
     std::string treno;
     CompileVerdict verdict;
+    // The diagnostic that says which place was taken, and the row that took it (0: none,
+    // the pass placed the item).
+    std::string says;
+    ErrorOrigin origin;
+    int line, column;
   };
   const Case cases[] = {
       // Cells 3 and 2 hold abbattimento points, so the near window of the slowdown
@@ -62,15 +67,23 @@ TEST(CompileScenario, ReservedPlacesAlreadyTakenGiveNoBytes) {
       {"protection point on cell 1", kLinea,
        Treno("abbattimento, 150, 50\r\nabbattimento, 100, 50\r\n"
              "rallentamento, 350, 120, 1000, 0, 0, 0\r\n"),
-       CompileVerdict::kReserved1250},
+       CompileVerdict::kReserved1250,
+       "an item of type 12 with dato1 = 180 stands at metres 50 to 99",
+       ErrorOrigin::kNone, 0, 0},
+      {"abbattimento with a value on cell 1", kLinea, Treno("sabbia, 3\r\nabbattimento, 50, 7\r\n"),
+       CompileVerdict::kReserved1250,
+       "an item of type 12 with dato1 = 7 stands at metres 50 to 99, put there by this row",
+       ErrorOrigin::kTrainText, 3, 15},
       // A speed-board pair on cell 1 with only a speed B: dato1 0, dato2 2500.
       {"speed board on cell 1",
        "[generale]\r\nlunghezza percorso, 2000\r\n[cartelli]\r\n"
        "indicatori_vmax, 0, 0, 125, 0, 0, 0, 0, 0, 0\r\n[fine]\r\n",
-       Treno(""), CompileVerdict::kReserved1251},
+       Treno(""), CompileVerdict::kReserved1251,
+       "an item of type 6 with dato2 = 2500 stands at metres 50 to 99, put there by this row",
+       ErrorOrigin::kLineText, 4, 18},
       // An abbattimento without value on cell 1: a type, but both places still zero.
       {"type-13 point on cell 1", kLinea, Treno("abbattimento, 50, 0\r\n"),
-       CompileVerdict::kCompiled},
+       CompileVerdict::kCompiled, "", ErrorOrigin::kNone, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -81,9 +94,17 @@ TEST(CompileScenario, ReservedPlacesAlreadyTakenGiveNoBytes) {
     if (c.verdict == CompileVerdict::kCompiled) {
       EXPECT_EQ(out.griglia.at(1).tipo, 13);
       EXPECT_EQ(CellAt(*out.cell_file(), 1).dato1, 5121);
+      EXPECT_TRUE(out.errore.log.empty());
     } else {
       EXPECT_EQ(out.plan_file(), nullptr);
       EXPECT_TRUE(out.files.empty());
+      ASSERT_EQ(out.errore.log.size(), 1u);
+      const Diagnostic& d = out.errore.log[0];
+      EXPECT_EQ(d.numero, c.verdict == CompileVerdict::kReserved1250 ? 1250 : 1251);
+      EXPECT_EQ(d.detail, c.says);
+      EXPECT_EQ(d.origin, c.origin);
+      EXPECT_EQ(d.line, c.line);
+      EXPECT_EQ(d.column, c.column);
     }
   }
 }

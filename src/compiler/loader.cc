@@ -180,7 +180,7 @@ class Loader {
   }
   // Lists the item a row has put on `cell`.
   void Placed(int64_t cell, const NumberField& row) {
-    if (st_.placed != nullptr) st_.placed->push_back({cell, origin_, row.line});
+    if (st_.placed != nullptr) st_.placed->push_back({cell, origin_, row.line, row.column});
   }
 
   // Failures.

@@ -52,6 +52,7 @@ struct PlacedItem {
   int64_t cell = 0;
   ErrorOrigin origin = ErrorOrigin::kNone;
   int line = 0;
+  int column = 0;  // the row's position field
 };
 
 struct LoaderState {

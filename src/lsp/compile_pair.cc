@@ -85,12 +85,7 @@ PairOutcome CompilePair(const PairTexts& texts) {
   out.last_cell = compiled.griglia.upper();
   for (const Diagnostic& d : compiled.errore.log) out.findings.push_back(ToFinding(d));
   for (const Warning& w : compiled.errore.warnings) out.findings.push_back(ToFinding(w));
-  if (compiled.verdict == CompileVerdict::kReserved1250 ||
-      compiled.verdict == CompileVerdict::kReserved1251) {
-    Diagnostic d;
-    d.numero = compiled.verdict == CompileVerdict::kReserved1250 ? 1250 : 1251;
-    out.findings.push_back(ToFinding(d));
-  }
+  // A reserved place found taken is in the log too, at the row that took it.
   return out;
 }
 

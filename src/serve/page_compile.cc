@@ -127,14 +127,6 @@ PageBuild CompilePage(const PageInput& input) {
     build.diagnostics.push_back(Describe(d, text, input.scenario_name));
   }
 
-  if (compiled.verdict == CompileVerdict::kReserved1250 ||
-      compiled.verdict == CompileVerdict::kReserved1251) {
-    PageDiagnostic p;
-    p.code = compiled.verdict == CompileVerdict::kReserved1250 ? "1250" : "1251";
-    p.file = input.scenario_name;
-    p.message = "a reserved place of the compiled files is already taken; nothing compiled";
-    build.diagnostics.push_back(std::move(p));
-  }
   if (compiled.verdict != CompileVerdict::kCompiled) {
     build.complete = false;
     return build;
