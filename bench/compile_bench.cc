@@ -10,9 +10,11 @@
 namespace percorso::bench {
 namespace {
 
-void CompileLoop(benchmark::State& state, const TextPair& texts) {
+void CompileLoop(benchmark::State& state, const TextPair& texts,
+                 WarningChoice warnings = WarningChoice::kWatch) {
   CompileOrDie(texts);  // a failed compile measures nothing
-  const CompileSettings settings = SettingsOf(texts);
+  CompileSettings settings = SettingsOf(texts);
+  settings.warnings = warnings;
   size_t written = 0;
   for (auto _ : state) {
     Compilation out = CompileScenario(texts.linea, texts.treno, settings);
@@ -31,6 +33,18 @@ BENCHMARK(BM_CompileBuiltin)->Unit(benchmark::kMicrosecond);
 
 void BM_CompileMax(benchmark::State& state) { CompileLoop(state, MaxTexts(kMaxScenarioLength)); }
 BENCHMARK(BM_CompileMax)->Unit(benchmark::kMillisecond);
+
+// The same compiles without looking for warnings: the difference is what warnings cost
+// (the aim: no more than a tenth of the compile).
+void BM_CompileBuiltinNoWarnings(benchmark::State& state) {
+  CompileLoop(state, BuiltinTexts(), WarningChoice::kSkip);
+}
+BENCHMARK(BM_CompileBuiltinNoWarnings)->Unit(benchmark::kMicrosecond);
+
+void BM_CompileMaxNoWarnings(benchmark::State& state) {
+  CompileLoop(state, MaxTexts(kMaxScenarioLength), WarningChoice::kSkip);
+}
+BENCHMARK(BM_CompileMaxNoWarnings)->Unit(benchmark::kMillisecond);
 
 // The maximal scenario at L = 250 000, 500 000 and 1 000 000 m; the fitted complexity
 // should come out as N (linear).

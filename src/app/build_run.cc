@@ -85,7 +85,9 @@ int RunBuild(const std::filesystem::path& dir, std::ostream& out, std::ostream& 
   }
 
   // Compile the two texts just written (deleting them) into the three compiled files.
-  CompileSettings settings{nome_linea, numero_treno, PlanChoice::kWithPlan, dir};
+  // The build run shows no warnings, so it does not look for them.
+  CompileSettings settings{nome_linea, numero_treno, PlanChoice::kWithPlan, dir,
+                           WarningChoice::kSkip};
   const Compilation compiled =
       CompileScenario(ReadSourceText(dir, LineaFileName(nome_linea)),
                       ReadSourceText(dir, TrenoFileName(nome_linea, numero_treno)), settings);

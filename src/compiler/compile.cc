@@ -111,7 +111,7 @@ Compilation CompileScenario(const SourceText& linea, const SourceText& treno,
   std::vector<PlacedItem> placed;
   c.deletions = memorizza_dati(
       LoaderInput{linea, treno, settings.nome_linea, settings.numero_treno, with_plan},
-      LoaderState{c.tabella, c.griglia, c.piano, c.errore, c.contatori, &placed});
+      LoaderState{c.tabella, c.griglia, c.piano, c.errore, c.contatori, &placed, settings.warnings});
   // The texts go before any check below. A text that cannot be deleted is the load's
   // own failure (error 25), not the end of the compile: the files are still made.
   if (settings.delete_texts_in) {

@@ -31,6 +31,7 @@ struct CompileSettings {
   // When set, the texts the load deletes are removed from this folder before the pass, as
   // the build run does; a text that cannot be removed is the load's error 25.
   std::optional<std::filesystem::path> delete_texts_in = std::nullopt;
+  WarningChoice warnings = WarningChoice::kWatch;
 };
 
 enum class CompileVerdict {

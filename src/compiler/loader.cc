@@ -114,7 +114,9 @@ std::string SlowdownRejection(const Rejection& r, const SlowdownRow& row, int32_
 
 class Loader {
  public:
-  Loader(const LoaderInput& in, const LoaderState& st) : in_(in), st_(st), watch_(st.errore) {}
+  Loader(const LoaderInput& in, const LoaderState& st) : in_(in), st_(st) {
+    if (st.warnings == WarningChoice::kWatch) watch_.emplace(st.errore);
+  }
 
   LoaderDeletions Run() {
     Load();
@@ -212,7 +214,8 @@ class Loader {
   int32_t b_ = 80;  // next board slot
   SpanList spans_;
   ChainageSource chainage_src_[3];  // rows read for slots 81, 82, 83
-  WarningWatch watch_;              // told what is read; adds warnings, changes nothing
+  // Told what is read when warnings are wanted; adds warnings, changes nothing.
+  std::optional<WarningWatch> watch_;
 };
 
 // --- Failures -------------------------------------------------------------------------
@@ -258,7 +261,7 @@ bool Loader::ReadToken(TextField* tok) {
     Fail25({f->line, f->column}, "keyword field: " + f->Message());
     return false;
   }
-  watch_.Token(*tok);
+  if (watch_) watch_->Token(*tok);
   return true;
 }
 
@@ -267,7 +270,7 @@ bool Loader::ReadOne(const char* row, const FieldShape& shape, NumberField* out)
     Fail25(*f, row, shape.name);
     return false;
   }
-  watch_.Number(*out, row, shape.name);
+  if (watch_) watch_->Number(*out, row, shape.name);
   return true;
 }
 
@@ -283,7 +286,7 @@ bool Loader::ReadName(const char* row, const char* name, TextField* out) {
     Fail25(*f, row, name);
     return false;
   }
-  watch_.Text(*out);
+  if (watch_) watch_->Text(*out);
   return true;
 }
 
@@ -367,9 +370,9 @@ void Loader::Load() {
   }
   FieldReader linea(in_.linea.bytes);
   r_ = &linea;
-  watch_.StartLine(plan_);
+  if (watch_) watch_->StartLine(plan_);
   if (FindGenerale() == Flow::kStop) return;
-  watch_.StartGeneral();
+  if (watch_) watch_->StartGeneral();
   if (GeneralSection() == Flow::kStop) return;
   if (!has_length_) {
     Fail25(general_end_, "the general section has no line length row (\"lunghezza percorso\")");
@@ -381,9 +384,9 @@ void Loader::Load() {
   if (plan_) StartPlan(st_.piano);
 
   // Phase 2: the body of the line description.
-  watch_.StartBody();
+  if (watch_) watch_->StartBody();
   if (Body(false) == Flow::kStop) return;
-  watch_.TextEnd(r_->AtEnd());
+  if (watch_) watch_->TextEnd(r_->AtEnd());
   del_.linea = true;
   EndFill(grad_cursor_, static_cast<uint8_t>(static_cast<uint32_t>(grad_value_) + 100u),
           &TrackCell::pendenza);
@@ -398,14 +401,14 @@ void Loader::Load() {
   }
   FieldReader treno(in_.treno.bytes);
   r_ = &treno;
-  watch_.StartTrain();
+  if (watch_) watch_->StartTrain();
   if (SkipTrainPreamble() == Flow::kStop) return;
-  watch_.StartBody();
+  if (watch_) watch_->StartBody();
   speed_cursor_ = 0;
   adh_cursor_ = 0;
   k_ = 1;
   if (Body(true) == Flow::kStop) return;
-  watch_.TextEnd(r_->AtEnd());
+  if (watch_) watch_->TextEnd(r_->AtEnd());
   del_.treno = true;
   EndFill(speed_cursor_, speed_units_, &TrackCell::velocita);
   EndFill(adh_cursor_, static_cast<uint8_t>(adh_value_), &TrackCell::aderenza);
@@ -439,12 +442,12 @@ Flow Loader::GeneralSection() {
       if (!ReadToken(&tok)) return Flow::kStop;
     if (IsSectionHeader(tok.text)) {
       general_end_ = AtField(tok);
-      watch_.GeneralEnd(tok);
+      if (watch_) watch_->GeneralEnd(tok);
       return Flow::kGo;
     }
-    watch_.BeforeRow(tok);
+    if (watch_) watch_->BeforeRow(tok);
     if (GeneralRow(tok) == Flow::kStop) return Flow::kStop;
-    watch_.AfterRow();
+    if (watch_) watch_->AfterRow();
   }
 }
 
@@ -551,10 +554,10 @@ Flow Loader::Body(bool train) {
       if (!ReadToken(&tok)) return Flow::kStop;
       if (r_->AtEnd()) return Flow::kGo;
     }
-    watch_.BeforeRow(tok);
+    if (watch_) watch_->BeforeRow(tok);
     Flow f = train ? TrainRow(tok) : LineRow(tok);
     if (f == Flow::kStop) return Flow::kStop;
-    watch_.AfterRow();
+    if (watch_) watch_->AfterRow();
     if (f == Flow::kLeave) return Flow::kGo;
   }
 }
@@ -575,7 +578,7 @@ Flow Loader::Gradient(const TextField&) {
   NumberField v[2];
   if (!ReadRow("pendenza", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("pendenza", v[0], 100);
-  watch_.Gradient(v);
+  if (watch_) watch_->Gradient(v);
   Fill(&grad_cursor_, v[0].value, static_cast<uint8_t>(static_cast<uint32_t>(grad_value_) + 100u),
        &TrackCell::pendenza, false);
   grad_value_ = v[1].value;
@@ -587,7 +590,7 @@ Flow Loader::Curve(const TextField& tok) {
   NumberField v[2];
   if (!ReadRow("curva", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("curva", v[0], 100);
-  watch_.Curve(v, st_.piano);
+  if (watch_) watch_->Curve(v, st_.piano);
   std::optional<double> k = CurvatureOf(tok.text);
   if (!k) {
     return Fail(err::kBadCurve, std::nullopt, AtField(tok),
@@ -613,7 +616,7 @@ Flow Loader::Montagna(const TextField&) {
   NumberField v[3];
   if (!ReadRow("montagna", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("montagna", v[0], 100);
-  watch_.Montagna(v);
+  if (watch_) watch_->Montagna(v);
   memo_montagna(st_.griglia, spans_, v[0].value, v[1].value, v[2].value);
   return AfterWriter("montagna", v[0], Rejection{}, "montagna span rejected");
 }
@@ -625,7 +628,7 @@ Flow Loader::SpeedBoards(const TextField&) {
   NumberField v[9];
   if (!ReadRow("indicatori_vmax", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("indicatori_vmax", v[0], 100);
-  watch_.SpeedBoards(v);
+  if (watch_) watch_->SpeedBoards(v);
   const SpeedBoardRow row{v[0].value, v[1].value, v[2].value, v[3].value, v[4].value,
                           v[5].value, v[6].value, v[7].value, v[8].value};
   const Rejection r = memo_indicatori_v_max(st_.griglia, row);
@@ -642,7 +645,7 @@ Flow Loader::Board(const TextField& tok) {
   if (!ReadOne("cartello_indicatore", {kI32, "position"}, &p)) return Flow::kStop;
   if (!ReadName("cartello_indicatore", "board text", &text)) return Flow::kStop;
   if (!InRange(p.value, 100)) return OutOfRange("cartello_indicatore", p, 100);
-  watch_.Board(p);
+  if (watch_) watch_->Board(p);
   const int64_t c = ItemCellOf(p.value);
   if (!st_.griglia.IsFree(c)) {
     return Fail(err::kBoardCellTaken, p.value, AtField(p),
@@ -671,7 +674,7 @@ Flow Loader::SkipTrainPreamble() {
     if (!ReadToken(&tok)) return Flow::kStop;
     if (Folded(tok.text).Has("[generale]")) return Flow::kGo;
   }
-  watch_.NoOpeningHeader();
+  if (watch_) watch_->NoOpeningHeader();
   return Flow::kGo;
 }
 
@@ -715,7 +718,7 @@ Flow Loader::Speed(const TextField&) {
   NumberField v[2];
   if (!ReadRow("velocita", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("velocita", v[0], 100);
-  watch_.Speed(v);
+  if (watch_) watch_->Speed(v);
   const int64_t units = RoundHalfEven(v[1].value, 5);
   if (units < 0 || units > 255) {
     return Fail25(AtField(v[1]), "speed of a \"velocita\" row: " + std::to_string(v[1].value) +
@@ -732,7 +735,7 @@ Flow Loader::Adhesion(const TextField&) {
   NumberField v[2];
   if (!ReadRow("aderenza", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("aderenza", v[0], 100);
-  watch_.Adhesion(v);
+  if (watch_) watch_->Adhesion(v);
   Fill(&adh_cursor_, v[0].value, static_cast<uint8_t>(adh_value_), &TrackCell::aderenza, false);
   adh_value_ = v[1].value;
   return Flow::kGo;
@@ -745,7 +748,7 @@ Flow Loader::Signal(const TextField&) {
   NumberField v[11];
   if (!ReadRow("segnale", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("segnale", v[0], 100);
-  watch_.Signal(v);
+  if (watch_) watch_->Signal(v);
   const SignalRow row{v[0].value, v[1].value, v[2].value, v[3].value,  v[4].value, v[5].value,
                       v[6].value, v[7].value, v[8].value, v[9].value, v[10].value};
   const Rejection r = memo_segnale(st_.griglia, row);
@@ -761,7 +764,7 @@ Flow Loader::Slowdown(const TextField&) {
   NumberField v[6];
   if (!ReadRow("rallentamento", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("rallentamento", v[0], 100);
-  watch_.Slowdown(v);
+  if (watch_) watch_->Slowdown(v);
   const SlowdownRow row{v[0].value, v[1].value, v[2].value, v[3].value, v[4].value, v[5].value};
   const Rejection r = memo_rallentamento(st_.griglia, row);
   if (!r.rejected()) PlacedSlowdown(row, v[0]);
@@ -774,7 +777,7 @@ Flow Loader::Abbattimento(const TextField&) {
   NumberField v[2];
   if (!ReadRow("abbattimento", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("abbattimento", v[0], 100);
-  watch_.Abbattimento(v);
+  if (watch_) watch_->Abbattimento(v);
   const int64_t c = CellAt(v[0].value);
   if (!st_.griglia.IsFree(c)) {
     return Fail(err::kAbbattimentoCellTaken, v[0].value, AtField(v[0]),
@@ -806,7 +809,7 @@ Flow Loader::Station(const TextField& tok) {
     return Fail(err::kStationOffCell, p.value, AtField(p),
                 "station position " + std::to_string(p.value) + " m is not a multiple of 50");
   }
-  watch_.Station(p);
+  if (watch_) watch_->Station(p);
   static constexpr FieldShape kTypeLen[] = {{kU8, "type (field 2)"}, {kI32, "zone length (field 3)"}};
   NumberField tl[2];
   if (!ReadRow(kRow, kTypeLen, tl)) return Flow::kStop;

@@ -55,6 +55,10 @@ struct PlacedItem {
   int column = 0;  // the row's position field
 };
 
+// Whether the load also looks for what compiles but is surely not meant. Warnings never
+// change a byte; a caller that shows none (the build run) skips their cost.
+enum class WarningChoice : uint8_t { kSkip, kWatch };
+
 struct LoaderState {
   LineTable& tabella;
   CellGrid& griglia;
@@ -63,6 +67,7 @@ struct LoaderState {
   LoaderCounters& contatori;
   // When given, every item the rows place is listed here, in the order placed.
   std::vector<PlacedItem>* placed = nullptr;
+  WarningChoice warnings = WarningChoice::kWatch;
 };
 
 // Loads both texts in memory. Expects the table cleared and the error number 0.

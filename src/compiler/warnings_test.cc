@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,9 +24,11 @@ std::string Treno(const std::string& rows) {
 }
 
 Compilation Compile(const std::string& linea, const std::string& treno,
-                    PlanChoice plan = PlanChoice::kWithPlan) {
+                    PlanChoice plan = PlanChoice::kWithPlan,
+                    WarningChoice warnings = WarningChoice::kWatch) {
   return CompileScenario(SourceText{ReadStatus::kOk, linea, "l"},
-                         SourceText{ReadStatus::kOk, treno, "t"}, {"Prova", "7", plan});
+                         SourceText{ReadStatus::kOk, treno, "t"},
+                         {"Prova", "7", plan, std::nullopt, warnings});
 }
 
 constexpr const char* kSignal = ", 1, 4,0,0, 0, 1, 1,0,0, 0\n";
@@ -118,7 +121,8 @@ TEST(Warnings, TheIssueExampleReadsAsWritten) {
 }
 
 // A warning is only words: a text that warns compiles to the very bytes, and the same
-// error state, as the text written the way the compiler reads it.
+// error state, as the text written the way the compiler reads it, and as itself compiled
+// without looking for warnings.
 TEST(Warnings, ChangeNoByteAndNoError) {
   struct Pair {
     std::string warns_linea, warns_treno;
@@ -144,6 +148,14 @@ TEST(Warnings, ChangeNoByteAndNoError) {
     ASSERT_EQ(warns.files.size(), plain.files.size());
     for (size_t i = 0; i < warns.files.size(); ++i)
       EXPECT_TRUE(warns.files[i].bytes == plain.files[i].bytes) << warns.files[i].name;
+
+    const Compilation unwatched =
+        Compile(p.warns_linea, p.warns_treno, PlanChoice::kWithPlan, WarningChoice::kSkip);
+    EXPECT_TRUE(unwatched.errore.warnings.empty());
+    EXPECT_EQ(unwatched.errore.numero, warns.errore.numero);
+    ASSERT_EQ(unwatched.files.size(), warns.files.size());
+    for (size_t i = 0; i < warns.files.size(); ++i)
+      EXPECT_TRUE(unwatched.files[i].bytes == warns.files[i].bytes) << warns.files[i].name;
   }
 }
 
