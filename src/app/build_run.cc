@@ -74,9 +74,10 @@ int RunBuild(const std::filesystem::path& dir, std::ostream& out, std::ostream& 
   using Writer = std::optional<IoError> (*)(const std::filesystem::path&, const std::string&,
                                             const std::string&);
   auto linea = [](const std::filesystem::path& d, const std::string& l, const std::string&) {
-    return dati_linea(d, l);
+    return WriteLineText(d, l);
   };
-  const Writer writers[] = {linea, dati_treno, dati_note, dati_rallentamenti, dati_scheda};
+  const Writer writers[] = {linea, WriteTrainText, WriteNoteDocument, WriteRallentamentiDocument,
+                            WriteSchedaDocument};
   for (Writer w : writers) {
     if (std::optional<IoError> e = w(dir, nome_linea, numero_treno)) {
       err << "percorso: " << e->Message() << std::endl;

@@ -31,8 +31,8 @@ int RunExport(const ExportOptions& o, std::ostream& out, std::ostream& err) {
         << ec.message() << "\n";
     return kExitStopped;
   }
-  std::optional<IoError> e = dati_linea(o.dir, kBuiltinLineName);
-  if (!e) e = dati_treno(o.dir, kBuiltinLineName, kBuiltinTrainNumber);
+  std::optional<IoError> e = WriteLineText(o.dir, kBuiltinLineName);
+  if (!e) e = WriteTrainText(o.dir, kBuiltinLineName, kBuiltinTrainNumber);
   if (e) {
     err << "percorso: " << e->Message() << "\n";
     return kExitStopped;

@@ -8,13 +8,15 @@ std::string TrenoFileName(const std::string& nome_linea, const std::string& nume
   return nome_linea + "_" + numero_treno + "-.txt";
 }
 
-std::optional<IoError> dati_linea(const std::filesystem::path& dir, const std::string& nome_linea) {
-  return scrivi_testo(dir, LineaFileName(nome_linea), LineaRows());
+std::optional<IoError> WriteLineText(const std::filesystem::path& dir,
+                                     const std::string& nome_linea) {
+  return WriteLines(dir, LineaFileName(nome_linea), LineaRows());
 }
 
-std::optional<IoError> dati_treno(const std::filesystem::path& dir, const std::string& nome_linea,
-                                  const std::string& numero_treno) {
-  return scrivi_testo(dir, TrenoFileName(nome_linea, numero_treno), TrenoRows());
+std::optional<IoError> WriteTrainText(const std::filesystem::path& dir,
+                                      const std::string& nome_linea,
+                                      const std::string& numero_treno) {
+  return WriteLines(dir, TrenoFileName(nome_linea, numero_treno), TrenoRows());
 }
 
 }  // namespace percorso

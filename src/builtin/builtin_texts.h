@@ -26,9 +26,11 @@ std::string LineaFileName(const std::string& nome_linea);  // <linea>_linea.txt
 std::string TrenoFileName(const std::string& nome_linea,
                           const std::string& numero_treno);  // <linea>_<treno>-.txt
 
-std::optional<IoError> dati_linea(const std::filesystem::path& dir, const std::string& nome_linea);
-std::optional<IoError> dati_treno(const std::filesystem::path& dir, const std::string& nome_linea,
-                                  const std::string& numero_treno);
+std::optional<IoError> WriteLineText(const std::filesystem::path& dir,
+                                     const std::string& nome_linea);
+std::optional<IoError> WriteTrainText(const std::filesystem::path& dir,
+                                      const std::string& nome_linea,
+                                      const std::string& numero_treno);
 
 }  // namespace percorso
 

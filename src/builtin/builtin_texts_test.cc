@@ -28,12 +28,12 @@ Lines ReadLines(const TempDir& dir, const std::string& name) {
 }
 
 Lines LineaText(const TempDir& dir) {
-  EXPECT_FALSE(dati_linea(dir.path(), kLinea));
+  EXPECT_FALSE(WriteLineText(dir.path(), kLinea));
   return ReadLines(dir, "Valdoro_Ostrano_linea.txt");
 }
 
 Lines TrenoText(const TempDir& dir) {
-  EXPECT_FALSE(dati_treno(dir.path(), kLinea, "55"));
+  EXPECT_FALSE(WriteTrainText(dir.path(), kLinea, "55"));
   return ReadLines(dir, "Valdoro_Ostrano_55-.txt");
 }
 
@@ -472,17 +472,17 @@ TEST(BuiltinWriters, AnotherNameChangesOnlyTheFileName) {
     std::string first, other;  // the files written for kLinea and 55, and for the others
   };
   const Case cases[] = {
-      {"dati_linea",
-       [](const auto& d, const auto& l, const auto&) { return dati_linea(d, l); }, "Altra", "55",
+      {"WriteLineText",
+       [](const auto& d, const auto& l, const auto&) { return WriteLineText(d, l); }, "Altra", "55",
        "Valdoro_Ostrano_linea.txt", "Altra_linea.txt"},
-      {"dati_treno", dati_treno, kLinea, "12", "Valdoro_Ostrano_55-.txt",
+      {"WriteTrainText", WriteTrainText, kLinea, "12", "Valdoro_Ostrano_55-.txt",
        "Valdoro_Ostrano_12-.txt"},
-      {"dati_note", dati_note, kLinea, "12", "Valdoro_Ostrano_55_note.txt",
+      {"WriteNoteDocument", WriteNoteDocument, kLinea, "12", "Valdoro_Ostrano_55_note.txt",
        "Valdoro_Ostrano_12_note.txt"},
-      {"dati_rallentamenti", dati_rallentamenti, kLinea, "12",
+      {"WriteRallentamentiDocument", WriteRallentamentiDocument, kLinea, "12",
        "Valdoro_Ostrano_55_rallentamenti.txt", "Valdoro_Ostrano_12_rallentamenti.txt"},
-      {"dati_scheda", dati_scheda, kLinea, "12", "Valdoro_Ostrano_55_scheda_treno.txt",
-       "Valdoro_Ostrano_12_scheda_treno.txt"},
+      {"WriteSchedaDocument", WriteSchedaDocument, kLinea, "12",
+       "Valdoro_Ostrano_55_scheda_treno.txt", "Valdoro_Ostrano_12_scheda_treno.txt"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.writer);

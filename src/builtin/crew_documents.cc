@@ -7,22 +7,24 @@ std::string DocumentFileName(const std::string& nome_linea, const std::string& n
   return nome_linea + "_" + numero_treno + "_" + suffix;
 }
 
-std::optional<IoError> dati_note(const std::filesystem::path& dir, const std::string& nome_linea,
-                                 const std::string& numero_treno) {
-  return scrivi_testo(dir, DocumentFileName(nome_linea, numero_treno, "note.txt"), NoteRows());
+std::optional<IoError> WriteNoteDocument(const std::filesystem::path& dir,
+                                         const std::string& nome_linea,
+                                         const std::string& numero_treno) {
+  return WriteLines(dir, DocumentFileName(nome_linea, numero_treno, "note.txt"), NoteRows());
 }
 
-std::optional<IoError> dati_rallentamenti(const std::filesystem::path& dir,
-                                          const std::string& nome_linea,
-                                          const std::string& numero_treno) {
-  return scrivi_testo(dir, DocumentFileName(nome_linea, numero_treno, "rallentamenti.txt"),
-                      RallentamentiRows());
+std::optional<IoError> WriteRallentamentiDocument(const std::filesystem::path& dir,
+                                                  const std::string& nome_linea,
+                                                  const std::string& numero_treno) {
+  return WriteLines(dir, DocumentFileName(nome_linea, numero_treno, "rallentamenti.txt"),
+                    RallentamentiRows());
 }
 
-std::optional<IoError> dati_scheda(const std::filesystem::path& dir, const std::string& nome_linea,
-                                   const std::string& numero_treno) {
-  return scrivi_testo(dir, DocumentFileName(nome_linea, numero_treno, "scheda_treno.txt"),
-                      SchedaRows());
+std::optional<IoError> WriteSchedaDocument(const std::filesystem::path& dir,
+                                           const std::string& nome_linea,
+                                           const std::string& numero_treno) {
+  return WriteLines(dir, DocumentFileName(nome_linea, numero_treno, "scheda_treno.txt"),
+                    SchedaRows());
 }
 
 }  // namespace percorso

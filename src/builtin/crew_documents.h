@@ -20,13 +20,15 @@ LineList SchedaRows();         // 54 lines, then the end marker
 std::string DocumentFileName(const std::string& nome_linea, const std::string& numero_treno,
                              const std::string& suffix);
 
-std::optional<IoError> dati_note(const std::filesystem::path& dir, const std::string& nome_linea,
-                                 const std::string& numero_treno);
-std::optional<IoError> dati_rallentamenti(const std::filesystem::path& dir,
-                                          const std::string& nome_linea,
-                                          const std::string& numero_treno);
-std::optional<IoError> dati_scheda(const std::filesystem::path& dir, const std::string& nome_linea,
-                                   const std::string& numero_treno);
+std::optional<IoError> WriteNoteDocument(const std::filesystem::path& dir,
+                                         const std::string& nome_linea,
+                                         const std::string& numero_treno);
+std::optional<IoError> WriteRallentamentiDocument(const std::filesystem::path& dir,
+                                                  const std::string& nome_linea,
+                                                  const std::string& numero_treno);
+std::optional<IoError> WriteSchedaDocument(const std::filesystem::path& dir,
+                                           const std::string& nome_linea,
+                                           const std::string& numero_treno);
 
 }  // namespace percorso
 

@@ -52,7 +52,7 @@ std::string Trim(const std::string& s) {
 
 TEST(DatiNote, WritesTenLinesWithTheAccentAsOneByte) {
   TempDir dir;
-  ASSERT_FALSE(dati_note(dir.path(), kLinea, "55"));
+  ASSERT_FALSE(WriteNoteDocument(dir.path(), kLinea, "55"));
   EXPECT_EQ(dir.List(), Names{"Valdoro_Ostrano_55_note.txt"});
   std::string bytes = dir.Read("Valdoro_Ostrano_55_note.txt");
   Lines lines = SplitCrLfLines(bytes);
@@ -92,7 +92,7 @@ TEST(DatiNote, WritesTenLinesWithTheAccentAsOneByte) {
 
 TEST(DatiRallentamenti, WritesTheFormWithItsTable) {
   TempDir dir;
-  ASSERT_FALSE(dati_rallentamenti(dir.path(), kLinea, "55"));
+  ASSERT_FALSE(WriteRallentamentiDocument(dir.path(), kLinea, "55"));
   EXPECT_EQ(dir.List(), Names{"Valdoro_Ostrano_55_rallentamenti.txt"});
   std::string bytes = dir.Read("Valdoro_Ostrano_55_rallentamenti.txt");
   for (unsigned char c : bytes) EXPECT_LT(c, 0x80);
@@ -147,7 +147,7 @@ TEST(DatiRallentamenti, WritesTheFormWithItsTable) {
 // ---------------------------------------------------------------- train sheet
 
 Lines SchedaText(const TempDir& dir) {
-  EXPECT_FALSE(dati_scheda(dir.path(), kLinea, "55"));
+  EXPECT_FALSE(WriteSchedaDocument(dir.path(), kLinea, "55"));
   std::string bytes = dir.Read("Valdoro_Ostrano_55_scheda_treno.txt");
   for (unsigned char c : bytes) EXPECT_LT(c, 0x80);
   return SplitCrLfLines(bytes);
@@ -313,7 +313,7 @@ TEST(DatiScheda, AgreesWithTheTrainData) {
   TempDir dir;
   Lines sheet = SchedaText(dir);
   ASSERT_EQ(sheet.size(), 54u);
-  ASSERT_FALSE(dati_treno(dir.path(), kLinea, "55"));
+  ASSERT_FALSE(WriteTrainText(dir.path(), kLinea, "55"));
   Lines treno = SplitCrLfLines(dir.Read("Valdoro_Ostrano_55-.txt"));
 
   // Stations of the train data by name (types 2, 12 and 5) and the speed limits.

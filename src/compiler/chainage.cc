@@ -62,7 +62,7 @@ void AdjustEnd(Reference& ref) {
 
 }  // namespace
 
-void progressive_ordina(LineTable& table) {
+void OrderChainages(LineTable& table) {
   // All nine values are read before any is written, so every slot receives one whole
   // reference as loaded (or nothing).
   const Reference r81 = Read(table.slot[kChainageSlotTre]);

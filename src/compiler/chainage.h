@@ -8,7 +8,7 @@ namespace percorso {
 
 // Puts the references in slots 81..83 in their fixed order and adds 100 to the `fine`
 // of every slot whose `posizione` is 1. Touches only inizio, fine and posizione there.
-void progressive_ordina(LineTable& table);
+void OrderChainages(LineTable& table);
 
 }  // namespace percorso
 

@@ -88,7 +88,7 @@ TEST(ProgressiveOrdina, OrdersTheThreeReferences) {
     SCOPED_TRACE(c.what);
     LineTable table;
     Load(table, c.in);
-    progressive_ordina(table);
+    OrderChainages(table);
     EXPECT_EQ(Slots(table), c.out);
   }
 }
@@ -105,7 +105,7 @@ TEST(ProgressiveOrdina, TouchesOnlyTheThreeFieldsOfTheThreeSlots) {
   table.slot[kTrainFiguresSlot].fine = 96900;
   Load(table, {{{1000, 11, 1}, {3000, 33, 1}, {5000, 55, 1}}});
   LineTable want = table;
-  progressive_ordina(table);
+  OrderChainages(table);
   Load(want, {{{5000, 155, 1}, {3000, 133, 1}, {1000, 111, 1}}});
   EXPECT_EQ(EncodeLineFile(table), EncodeLineFile(want));
 }

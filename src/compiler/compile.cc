@@ -54,8 +54,8 @@ CompileVerdict StampReservedPlaces(Compilation& c) {
   identity.valore1 = kLineStamp;
   cell1.dato1 = kCellStamp;
   if (identity.orario != 0 || cell1.dato2 != 0) return CompileVerdict::kReserved1251;
-  identity.orario = codice_gara_st(c.tabella);
-  cell1.dato2 = static_cast<int16_t>(codice_gara_og(c.tabella));  // at most 6375
+  identity.orario = ComputeCodeSt(c.tabella);
+  cell1.dato2 = static_cast<int16_t>(ComputeCodeOg(c.tabella));  // at most 6375
   return CompileVerdict::kCompiled;
 }
 
@@ -109,9 +109,10 @@ Compilation CompileScenario(const SourceText& linea, const SourceText& treno,
   c.tabella.Clear();
   const bool with_plan = settings.plan == PlanChoice::kWithPlan;
   std::vector<PlacedItem> placed;
-  c.deletions = memorizza_dati(
-      LoaderInput{linea, treno, settings.nome_linea, settings.numero_treno, with_plan},
-      LoaderState{c.tabella, c.griglia, c.piano, c.errore, c.contatori, &placed, settings.warnings});
+  c.deletions =
+      LoadTexts(LoaderInput{linea, treno, settings.nome_linea, settings.numero_treno, with_plan},
+                LoaderState{c.tabella, c.griglia, c.piano, c.errore, c.contatori, &placed,
+                            settings.warnings});
   // The texts go before any check below. A text that cannot be deleted is the load's
   // own failure (error 25), not the end of the compile: the files are still made.
   if (settings.delete_texts_in) {

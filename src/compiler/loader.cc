@@ -378,7 +378,7 @@ void Loader::Load() {
     Fail25(general_end_, "the general section has no line length row (\"lunghezza percorso\")");
     return;
   }
-  progressive_ordina(t);
+  OrderChainages(t);
   spans_ = SpanList{};
   b_ = kFirstBoardSlot;
   if (plan_) StartPlan(st_.piano);
@@ -617,7 +617,7 @@ Flow Loader::Montagna(const TextField&) {
   if (!ReadRow("montagna", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return OutOfRange("montagna", v[0], 100);
   if (watch_) watch_->Montagna(v);
-  memo_montagna(st_.griglia, spans_, v[0].value, v[1].value, v[2].value);
+  PlaceSpan(st_.griglia, spans_, v[0].value, v[1].value, v[2].value);
   return AfterWriter("montagna", v[0], Rejection{}, "montagna span rejected");
 }
 
@@ -631,7 +631,7 @@ Flow Loader::SpeedBoards(const TextField&) {
   if (watch_) watch_->SpeedBoards(v);
   const SpeedBoardRow row{v[0].value, v[1].value, v[2].value, v[3].value, v[4].value,
                           v[5].value, v[6].value, v[7].value, v[8].value};
-  const Rejection r = memo_indicatori_v_max(st_.griglia, row);
+  const Rejection r = PlaceSpeedBoards(st_.griglia, row);
   if (!r.rejected()) Placed(ItemCellOf(row.posizione), v[0]);
   return AfterWriter("indicatori_vmax", v[0], r,
                      "speed boards at " + std::to_string(row.posizione) + " m: their cell " +
@@ -751,7 +751,7 @@ Flow Loader::Signal(const TextField&) {
   if (watch_) watch_->Signal(v);
   const SignalRow row{v[0].value, v[1].value, v[2].value, v[3].value,  v[4].value, v[5].value,
                       v[6].value, v[7].value, v[8].value, v[9].value, v[10].value};
-  const Rejection r = memo_segnale(st_.griglia, row);
+  const Rejection r = PlaceSignal(st_.griglia, row);
   if (!r.rejected()) Placed(ItemCellOf(row.posizione), v[0]);
   return AfterWriter("segnale", v[0], r,
                      "signal at " + std::to_string(row.posizione) + " m: its cell " +
@@ -766,7 +766,7 @@ Flow Loader::Slowdown(const TextField&) {
   if (!InRange(v[0].value, 100)) return OutOfRange("rallentamento", v[0], 100);
   if (watch_) watch_->Slowdown(v);
   const SlowdownRow row{v[0].value, v[1].value, v[2].value, v[3].value, v[4].value, v[5].value};
-  const Rejection r = memo_rallentamento(st_.griglia, row);
+  const Rejection r = PlaceSlowdown(st_.griglia, row);
   if (!r.rejected()) PlacedSlowdown(row, v[0]);
   return AfterWriter("rallentamento", v[0], r, SlowdownRejection(r, row, n_));
 }
@@ -953,7 +953,7 @@ void Loader::CheckChainage() {
 
 }  // namespace
 
-LoaderDeletions memorizza_dati(const LoaderInput& in, const LoaderState& st) {
+LoaderDeletions LoadTexts(const LoaderInput& in, const LoaderState& st) {
   return Loader(in, st).Run();
 }
 

@@ -71,7 +71,7 @@ struct LoaderState {
 };
 
 // Loads both texts in memory. Expects the table cleared and the error number 0.
-LoaderDeletions memorizza_dati(const LoaderInput& in, const LoaderState& st);
+LoaderDeletions LoadTexts(const LoaderInput& in, const LoaderState& st);
 
 }  // namespace percorso
 

@@ -41,7 +41,7 @@ LoadFilesResult LoadFromDirectory(const std::filesystem::path& dir, const std::s
   const SourceText linea = ReadSourceText(dir, LineaFileName(nome_linea));
   const SourceText treno = ReadSourceText(dir, TrenoFileName(nome_linea, numero_treno));
   LoadFilesResult result;
-  result.deletions = memorizza_dati({linea, treno, nome_linea, numero_treno, with_plan}, st);
+  result.deletions = LoadTexts({linea, treno, nome_linea, numero_treno, with_plan}, st);
   if (options.delete_texts) {
     result.io_error = DeleteLoadedTexts(dir, result.deletions, linea, treno, st.errore);
   }

@@ -24,7 +24,7 @@ struct LoadFilesResult {
 };
 
 // Reads <dir>/<nome_linea>_linea.txt and <dir>/<nome_linea>_<numero_treno>-.txt, runs
-// memorizza_dati with them and deletes what it says. A text that cannot be deleted is
+// LoadTexts with them and deletes what it says. A text that cannot be deleted is
 // error 25 (position unchanged); the other one is still deleted.
 LoadFilesResult LoadFromDirectory(const std::filesystem::path& dir, const std::string& nome_linea,
                                   const std::string& numero_treno, bool with_plan,

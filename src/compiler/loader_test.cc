@@ -77,7 +77,7 @@ std::unique_ptr<Model> Load(const std::string& linea, const std::string& treno,
   SourceText l{ReadStatus::kOk, linea, "t_linea.txt"};
   SourceText t{ReadStatus::kOk, treno, "t_1-.txt"};
   const std::string nome = "t", numero = "1";
-  m->del = memorizza_dati({l, t, nome, numero, with_plan}, m->State());
+  m->del = LoadTexts({l, t, nome, numero, with_plan}, m->State());
   return m;
 }
 
@@ -448,8 +448,8 @@ TEST(LoaderTest, ErrorsNumberPositionAndDeletedTexts) {
 
 TEST(LoaderFilesTest, BuiltinTextsLoadWithoutError) {
   TempDir dir;
-  ASSERT_FALSE(dati_linea(dir.path(), "Valdoro_Ostrano"));
-  ASSERT_FALSE(dati_treno(dir.path(), "Valdoro_Ostrano", "55"));
+  ASSERT_FALSE(WriteLineText(dir.path(), "Valdoro_Ostrano"));
+  ASSERT_FALSE(WriteTrainText(dir.path(), "Valdoro_Ostrano", "55"));
   Model m;
   LoadFromDirectory(dir.path(), "Valdoro_Ostrano", "55", true, m.State());
   ASSERT_EQ(m.err.numero, 0) << m.last().detail;

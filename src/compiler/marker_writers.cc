@@ -25,7 +25,7 @@ uint8_t Low8(int64_t v) { return static_cast<uint8_t>(v); }
 
 }  // namespace
 
-void memo_montagna(CellGrid& grid, SpanList& spans, int32_t inizio, int32_t fine, int32_t tipo) {
+void PlaceSpan(CellGrid& grid, SpanList& spans, int32_t inizio, int32_t fine, int32_t tipo) {
   bool markers = false;
   if (tipo > 10) {
     tipo -= 10;
@@ -65,7 +65,7 @@ int64_t SlowdownApproachCell(int32_t posizione) {
   return CellAt(static_cast<int64_t>(posizione) - kWarningDistance);
 }
 
-Rejection memo_rallentamento(CellGrid& grid, const SlowdownRow& row) {
+Rejection PlaceSlowdown(CellGrid& grid, const SlowdownRow& row) {
   const int32_t x = row.posizione;
   const int32_t d_v = row.velocita2;
   const int64_t s = ItemCellOf(x);
@@ -111,7 +111,7 @@ Rejection memo_rallentamento(CellGrid& grid, const SlowdownRow& row) {
   return {};
 }
 
-Rejection memo_segnale(CellGrid& grid, const SignalRow& row) {
+Rejection PlaceSignal(CellGrid& grid, const SignalRow& row) {
   const int64_t c = ItemCellOf(row.posizione);
   if (!grid.IsFree(c)) return {err::kSignalCellTaken, c, "cell"};
   const int64_t aspect = static_cast<int64_t>(row.sx) * 3 + row.dx;
@@ -133,7 +133,7 @@ Rejection memo_segnale(CellGrid& grid, const SignalRow& row) {
   return {};
 }
 
-Rejection memo_indicatori_v_max(CellGrid& grid, const SpeedBoardRow& row) {
+Rejection PlaceSpeedBoards(CellGrid& grid, const SpeedBoardRow& row) {
   const int64_t c = ItemCellOf(row.posizione);
   if (!grid.IsFree(c)) return {err::kSpeedBoardCellTaken, c, "cell"};
   // Speed code: left speed / 5 in the hundreds, right speed / 5 in the units, that is

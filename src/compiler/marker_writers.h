@@ -12,7 +12,7 @@
 
 namespace percorso {
 
-// What memo_montagna remembers between rows: how many spans it has recorded and where
+// What PlaceSpan remembers between rows: how many spans it has recorded and where
 // the previous one ended. Reset (to {}) after the chainage ordering, before any row.
 struct SpanList {
   int32_t count = 0;
@@ -22,7 +22,7 @@ struct SpanList {
 // A montagna span from `inizio` to `fine`; `tipo` above 10 means type tipo - 10 with a
 // span marker on every 4th empty cell. The cells are clipped to the grid (markers keep
 // the places counted from the span's own first cell). Never fails.
-void memo_montagna(CellGrid& grid, SpanList& spans, int32_t inizio, int32_t fine, int32_t tipo);
+void PlaceSpan(CellGrid& grid, SpanList& spans, int32_t inizio, int32_t fine, int32_t tipo);
 
 // What a writer refused: the error number and the cell it found taken or outside the
 // grid; numero 0 when the row was written whole.
@@ -71,14 +71,14 @@ int64_t SlowdownWarningCell(int32_t posizione);
 int64_t SlowdownApproachCell(int32_t posizione);
 
 // A slowdown: errors 17 (warning cell), 18 (start), 19 (end), 20 (approach cells).
-Rejection memo_rallentamento(CellGrid& grid, const SlowdownRow& row);
+Rejection PlaceSlowdown(CellGrid& grid, const SlowdownRow& row);
 
 // A signal: error 16 when its cell is taken. Approach marks that would fall before
 // cell 0 are left out.
-Rejection memo_segnale(CellGrid& grid, const SignalRow& row);
+Rejection PlaceSignal(CellGrid& grid, const SignalRow& row);
 
 // A pair of maximum-speed boards: error 21 when its cell is taken.
-Rejection memo_indicatori_v_max(CellGrid& grid, const SpeedBoardRow& row);
+Rejection PlaceSpeedBoards(CellGrid& grid, const SpeedBoardRow& row);
 
 }  // namespace percorso
 

@@ -34,7 +34,7 @@ std::vector<int64_t> Taken(const CellGrid& grid) {
 }
 
 // ---------------------------------------------------------------------------------
-// memo_segnale
+// PlaceSignal
 
 TEST(MemoSegnale, WritesTheSignalCellAndItsApproachMarks) {
   struct Case {
@@ -75,7 +75,7 @@ TEST(MemoSegnale, WritesTheSignalCellAndItsApproachMarks) {
     SCOPED_TRACE(testing::Message() << "signal at " << c.row.posizione);
     CellGrid grid;
     grid.Create(kBuiltinLength);
-    const Rejection r = memo_segnale(grid, c.row);
+    const Rejection r = PlaceSignal(grid, c.row);
     EXPECT_EQ(r.numero, 0);
     EXPECT_EQ(Taken(grid), std::vector<int64_t>{c.cell});
     EXPECT_EQ(ItemOf(grid.at(c.cell)), c.item);
@@ -101,7 +101,7 @@ TEST(MemoSegnale, ApproachMarksIgnoreWhatStandsOnTheirCells) {
   grid.Create(kBuiltinLength);
   grid.at(201).tipo = 3;
   grid.at(201).preavviso = 99;
-  const Rejection r = memo_segnale(grid, SignalRow{10200, 1, 4, 0, 0, 0, 1, 1, 0, 0, 0});
+  const Rejection r = PlaceSignal(grid, SignalRow{10200, 1, 4, 0, 0, 0, 1, 1, 0, 0, 0});
   EXPECT_EQ(r.numero, 0);
   EXPECT_EQ(grid.at(201).tipo, 3);
   EXPECT_EQ(grid.at(201).preavviso, 42);
@@ -129,7 +129,7 @@ TEST(MemoSegnale, TakenOrOutsideCellIsError16AndNothingIsWritten) {
   for (const Case& c : cases) {
     CellGrid grid = GridWith(c.cell, c.tipo);
     std::string before = EncodeCellFile(grid);
-    const Rejection r = memo_segnale(grid, SignalRow{c.posizione, 2, 1, 1, 1, 1, 1, 1, 1, 1, 50});
+    const Rejection r = PlaceSignal(grid, SignalRow{c.posizione, 2, 1, 1, 1, 1, 1, 1, 1, 1, 50});
     EXPECT_EQ(r.numero, 16) << c.what;
     EXPECT_EQ(EncodeCellFile(grid), before) << c.what;
   }
@@ -137,13 +137,13 @@ TEST(MemoSegnale, TakenOrOutsideCellIsError16AndNothingIsWritten) {
 
 TEST(MemoSegnale, ReplacesASpanMarker) {
   CellGrid grid = GridWith(205, 11);
-  const Rejection r = memo_segnale(grid, SignalRow{10200, 1, 4, 0, 0, 0, 1, 1, 0, 0, 0});
+  const Rejection r = PlaceSignal(grid, SignalRow{10200, 1, 4, 0, 0, 0, 1, 1, 0, 0, 0});
   EXPECT_EQ(r.numero, 0);
   EXPECT_EQ(ItemOf(grid.at(205)), (Item{1, 41, 0, 0, 4}));
 }
 
 // ---------------------------------------------------------------------------------
-// memo_rallentamento
+// PlaceSlowdown
 
 TEST(MemoRallentamento, WritesStartEndWarningAndApproachCells) {
   struct Case {
@@ -189,7 +189,7 @@ TEST(MemoRallentamento, WritesStartEndWarningAndApproachCells) {
     CellGrid grid;
     grid.Create(kBuiltinLength);
     for (int64_t m : c.span_markers) grid.at(m).tipo = 11;
-    const Rejection r = memo_rallentamento(grid, c.row);
+    const Rejection r = PlaceSlowdown(grid, c.row);
     EXPECT_EQ(r.numero, 0);
     std::vector<std::pair<int64_t, Item>> got;
     for (int64_t t : Taken(grid)) got.emplace_back(t, ItemOf(grid.at(t)));
@@ -231,7 +231,7 @@ TEST(MemoRallentamento, ConflictsAreTestedInOrder) {
     grid.Create(kBuiltinLength);
     for (int64_t t : c.taken) grid.at(t).tipo = 1;
     std::string before = EncodeCellFile(grid);
-    const Rejection r = memo_rallentamento(grid, c.row);
+    const Rejection r = PlaceSlowdown(grid, c.row);
     EXPECT_EQ(r.numero, c.error);
     if (!c.written) {
       EXPECT_EQ(EncodeCellFile(grid), before);
@@ -266,19 +266,19 @@ TEST(MarkerWriters, ARejectionNamesTheCellAndWhichOfTheRowsCellsItIs) {
     CellGrid grid;
     grid.Create(kBuiltinLength);
     if (c.taken >= 0) grid.at(c.taken).tipo = 1;
-    const Rejection r = memo_rallentamento(grid, c.row);
+    const Rejection r = PlaceSlowdown(grid, c.row);
     EXPECT_EQ(std::tuple(r.numero, r.cell, std::string(r.place)),
               std::tuple(c.want.numero, c.want.cell, std::string(c.want.place)));
   }
   CellGrid grid = GridWith(205, 14);
-  const Rejection signal = memo_segnale(grid, SignalRow{10200, 1, 4, 0, 0, 0, 1, 1, 0, 0, 0});
+  const Rejection signal = PlaceSignal(grid, SignalRow{10200, 1, 4, 0, 0, 0, 1, 1, 0, 0, 0});
   EXPECT_EQ(std::tuple(signal.numero, signal.cell), std::tuple(16, int64_t{205}));
-  const Rejection boards = memo_indicatori_v_max(grid, SpeedBoardRow{10200, 125});
+  const Rejection boards = PlaceSpeedBoards(grid, SpeedBoardRow{10200, 125});
   EXPECT_EQ(std::tuple(boards.numero, boards.cell), std::tuple(21, int64_t{205}));
 }
 
 // ---------------------------------------------------------------------------------
-// memo_indicatori_v_max
+// PlaceSpeedBoards
 
 TEST(MemoIndicatoriVMax, WritesTheSpeedCodes) {
   struct Case { SpeedBoardRow row; int64_t cell; Item item; };
@@ -295,7 +295,7 @@ TEST(MemoIndicatoriVMax, WritesTheSpeedCodes) {
     SCOPED_TRACE(testing::Message() << "board at " << c.row.posizione);
     CellGrid grid;
     grid.Create(kBuiltinLength);
-    const Rejection r = memo_indicatori_v_max(grid, c.row);
+    const Rejection r = PlaceSpeedBoards(grid, c.row);
     EXPECT_EQ(r.numero, 0);
     EXPECT_EQ(Taken(grid), std::vector<int64_t>{c.cell});
     EXPECT_EQ(ItemOf(grid.at(c.cell)), c.item);
@@ -313,7 +313,7 @@ TEST(MemoIndicatoriVMax, TakenOrOutsideCellIsError21) {
     CellGrid grid = GridWith(c.cell, c.tipo);
     std::string before = EncodeCellFile(grid);
     const Rejection r =
-        memo_indicatori_v_max(grid, SpeedBoardRow{c.posizione, 125, 135, 140, 2, 125, 135, 140, 2});
+        PlaceSpeedBoards(grid, SpeedBoardRow{c.posizione, 125, 135, 140, 2, 125, 135, 140, 2});
     EXPECT_EQ(r.numero, c.error);
     if (c.error != 0) {
       EXPECT_EQ(EncodeCellFile(grid), before);
@@ -324,7 +324,7 @@ TEST(MemoIndicatoriVMax, TakenOrOutsideCellIsError21) {
 }
 
 // ---------------------------------------------------------------------------------
-// memo_montagna
+// PlaceSpan
 
 TEST(MemoMontagna, TheLinesTwoTunnels) {
   CellGrid grid;
@@ -333,8 +333,8 @@ TEST(MemoMontagna, TheLinesTwoTunnels) {
   grid.at(351).tipo = 1;   // 8th cell: a signal keeps its place
   grid.at(355).tipo = 11;  // 12th cell: an earlier marker stays as it is
   SpanList spans;
-  memo_montagna(grid, spans, 10250, 10400, 12);  // cells 205 to 207: too short for a marker
-  memo_montagna(grid, spans, 17200, 24300, 12);  // cells 344 to 485
+  PlaceSpan(grid, spans, 10250, 10400, 12);  // cells 205 to 207: too short for a marker
+  PlaceSpan(grid, spans, 17200, 24300, 12);  // cells 344 to 485
   EXPECT_EQ(spans.count, 2);
   EXPECT_EQ(spans.last_fine, 24300);
   for (int64_t c = 0; c <= grid.upper(); ++c) {
@@ -381,7 +381,7 @@ TEST(MemoMontagna, CellsOfOneSpan) {
     CellGrid grid;
     grid.Create(kBuiltinLength);
     SpanList spans;
-    memo_montagna(grid, spans, c.inizio, c.fine, c.tipo);
+    PlaceSpan(grid, spans, c.inizio, c.fine, c.tipo);
     EXPECT_EQ(spans.count, 1);
     EXPECT_EQ(spans.last_fine, c.fine);
     std::vector<int64_t> markers;
@@ -398,7 +398,7 @@ TEST(MemoMontagna, WholeGridFromTheExtremes) {
   CellGrid grid;
   grid.Create(kBuiltinLength);
   SpanList spans;
-  memo_montagna(grid, spans, kMin, kMax, 12);
+  PlaceSpan(grid, spans, kMin, kMax, 12);
   // The span starts at cell round(-2147483648 / 50) = -42949673, so its 4th, 8th, ...
   // cells are those with numbers 2 more than a multiple of 4.
   for (int64_t c = 0; c <= grid.upper(); ++c) {
@@ -429,8 +429,8 @@ TEST(MemoMontagna, ASpanCloseAfterThePreviousOneIsType3) {
     earlier.Create(kBuiltinLength);
     grid.Create(kBuiltinLength);
     SpanList spans;
-    memo_montagna(earlier, spans, c.prev_inizio, c.prev_fine, 4);
-    memo_montagna(grid, spans, c.inizio, c.fine, c.tipo);
+    PlaceSpan(earlier, spans, c.prev_inizio, c.prev_fine, 4);
+    PlaceSpan(grid, spans, c.inizio, c.fine, c.tipo);
     EXPECT_EQ(spans.count, 2);
     int64_t first = std::max<int64_t>(0, c.inizio / 50);
     EXPECT_EQ(grid.at(first).montagna, c.want);
@@ -442,7 +442,7 @@ TEST(MemoMontagna, TheFirstSpanHasNoPredecessor) {
   CellGrid grid;
   grid.Create(kBuiltinLength);
   SpanList spans;  // as after the chainage ordering: no span, previous end 0
-  memo_montagna(grid, spans, 100, 1000, 2);
+  PlaceSpan(grid, spans, 100, 1000, 2);
   EXPECT_EQ(grid.at(2).montagna, 2);
 }
 
@@ -450,8 +450,8 @@ TEST(MemoMontagna, AnyNumberOfSpans) {
   CellGrid grid;
   grid.Create(kBuiltinLength);
   SpanList spans;
-  for (int32_t i = 0; i < 100; ++i) memo_montagna(grid, spans, 1000 + 300 * i, 1100 + 300 * i, 1);
-  memo_montagna(grid, spans, 1100 + 300 * 99 + 150, 40000, 2);  // 150 m after the 100th
+  for (int32_t i = 0; i < 100; ++i) PlaceSpan(grid, spans, 1000 + 300 * i, 1100 + 300 * i, 1);
+  PlaceSpan(grid, spans, 1100 + 300 * 99 + 150, 40000, 2);  // 150 m after the 100th
   EXPECT_EQ(spans.count, 101);
   EXPECT_EQ(grid.at((1000 + 300 * 90) / 50).montagna, 1);  // the 91st span
   EXPECT_EQ(grid.at((1000 + 300 * 99) / 50).montagna, 1);  // the 100th

@@ -23,25 +23,25 @@ std::string CodeText(std::string_view numero_treno, std::string_view nome_linea)
   return text;  // never reached short: the fill text alone is 26 characters
 }
 
-int32_t CodiceGaraOg(std::string_view numero_treno, std::string_view nome_linea) {
+int32_t ComputeCodeOg(std::string_view numero_treno, std::string_view nome_linea) {
   int32_t sum = 0;
   for (char c : CodeText(numero_treno, nome_linea)) sum += static_cast<unsigned char>(c);
   return sum;
 }
 
-int32_t CodiceGaraSt(std::string_view numero_treno, std::string_view nome_linea) {
+int32_t ComputeCodeSt(std::string_view numero_treno, std::string_view nome_linea) {
   int32_t sum = 0;
   int32_t i = 0;
   for (char c : CodeText(numero_treno, nome_linea)) sum += static_cast<unsigned char>(c) * ++i;
   return sum;
 }
 
-int32_t codice_gara_og(const LineTable& tabella) {
-  return CodiceGaraOg(tabella.slot[kTrainIdentitySlot].nome, tabella.slot[kLineIdentitySlot].nome);
+int32_t ComputeCodeOg(const LineTable& tabella) {
+  return ComputeCodeOg(tabella.slot[kTrainIdentitySlot].nome, tabella.slot[kLineIdentitySlot].nome);
 }
 
-int32_t codice_gara_st(const LineTable& tabella) {
-  return CodiceGaraSt(tabella.slot[kTrainIdentitySlot].nome, tabella.slot[kLineIdentitySlot].nome);
+int32_t ComputeCodeSt(const LineTable& tabella) {
+  return ComputeCodeSt(tabella.slot[kTrainIdentitySlot].nome, tabella.slot[kLineIdentitySlot].nome);
 }
 
 }  // namespace percorso

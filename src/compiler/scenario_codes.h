@@ -20,13 +20,13 @@ std::string CodeText(std::string_view numero_treno, std::string_view nome_linea)
 
 // Sum of the 25 byte values: at most 25 x 255 = 6375, so it fits the 16-bit place of
 // cell 1's dato2.
-int32_t CodiceGaraOg(std::string_view numero_treno, std::string_view nome_linea);
+int32_t ComputeCodeOg(std::string_view numero_treno, std::string_view nome_linea);
 // Sum of byte value times position (1 to 25): at most 255 x 325 = 82875, a 32-bit value.
-int32_t CodiceGaraSt(std::string_view numero_treno, std::string_view nome_linea);
+int32_t ComputeCodeSt(std::string_view numero_treno, std::string_view nome_linea);
 
 // The codes of the scenario in `tabella`: train number from slot 86, line name from 85.
-int32_t codice_gara_og(const LineTable& tabella);
-int32_t codice_gara_st(const LineTable& tabella);
+int32_t ComputeCodeOg(const LineTable& tabella);
+int32_t ComputeCodeSt(const LineTable& tabella);
 
 }  // namespace percorso
 

@@ -26,8 +26,8 @@ TEST(ScenarioCodes, WorkedExamplesReadFromTheLineTable) {
     t.slot[kTrainIdentitySlot].nome = r.treno;
     t.slot[kLineIdentitySlot].nome = r.linea;
     EXPECT_EQ(CodeText(r.treno, r.linea), r.text);
-    EXPECT_EQ(codice_gara_og(t), r.og);
-    EXPECT_EQ(codice_gara_st(t), r.st);
+    EXPECT_EQ(ComputeCodeOg(t), r.og);
+    EXPECT_EQ(ComputeCodeSt(t), r.st);
   }
 }
 
@@ -35,30 +35,30 @@ TEST(ScenarioCodes, OnlyTheFirst25CharactersCount) {
   // 10 + 15 = 25 characters: no fill, and whatever follows the 25th is ignored.
   EXPECT_EQ(CodeText("1234567890", "abcdefghijklmno"), "1234567890abcdefghijklmno");
   EXPECT_EQ(CodeText("1234567890", "abcdefghijklmnoXYZ"), "1234567890abcdefghijklmno");
-  EXPECT_EQ(CodiceGaraSt("1234567890", "abcdefghijklmnoP"),
-            CodiceGaraSt("1234567890", "abcdefghijklmnoQ"));
+  EXPECT_EQ(ComputeCodeSt("1234567890", "abcdefghijklmnoP"),
+            ComputeCodeSt("1234567890", "abcdefghijklmnoQ"));
 }
 
 TEST(ScenarioCodes, CaseOrderAndBoundary) {
-  EXPECT_EQ(CodiceGaraOg("7", "AB"), CodiceGaraOg("7", "ab"));
-  EXPECT_EQ(CodiceGaraSt("7", "AB"), CodiceGaraSt("7", "ab"));
+  EXPECT_EQ(ComputeCodeOg("7", "AB"), ComputeCodeOg("7", "ab"));
+  EXPECT_EQ(ComputeCodeSt("7", "AB"), ComputeCodeSt("7", "ab"));
   // The plain sum ignores the order, the weighted one does not.
-  EXPECT_EQ(CodiceGaraOg("ab", "12"), CodiceGaraOg("12", "ab"));
-  EXPECT_NE(CodiceGaraSt("ab", "12"), CodiceGaraSt("12", "ab"));
+  EXPECT_EQ(ComputeCodeOg("ab", "12"), ComputeCodeOg("12", "ab"));
+  EXPECT_NE(ComputeCodeSt("ab", "12"), ComputeCodeSt("12", "ab"));
   // Where the train number ends and the line name begins does not matter.
-  EXPECT_EQ(CodiceGaraOg("1", "2ab"), CodiceGaraOg("12", "ab"));
-  EXPECT_EQ(CodiceGaraSt("1", "2ab"), CodiceGaraSt("12", "ab"));
+  EXPECT_EQ(ComputeCodeOg("1", "2ab"), ComputeCodeOg("12", "ab"));
+  EXPECT_EQ(ComputeCodeSt("1", "2ab"), ComputeCodeSt("12", "ab"));
 }
 
 TEST(ScenarioCodes, BytesAboveAsciiCountUnsignedAndUnlowered) {
   // 0xC8 is an upper-case accented letter in Windows-1252: it is neither lowered nor
   // taken as a negative char.
   EXPECT_EQ(CodeText("", "\xC8"), "\xC8" "aabbccddeeffgghhiillmmnn");
-  EXPECT_EQ(CodiceGaraOg("", "\xC8"), 2583 - 'o' + 200);
+  EXPECT_EQ(ComputeCodeOg("", "\xC8"), 2583 - 'o' + 200);
   // The largest codes fit their places: 6375 and 82875.
   const std::string top(25, '\xFF');
-  EXPECT_EQ(CodiceGaraOg(top, ""), 6375);
-  EXPECT_EQ(CodiceGaraSt(top, ""), 82875);
+  EXPECT_EQ(ComputeCodeOg(top, ""), 6375);
+  EXPECT_EQ(ComputeCodeSt(top, ""), 82875);
 }
 
 }  // namespace

@@ -152,7 +152,7 @@ class Recovery {
         slot.posizione = static_cast<int32_t>(r[2]);
       }
       if (!fits) continue;
-      progressive_ordina(probe);
+      OrderChainages(probe);
       bool same = true;
       for (int i = kChainageSlotTre; i <= kChainageSlotUno; ++i) {
         const LineRecord& a = probe.slot[static_cast<size_t>(i)];

@@ -15,8 +15,8 @@ std::string RenderText(LineList righe) {
   return out;
 }
 
-std::optional<IoError> scrivi_testo(const std::filesystem::path& dir, const std::string& nome_file,
-                                    LineList righe) {
+std::optional<IoError> WriteLines(const std::filesystem::path& dir, const std::string& nome_file,
+                                  LineList righe) {
   return ReplaceFile(dir / nome_file, RenderText(righe));
 }
 

@@ -1,5 +1,5 @@
 // Line lists: every built-in text is held as an ordered list of lines closed by the end
-// marker, and written by scrivi_testo as Windows-1252 bytes with CR LF after each line.
+// marker, and written by WriteLines as Windows-1252 bytes with CR LF after each line.
 #ifndef PERCORSO_MODEL_LINE_LIST_H_
 #define PERCORSO_MODEL_LINE_LIST_H_
 
@@ -24,8 +24,8 @@ std::string RenderText(LineList righe);
 
 // Replaces the file `nome_file` in `dir` by the text of `righe`. The old file, whatever
 // its length, is replaced whole and atomically; a missing file is simply created.
-std::optional<IoError> scrivi_testo(const std::filesystem::path& dir, const std::string& nome_file,
-                                    LineList righe);
+std::optional<IoError> WriteLines(const std::filesystem::path& dir, const std::string& nome_file,
+                                  LineList righe);
 
 }  // namespace percorso
 

@@ -13,7 +13,7 @@ TEST(ScriviTesto, ReplacesALongerFileWholeAndKeepsBlanks) {
   TempDir dir;
   dir.Write("t.txt", std::string(5000, 'x') + "\r\n");
   constexpr std::string_view rows[] = {"ab", "", "  c ", kEndMarker};
-  ASSERT_FALSE(scrivi_testo(dir.path(), "t.txt", rows));
+  ASSERT_FALSE(WriteLines(dir.path(), "t.txt", rows));
   EXPECT_EQ(dir.Read("t.txt"), "ab\r\n\r\n  c \r\n");
   EXPECT_EQ(dir.List(), Names{"t.txt"});
 }
@@ -21,7 +21,7 @@ TEST(ScriviTesto, ReplacesALongerFileWholeAndKeepsBlanks) {
 TEST(ScriviTesto, CreatesAMissingFile) {
   TempDir dir;
   constexpr std::string_view rows[] = {"uno", kEndMarker};
-  ASSERT_FALSE(scrivi_testo(dir.path(), "nuovo.txt", rows));
+  ASSERT_FALSE(WriteLines(dir.path(), "nuovo.txt", rows));
   EXPECT_EQ(dir.Read("nuovo.txt"), "uno\r\n");
 }
 
@@ -43,7 +43,7 @@ TEST(ScriviTesto, EndMarkerEndsTheTextWhereverItStands) {
   };
   for (const Case& c : cases) {
     TempDir dir;
-    ASSERT_FALSE(scrivi_testo(dir.path(), "t.txt", c.rows));
+    ASSERT_FALSE(WriteLines(dir.path(), "t.txt", c.rows));
     EXPECT_EQ(dir.Read("t.txt"), c.bytes) << "first row: " << (c.rows.empty() ? "-" : c.rows[0]);
   }
 }
@@ -51,7 +51,7 @@ TEST(ScriviTesto, EndMarkerEndsTheTextWhereverItStands) {
 TEST(ScriviTesto, WritesEachCharacterAsOneByteWithoutMark) {
   TempDir dir;
   constexpr std::string_view rows[] = {"\xE8 perch\xE9", kEndMarker};
-  ASSERT_FALSE(scrivi_testo(dir.path(), "t.txt", rows));
+  ASSERT_FALSE(WriteLines(dir.path(), "t.txt", rows));
   EXPECT_EQ(dir.Read("t.txt"), std::string("\xE8 perch\xE9\r\n"));
 }
 
@@ -59,7 +59,7 @@ TEST(ScriviTesto, ReportsAFileItCannotWrite) {
   TempDir dir;
   std::filesystem::create_directory(dir.path() / "t.txt");
   constexpr std::string_view rows[] = {"a", kEndMarker};
-  std::optional<IoError> e = scrivi_testo(dir.path(), "t.txt", rows);
+  std::optional<IoError> e = WriteLines(dir.path(), "t.txt", rows);
   ASSERT_TRUE(e);
   EXPECT_EQ(e->path, (dir.path() / "t.txt").string());
 }
