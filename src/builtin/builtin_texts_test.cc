@@ -75,7 +75,7 @@ size_t IndexOf(const Lines& rows, const std::string& row) {
 
 // ---------------------------------------------------------------- line description
 
-TEST(DatiLinea, WritesSevenSectionsAndTheGeneralRows) {
+TEST(WriteLineText, WritesSevenSectionsAndTheGeneralRows) {
   TempDir dir;
   Lines lines = LineaText(dir);
   EXPECT_EQ(dir.List(), Names{"Valdoro_Ostrano_linea.txt"});
@@ -107,7 +107,7 @@ TEST(DatiLinea, WritesSevenSectionsAndTheGeneralRows) {
       EXPECT_EQ(row.rfind(keyword, 0), 0u) << row;
 }
 
-TEST(DatiLinea, CurvesRiseWithoutOverlapping) {
+TEST(WriteLineText, CurvesRiseWithoutOverlapping) {
   TempDir dir;
   Lines rows = Section(LineaText(dir), "[curve]");
   ASSERT_EQ(rows.size(), 60u);
@@ -146,7 +146,7 @@ TEST(DatiLinea, CurvesRiseWithoutOverlapping) {
   EXPECT_EQ(longest, 1600);
 }
 
-TEST(DatiLinea, GradientsChangeInRamps) {
+TEST(WriteLineText, GradientsChangeInRamps) {
   TempDir dir;
   Lines rows = Section(LineaText(dir), "[pendenze]");
   ASSERT_EQ(rows.size(), 152u);
@@ -196,7 +196,7 @@ TEST(DatiLinea, GradientsChangeInRamps) {
   EXPECT_LT(IndexOf(rows, "pendenza,  21000,   -1"), rows.size());
 }
 
-TEST(DatiLinea, MontagnaSpansAreDisjointAndTheTwoLongestAreTheAnnouncedTunnels) {
+TEST(WriteLineText, MontagnaSpansAreDisjointAndTheTwoLongestAreTheAnnouncedTunnels) {
   TempDir dir;
   Lines lines = LineaText(dir);
   Lines rows = Section(lines, "[montagne]");
@@ -225,7 +225,7 @@ TEST(DatiLinea, MontagnaSpansAreDisjointAndTheTwoLongestAreTheAnnouncedTunnels) 
   EXPECT_LT(by_length[2].first, by_length[1].first);
 }
 
-TEST(DatiLinea, SpeedBoardsHoldNineValuesAndFourAnnouncingSeries) {
+TEST(WriteLineText, SpeedBoardsHoldNineValuesAndFourAnnouncingSeries) {
   TempDir dir;
   Lines rows = Section(LineaText(dir), "[cartelli]");
   ASSERT_EQ(rows.size(), 20u);
@@ -287,7 +287,7 @@ TEST(DatiLinea, SpeedBoardsHoldNineValuesAndFourAnnouncingSeries) {
   }
 }
 
-TEST(DatiLinea, IndicatorBoardsStandFiftyMetresBeforeWhatTheyAnnounce) {
+TEST(WriteLineText, IndicatorBoardsStandFiftyMetresBeforeWhatTheyAnnounce) {
   TempDir dir;
   Lines lines = LineaText(dir);
   Lines rows = Section(lines, "[indicazioni]");
@@ -345,7 +345,7 @@ TEST(DatiLinea, IndicatorBoardsStandFiftyMetresBeforeWhatTheyAnnounce) {
 
 // ---------------------------------------------------------------- train data
 
-TEST(DatiTreno, WritesEightSectionsAndTheFixedRows) {
+TEST(WriteTrainText, WritesEightSectionsAndTheFixedRows) {
   TempDir dir;
   Lines lines = TrenoText(dir);
   EXPECT_EQ(dir.List(), Names{"Valdoro_Ostrano_55-.txt"});
@@ -365,7 +365,7 @@ TEST(DatiTreno, WritesEightSectionsAndTheFixedRows) {
   EXPECT_EQ(lines[85], "[fine]");
 }
 
-TEST(DatiTreno, SpeedLimitsAreRightAligned) {
+TEST(WriteTrainText, SpeedLimitsAreRightAligned) {
   TempDir dir;
   Lines rows = Section(TrenoText(dir), "[vel_limite]");
   const std::pair<long, long> want[] = {{0, 30},      {1350, 145},  {4650, 140},  {17900, 180},
@@ -382,7 +382,7 @@ TEST(DatiTreno, SpeedLimitsAreRightAligned) {
     EXPECT_EQ(rows[i], "velocita," + right(want[i].first, 8) + "," + right(want[i].second, 6));
 }
 
-TEST(DatiTreno, StationsRiseWithTheirTypesAndTimes) {
+TEST(WriteTrainText, StationsRiseWithTheirTypesAndTimes) {
   TempDir dir;
   Lines rows = Section(TrenoText(dir), "[stazioni]");
   ASSERT_EQ(rows.size(), 16u);
@@ -422,7 +422,7 @@ TEST(DatiTreno, StationsRiseWithTheirTypesAndTimes) {
   EXPECT_EQ(point_types, (std::set<long>{25, 26, 28}));
 }
 
-TEST(DatiTreno, SignalsComeInSeventeenPairsThenEightMainSignals) {
+TEST(WriteTrainText, SignalsComeInSeventeenPairsThenEightMainSignals) {
   TempDir dir;
   Lines rows = Section(TrenoText(dir), "[segnali]");
   ASSERT_EQ(rows.size(), 42u);

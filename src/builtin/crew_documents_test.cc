@@ -50,7 +50,7 @@ std::string Trim(const std::string& s) {
 
 // ---------------------------------------------------------------- notes
 
-TEST(DatiNote, WritesTenLinesWithTheAccentAsOneByte) {
+TEST(WriteNoteDocument, WritesTenLinesWithTheAccentAsOneByte) {
   TempDir dir;
   ASSERT_FALSE(WriteNoteDocument(dir.path(), kLinea, "55"));
   EXPECT_EQ(dir.List(), Names{"Valdoro_Ostrano_55_note.txt"});
@@ -90,7 +90,7 @@ TEST(DatiNote, WritesTenLinesWithTheAccentAsOneByte) {
 
 // ---------------------------------------------------------------- slowdown order
 
-TEST(DatiRallentamenti, WritesTheFormWithItsTable) {
+TEST(WriteRallentamentiDocument, WritesTheFormWithItsTable) {
   TempDir dir;
   ASSERT_FALSE(WriteRallentamentiDocument(dir.path(), kLinea, "55"));
   EXPECT_EQ(dir.List(), Names{"Valdoro_Ostrano_55_rallentamenti.txt"});
@@ -153,7 +153,7 @@ Lines SchedaText(const TempDir& dir) {
   return SplitCrLfLines(bytes);
 }
 
-TEST(DatiScheda, HeaderBandsKeepTheirColumns) {
+TEST(WriteSchedaDocument, HeaderBandsKeepTheirColumns) {
   TempDir dir;
   Lines lines = SchedaText(dir);
   EXPECT_EQ(dir.List(), Names{"Valdoro_Ostrano_55_scheda_treno.txt"});
@@ -237,7 +237,7 @@ bool IsSignal(const std::string& name) {
          std::all_of(name.begin() + 2, name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-TEST(DatiScheda, RouteTableHoldsItsPlacesInTheirCells) {
+TEST(WriteSchedaDocument, RouteTableHoldsItsPlacesInTheirCells) {
   TempDir dir;
   Lines lines = SchedaText(dir);
   ASSERT_EQ(lines.size(), 54u);
@@ -309,7 +309,7 @@ TEST(DatiScheda, RouteTableHoldsItsPlacesInTheirCells) {
                                                                       {"35.250", "36.800"}}));
 }
 
-TEST(DatiScheda, AgreesWithTheTrainData) {
+TEST(WriteSchedaDocument, AgreesWithTheTrainData) {
   TempDir dir;
   Lines sheet = SchedaText(dir);
   ASSERT_EQ(sheet.size(), 54u);

@@ -35,7 +35,7 @@ Refs Slots(const LineTable& t) {
   return out;
 }
 
-TEST(ProgressiveOrdina, OrdersTheThreeReferences) {
+TEST(OrderChainages, OrdersTheThreeReferences) {
   struct Case { const char* what; Refs in; Refs out; };
   const Case cases[] = {
       {"built-in line: uno alone, coded 1", {{{0, 0, 0}, {0, 0, 0}, {0, 96900, 1}}},
@@ -93,7 +93,7 @@ TEST(ProgressiveOrdina, OrdersTheThreeReferences) {
   }
 }
 
-TEST(ProgressiveOrdina, TouchesOnlyTheThreeFieldsOfTheThreeSlots) {
+TEST(OrderChainages, TouchesOnlyTheThreeFieldsOfTheThreeSlots) {
   LineTable table;
   for (int k = 0; k < kLineSlots; ++k) {
     table.slot[k].tipo = static_cast<uint8_t>(k);

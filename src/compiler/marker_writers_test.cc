@@ -36,7 +36,7 @@ std::vector<int64_t> Taken(const CellGrid& grid) {
 // ---------------------------------------------------------------------------------
 // PlaceSignal
 
-TEST(MemoSegnale, WritesTheSignalCellAndItsApproachMarks) {
+TEST(PlaceSignal, WritesTheSignalCellAndItsApproachMarks) {
   struct Case {
     SignalRow row;
     int64_t cell;
@@ -96,7 +96,7 @@ TEST(MemoSegnale, WritesTheSignalCellAndItsApproachMarks) {
   }
 }
 
-TEST(MemoSegnale, ApproachMarksIgnoreWhatStandsOnTheirCells) {
+TEST(PlaceSignal, ApproachMarksIgnoreWhatStandsOnTheirCells) {
   CellGrid grid;
   grid.Create(kBuiltinLength);
   grid.at(201).tipo = 3;
@@ -115,7 +115,7 @@ CellGrid GridWith(int64_t cell, uint8_t tipo) {
   return grid;
 }
 
-TEST(MemoSegnale, TakenOrOutsideCellIsError16AndNothingIsWritten) {
+TEST(PlaceSignal, TakenOrOutsideCellIsError16AndNothingIsWritten) {
   struct Case { const char* what; int64_t cell; uint8_t tipo; int32_t posizione; };
   const Case cases[] = {
       {"slowdown start", 205, 3, 10200},
@@ -135,7 +135,7 @@ TEST(MemoSegnale, TakenOrOutsideCellIsError16AndNothingIsWritten) {
   }
 }
 
-TEST(MemoSegnale, ReplacesASpanMarker) {
+TEST(PlaceSignal, ReplacesASpanMarker) {
   CellGrid grid = GridWith(205, 11);
   const Rejection r = PlaceSignal(grid, SignalRow{10200, 1, 4, 0, 0, 0, 1, 1, 0, 0, 0});
   EXPECT_EQ(r.numero, 0);
@@ -145,7 +145,7 @@ TEST(MemoSegnale, ReplacesASpanMarker) {
 // ---------------------------------------------------------------------------------
 // PlaceSlowdown
 
-TEST(MemoRallentamento, WritesStartEndWarningAndApproachCells) {
+TEST(PlaceSlowdown, WritesStartEndWarningAndApproachCells) {
   struct Case {
     const char* what;
     SlowdownRow row;
@@ -197,7 +197,7 @@ TEST(MemoRallentamento, WritesStartEndWarningAndApproachCells) {
   }
 }
 
-TEST(MemoRallentamento, ConflictsAreTestedInOrder) {
+TEST(PlaceSlowdown, ConflictsAreTestedInOrder) {
   // The slowdown at 26500 with approach cells: warning 507, start 531, end 555,
   // approach cells 506 to 503.
   const SlowdownRow row{26500, 30, 1200, 1, 1, 30};
@@ -280,7 +280,7 @@ TEST(MarkerWriters, ARejectionNamesTheCellAndWhichOfTheRowsCellsItIs) {
 // ---------------------------------------------------------------------------------
 // PlaceSpeedBoards
 
-TEST(MemoIndicatoriVMax, WritesTheSpeedCodes) {
+TEST(PlaceSpeedBoards, WritesTheSpeedCodes) {
   struct Case { SpeedBoardRow row; int64_t cell; Item item; };
   const Case cases[] = {
       {{22550, 125, 135, 140, 2, 125, 135, 140, 2}, 452, {6, 2525, 2727, 2828, 22}},
@@ -302,7 +302,7 @@ TEST(MemoIndicatoriVMax, WritesTheSpeedCodes) {
   }
 }
 
-TEST(MemoIndicatoriVMax, TakenOrOutsideCellIsError21) {
+TEST(PlaceSpeedBoards, TakenOrOutsideCellIsError21) {
   struct Case { int64_t cell; uint8_t tipo; int32_t posizione; int error; };
   const Case cases[] = {
       {452, 1, 22550, 21},   {452, 14, 22550, 21},  {452, 11, 22550, 0},
@@ -326,7 +326,7 @@ TEST(MemoIndicatoriVMax, TakenOrOutsideCellIsError21) {
 // ---------------------------------------------------------------------------------
 // PlaceSpan
 
-TEST(MemoMontagna, TheLinesTwoTunnels) {
+TEST(PlaceSpan, TheLinesTwoTunnels) {
   CellGrid grid;
   grid.Create(kBuiltinLength);
   grid.at(346).tipo = 5;   // 3rd cell of the second span: no marker due there anyway
@@ -349,7 +349,7 @@ TEST(MemoMontagna, TheLinesTwoTunnels) {
   }
 }
 
-TEST(MemoMontagna, CellsOfOneSpan) {
+TEST(PlaceSpan, CellsOfOneSpan) {
   struct Case {
     const char* what;
     int32_t inizio, fine, tipo;
@@ -394,7 +394,7 @@ TEST(MemoMontagna, CellsOfOneSpan) {
   }
 }
 
-TEST(MemoMontagna, WholeGridFromTheExtremes) {
+TEST(PlaceSpan, WholeGridFromTheExtremes) {
   CellGrid grid;
   grid.Create(kBuiltinLength);
   SpanList spans;
@@ -407,7 +407,7 @@ TEST(MemoMontagna, WholeGridFromTheExtremes) {
   }
 }
 
-TEST(MemoMontagna, ASpanCloseAfterThePreviousOneIsType3) {
+TEST(PlaceSpan, ASpanCloseAfterThePreviousOneIsType3) {
   struct Case {
     const char* what;
     int32_t prev_inizio, prev_fine;
@@ -438,7 +438,7 @@ TEST(MemoMontagna, ASpanCloseAfterThePreviousOneIsType3) {
   }
 }
 
-TEST(MemoMontagna, TheFirstSpanHasNoPredecessor) {
+TEST(PlaceSpan, TheFirstSpanHasNoPredecessor) {
   CellGrid grid;
   grid.Create(kBuiltinLength);
   SpanList spans;  // as after the chainage ordering: no span, previous end 0
@@ -446,7 +446,7 @@ TEST(MemoMontagna, TheFirstSpanHasNoPredecessor) {
   EXPECT_EQ(grid.at(2).montagna, 2);
 }
 
-TEST(MemoMontagna, AnyNumberOfSpans) {
+TEST(PlaceSpan, AnyNumberOfSpans) {
   CellGrid grid;
   grid.Create(kBuiltinLength);
   SpanList spans;

@@ -9,7 +9,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-TEST(ScriviTesto, ReplacesALongerFileWholeAndKeepsBlanks) {
+TEST(WriteLines, ReplacesALongerFileWholeAndKeepsBlanks) {
   TempDir dir;
   dir.Write("t.txt", std::string(5000, 'x') + "\r\n");
   constexpr std::string_view rows[] = {"ab", "", "  c ", kEndMarker};
@@ -18,14 +18,14 @@ TEST(ScriviTesto, ReplacesALongerFileWholeAndKeepsBlanks) {
   EXPECT_EQ(dir.List(), Names{"t.txt"});
 }
 
-TEST(ScriviTesto, CreatesAMissingFile) {
+TEST(WriteLines, CreatesAMissingFile) {
   TempDir dir;
   constexpr std::string_view rows[] = {"uno", kEndMarker};
   ASSERT_FALSE(WriteLines(dir.path(), "nuovo.txt", rows));
   EXPECT_EQ(dir.Read("nuovo.txt"), "uno\r\n");
 }
 
-TEST(ScriviTesto, EndMarkerEndsTheTextWhereverItStands) {
+TEST(WriteLines, EndMarkerEndsTheTextWhereverItStands) {
   struct Case {
     std::vector<std::string_view> rows;
     std::string bytes;
@@ -48,14 +48,14 @@ TEST(ScriviTesto, EndMarkerEndsTheTextWhereverItStands) {
   }
 }
 
-TEST(ScriviTesto, WritesEachCharacterAsOneByteWithoutMark) {
+TEST(WriteLines, WritesEachCharacterAsOneByteWithoutMark) {
   TempDir dir;
   constexpr std::string_view rows[] = {"\xE8 perch\xE9", kEndMarker};
   ASSERT_FALSE(WriteLines(dir.path(), "t.txt", rows));
   EXPECT_EQ(dir.Read("t.txt"), std::string("\xE8 perch\xE9\r\n"));
 }
 
-TEST(ScriviTesto, ReportsAFileItCannotWrite) {
+TEST(WriteLines, ReportsAFileItCannotWrite) {
   TempDir dir;
   std::filesystem::create_directory(dir.path() / "t.txt");
   constexpr std::string_view rows[] = {"a", kEndMarker};
