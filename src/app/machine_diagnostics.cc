@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "base/text_display.h"
+#include "base/text_encoding.h"
 #include "model/explanations.h"
 #include "model/error_meanings.h"
 

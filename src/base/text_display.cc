@@ -1,56 +1,10 @@
 #include "base/text_display.h"
 
-#include <iconv.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
 namespace percorso {
-
-namespace {
-
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
-
-// One iconv descriptor for the process; the conversion is stateless between calls.
-iconv_t Converter() {
-  static iconv_t cd = iconv_open("UTF-8", "WINDOWS-1252");
-  return cd;
-}
-
-}  // namespace
-
-std::string Cp1252ToUtf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size() * 2);
-  iconv_t cd = Converter();
-  for (char ch : bytes) {
-    unsigned char b = static_cast<unsigned char>(ch);
-    if (b < 0x80) {
-      out.push_back(ch);
-      continue;
-    }
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-      out.append(kReplacement);
-      continue;
-    }
-    // Byte by byte: Windows-1252 is a single-byte set, and an undefined byte then costs
-    // only itself.
-    char in_buf[1] = {ch};
-    char out_buf[8];
-    char* in_ptr = in_buf;
-    size_t in_left = 1;
-    char* out_ptr = out_buf;
-    size_t out_left = sizeof out_buf;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) == static_cast<size_t>(-1)) {
-      out.append(kReplacement);
-    } else {
-      out.append(out_buf, sizeof out_buf - out_left);
-    }
-  }
-  return out;
-}
 
 std::string EscapeControls(std::string_view utf8) {
   std::string out;

@@ -1,5 +1,5 @@
-// Turning the Windows-1252 texts of the compiled files into text for people: UTF-8 for
-// terminals and JSON, escaped for HTML.
+// Turning the texts of the compiled files into text for people: escaped for terminals
+// and HTML. (Their conversion from Windows-1252 to UTF-8 is base/text_encoding.h's.)
 #ifndef PERCORSO_BASE_TEXT_DISPLAY_H_
 #define PERCORSO_BASE_TEXT_DISPLAY_H_
 
@@ -7,10 +7,6 @@
 #include <string_view>
 
 namespace percorso {
-
-// Converts Windows-1252 bytes to UTF-8 with the C library's iconv. The five byte values
-// that Windows-1252 leaves undefined become U+FFFD, so the result is always valid UTF-8.
-std::string Cp1252ToUtf8(std::string_view bytes);
 
 // For a terminal line: control characters (below 0x20 and 0x7f) shown as \xNN, so that a
 // corrupt text can neither break the line nor move the cursor.

@@ -165,6 +165,51 @@ DecodedText ToWindows1252(std::string_view raw) {
   return d;
 }
 
+namespace {
+
+// The 256 bytes of Windows-1252 as UTF-8, converted once; a byte iconv refuses (or every
+// high byte, when the C library has no converter) stays empty.
+struct Cp1252Table {
+  std::string utf8[256];
+  Cp1252Table() {
+    Iconv cd("UTF-8", "WINDOWS-1252");
+    for (int b = 0; b < 256; ++b) {
+      const char ch = static_cast<char>(b);
+      if (b < 0x80) {
+        utf8[b].assign(1, ch);
+        continue;
+      }
+      std::string one;
+      if (cd.ok() && cd.Convert(std::string_view(&ch, 1), one) == std::string_view::npos)
+        utf8[b] = one;
+    }
+  }
+};
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+}  // namespace
+
+std::string_view Cp1252ByteToUtf8(unsigned char byte) {
+  static const Cp1252Table table;
+  return table.utf8[byte];
+}
+
+std::string Cp1252ToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (char ch : bytes) {
+    const unsigned char b = static_cast<unsigned char>(ch);
+    if (b < 0x80) {
+      out.push_back(ch);
+      continue;
+    }
+    const std::string_view utf8 = Cp1252ByteToUtf8(b);
+    out.append(utf8.empty() ? kReplacement : utf8);
+  }
+  return out;
+}
+
 std::string LineForTerminal(std::string_view line, bool from_utf8) {
   std::string out;
   auto safe = [](unsigned char c) { return c == '\t' || (c >= 0x20 && c != 0x7F); };
@@ -187,19 +232,16 @@ std::string LineForTerminal(std::string_view line, bool from_utf8) {
     }
     return out;
   }
-  Iconv cd("UTF-8", "WINDOWS-1252");
   for (unsigned char c : line) {
     if (c < 0x80) {
       out += safe(c) ? static_cast<char>(c) : '?';
       continue;
     }
-    std::string one;
-    char ch = static_cast<char>(c);
-    if (!cd.ok() || cd.Convert(std::string_view(&ch, 1), one) != std::string_view::npos ||
-        one.empty()) {
+    const std::string_view utf8 = Cp1252ByteToUtf8(c);
+    if (utf8.empty()) {
       out += '?';
     } else {
-      out += one;
+      out.append(utf8);
     }
   }
   return out;

@@ -31,6 +31,16 @@ DecodedText ToWindows1252(std::string_view raw);
 // Removes a leading UTF-8 byte-order mark, if any.
 std::string_view StripUtf8Bom(std::string_view raw);
 
+// One Windows-1252 byte as UTF-8 (itself below 0x80); empty for the five byte values
+// Windows-1252 leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D). Every conversion from
+// Windows-1252 in the program goes through this one table, filled once by the C
+// library's iconv.
+std::string_view Cp1252ByteToUtf8(unsigned char byte);
+
+// Converts Windows-1252 bytes to UTF-8; the undefined bytes become U+FFFD, so the result
+// is always valid UTF-8.
+std::string Cp1252ToUtf8(std::string_view bytes);
+
 // A line of a text made safe for a UTF-8 terminal: Windows-1252 bytes are converted
 // (`from_utf8` false) or UTF-8 is kept (true); control characters other than the tab,
 // and bytes with no character, become '?'. Every character of the line stays one

@@ -101,5 +101,32 @@ TEST(LineForTerminalTest, KeepsOneCharacterPerCharacter) {
   EXPECT_EQ(LineForTerminal("citt\xC3\xA0\x1B\xC2\x85\xFF", true), "citt\xC3\xA0???");
 }
 
+// The Windows-1252 bytes whose UTF-8 form is not a plain shift: the euro and the other
+// letters of 0x80-0x9F, the five bytes with no character, the no-break space and 0xFF.
+// The text of a compiled file shows the undefined ones as U+FFFD; a quoted source line,
+// where one character must stay one column, as '?'.
+TEST(Cp1252ToUtf8Test, TrickyBytes) {
+  const std::string kFffd = "\xEF\xBF\xBD";
+  struct Case {
+    unsigned char byte;
+    std::string utf8;  // empty: no character
+  };
+  const Case cases[] = {
+      {0x41, "A"},           {0x80, "\xE2\x82\xAC"}, {0x81, ""}, {0x8A, "\xC5\xA0"},
+      {0x8D, ""},            {0x8F, ""},              {0x90, ""}, {0x9D, ""},
+      {0x9F, "\xC5\xB8"},    {0xA0, "\xC2\xA0"},      {0xE0, "\xC3\xA0"},
+      {0xFF, "\xC3\xBF"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.byte));
+    const std::string one(1, static_cast<char>(c.byte));
+    EXPECT_EQ(Cp1252ByteToUtf8(c.byte), c.utf8);
+    EXPECT_EQ(Cp1252ToUtf8(one), c.utf8.empty() ? kFffd : c.utf8);
+    EXPECT_EQ(LineForTerminal(one, false), c.utf8.empty() ? "?" : c.utf8);
+  }
+  const std::string text = std::string("a\x81\x80") + '\0' + "b";
+  EXPECT_EQ(Cp1252ToUtf8(text), std::string("a") + kFffd + "\xE2\x82\xAC" + '\0' + "b");
+}
+
 }  // namespace
 }  // namespace percorso

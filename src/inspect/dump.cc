@@ -14,6 +14,7 @@
 #include "format/decode.h"
 #include "inspect/describe.h"
 #include "base/text_display.h"
+#include "base/text_encoding.h"
 #include "model/track_plan.h"
 
 namespace percorso {

@@ -7,6 +7,7 @@
 #include "model/items.h"
 #include "inspect/describe.h"
 #include "base/text_display.h"
+#include "base/text_encoding.h"
 
 namespace percorso {
 
