@@ -1,4 +1,5 @@
 #include "bench_inputs.h"
+#include "model/names.h"
 
 #include <cstdio>
 #include <cstdlib>

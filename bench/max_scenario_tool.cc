@@ -13,6 +13,7 @@
 #include "compiler/compile.h"
 #include "builtin/builtin_texts.h"
 #include "testing/max_scenario.h"
+#include "model/names.h"
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include "builtin/crew_documents.h"
 #include "compiler/compile.h"
 #include "builtin/builtin_texts.h"
+#include "model/names.h"
 
 namespace percorso {
 

@@ -17,8 +17,6 @@ namespace percorso {
 
 namespace {
 
-constexpr std::string_view kLineFileSuffix = ".sim";
-
 std::string Shown(const std::filesystem::path& dir, const std::string& name) {
   return (dir / name).lexically_normal().string();
 }
@@ -97,7 +95,7 @@ std::vector<CompiledPair> FindCompiledPairs(const std::filesystem::path& dir,
         name.compare(name.size() - kLineFileSuffix.size(), kLineFileSuffix.size(), kLineFileSuffix) != 0)
       continue;
     const std::string stem = name.substr(0, name.size() - kLineFileSuffix.size());
-    if (!names.count(stem + ".dat")) continue;
+    if (!names.count(stem + std::string(kCellFileSuffix))) continue;
     std::vector<CompiledPair> cuts;
     for (size_t cut = stem.find('_'); cut != std::string::npos; cut = stem.find('_', cut + 1)) {
       CompiledPair p{stem.substr(0, cut), stem.substr(cut + 1)};

@@ -6,6 +6,7 @@
 
 #include "app/compile_command.h"
 #include "builtin/builtin_texts.h"
+#include "model/names.h"
 
 namespace percorso {
 

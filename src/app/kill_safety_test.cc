@@ -21,6 +21,7 @@
 #include "testing/max_scenario.h"
 #include "testing/subprocess.h"
 #include "testing/temp_dir.h"
+#include "model/names.h"
 
 namespace percorso {
 namespace {

@@ -1,12 +1,7 @@
 #include "builtin/builtin_texts.h"
+#include "model/names.h"
 
 namespace percorso {
-
-std::string LineaFileName(const std::string& nome_linea) { return nome_linea + "_linea.txt"; }
-
-std::string TrenoFileName(const std::string& nome_linea, const std::string& numero_treno) {
-  return nome_linea + "_" + numero_treno + "-.txt";
-}
 
 std::optional<IoError> WriteLineText(const std::filesystem::path& dir,
                                      const std::string& nome_linea) {

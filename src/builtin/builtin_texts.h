@@ -21,11 +21,6 @@ LineList LineaRows();
 // The 86 lines of the train data, then the end marker.
 LineList TrenoRows();
 
-// File names of the two source texts.
-std::string LineaFileName(const std::string& nome_linea);  // <linea>_linea.txt
-std::string TrenoFileName(const std::string& nome_linea,
-                          const std::string& numero_treno);  // <linea>_<treno>-.txt
-
 std::optional<IoError> WriteLineText(const std::filesystem::path& dir,
                                      const std::string& nome_linea);
 std::optional<IoError> WriteTrainText(const std::filesystem::path& dir,

@@ -1,11 +1,7 @@
 #include "builtin/crew_documents.h"
+#include "model/names.h"
 
 namespace percorso {
-
-std::string DocumentFileName(const std::string& nome_linea, const std::string& numero_treno,
-                             const std::string& suffix) {
-  return nome_linea + "_" + numero_treno + "_" + suffix;
-}
 
 std::optional<IoError> WriteNoteDocument(const std::filesystem::path& dir,
                                          const std::string& nome_linea,

@@ -16,10 +16,6 @@ LineList NoteRows();           // 10 lines, then the end marker
 LineList RallentamentiRows();  // 46 lines, then the end marker
 LineList SchedaRows();         // 54 lines, then the end marker
 
-// <linea>_<treno>_note.txt, _rallentamenti.txt, _scheda_treno.txt
-std::string DocumentFileName(const std::string& nome_linea, const std::string& numero_treno,
-                             const std::string& suffix);
-
 std::optional<IoError> WriteNoteDocument(const std::filesystem::path& dir,
                                          const std::string& nome_linea,
                                          const std::string& numero_treno);

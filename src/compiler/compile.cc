@@ -10,18 +10,9 @@
 #include "format/cell_file.h"
 #include "format/line_file.h"
 #include "format/plan_file.h"
+#include "model/names.h"
 
 namespace percorso {
-
-std::string PlanFileName(const std::string& nome_linea) { return nome_linea + "_linea.dat"; }
-
-std::string LineFileName(const std::string& nome_linea, const std::string& numero_treno) {
-  return nome_linea + "_" + numero_treno + ".sim";
-}
-
-std::string CellFileName(const std::string& nome_linea, const std::string& numero_treno) {
-  return nome_linea + "_" + numero_treno + ".dat";
-}
 
 namespace {
 

@@ -66,11 +66,6 @@ struct Compilation {
   const std::string* cell_file() const;
 };
 
-// Output file names.
-std::string PlanFileName(const std::string& nome_linea);  // <linea>_linea.dat
-std::string LineFileName(const std::string& nome_linea, const std::string& numero_treno);  // .sim
-std::string CellFileName(const std::string& nome_linea, const std::string& numero_treno);  // .dat
-
 // Loads the two texts, runs the protection pass, stamps the reserved places and the
 // scenario codes, and gives the bytes of the files.
 Compilation CompileScenario(const SourceText& linea, const SourceText& treno,

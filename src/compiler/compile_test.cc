@@ -1,4 +1,5 @@
 #include "compiler/compile.h"
+#include "model/names.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "builtin/builtin_texts.h"
+#include "model/names.h"
 
 namespace percorso {
 

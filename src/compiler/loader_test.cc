@@ -1,4 +1,5 @@
 #include "compiler/loader.h"
+#include "model/names.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,7 @@
 #include "compiler/compile.h"
 #include "compiler/diagnostics.h"
 #include "model/error_meanings.h"
+#include "model/names.h"
 
 namespace percorso::lsp {
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "model/names.h"
+
 namespace percorso::lsp {
 
 namespace {
@@ -16,9 +18,6 @@ int HexValue(char c) {
 bool EndsWith(std::string_view s, std::string_view tail) {
   return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
 }
-
-constexpr std::string_view kLineaSuffix = "_linea.txt";
-constexpr std::string_view kTrenoSuffix = "-.txt";
 
 // The byte offset of a client position, reading the text only as far as its line.
 size_t OffsetOf(std::string_view text, Position p, PositionEncoding e) {
@@ -91,10 +90,10 @@ std::string UriOfPath(std::string_view path) {
 }
 
 std::optional<TextName> ParseTextName(std::string_view file_name) {
-  if (EndsWith(file_name, kLineaSuffix) && file_name.size() > kLineaSuffix.size()) {
+  if (EndsWith(file_name, kLineaTextSuffix) && file_name.size() > kLineaTextSuffix.size()) {
     TextName n;
     n.kind = TextKind::kLinea;
-    n.nome_linea = std::string(file_name.substr(0, file_name.size() - kLineaSuffix.size()));
+    n.nome_linea = std::string(file_name.substr(0, file_name.size() - kLineaTextSuffix.size()));
     return n;
   }
   std::vector<TextName> cuts = TrainNameCuts(file_name);
@@ -104,8 +103,8 @@ std::optional<TextName> ParseTextName(std::string_view file_name) {
 
 std::vector<TextName> TrainNameCuts(std::string_view file_name) {
   std::vector<TextName> cuts;
-  if (!EndsWith(file_name, kTrenoSuffix)) return cuts;
-  const std::string_view stem = file_name.substr(0, file_name.size() - kTrenoSuffix.size());
+  if (!EndsWith(file_name, kTrenoTextSuffix)) return cuts;
+  const std::string_view stem = file_name.substr(0, file_name.size() - kTrenoTextSuffix.size());
   for (size_t cut = stem.rfind('_'); cut != std::string_view::npos && cut > 0;
        cut = stem.rfind('_', cut - 1)) {
     TextName n;

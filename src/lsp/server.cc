@@ -8,6 +8,7 @@
 #include "lsp/compile_pair.h"
 #include "lsp/framing.h"
 #include "lsp/features.h"
+#include "model/names.h"
 
 namespace percorso::lsp {
 
@@ -405,7 +406,7 @@ void Server::Recheck(const Document& doc, std::vector<std::string>& out) {
   } else {
     const std::vector<TextName> cuts = TrainNameCuts(base);
     for (const TextName& cut : cuts) {
-      const std::string path = PathJoin(dir, cut.nome_linea + "_linea.txt");
+      const std::string path = PathJoin(dir, LineaFileName(cut.nome_linea));
       if ((partner_open = docs_.FindByPath(path)) != nullptr ||
           (partner_raw = disk_.read(path))) {
         names = cut;

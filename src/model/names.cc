@@ -19,10 +19,25 @@ std::optional<std::string> CheckName(std::string_view what, std::string_view nam
   return std::nullopt;
 }
 
-namespace {
+std::string LineaFileName(const std::string& nome_linea) {
+  return nome_linea + std::string(kLineaTextSuffix);
+}
+std::string TrenoFileName(const std::string& nome_linea, const std::string& numero_treno) {
+  return nome_linea + "_" + numero_treno + std::string(kTrenoTextSuffix);
+}
+std::string PlanFileName(const std::string& nome_linea) { return nome_linea + "_linea.dat"; }
+std::string LineFileName(const std::string& nome_linea, const std::string& numero_treno) {
+  return nome_linea + "_" + numero_treno + std::string(kLineFileSuffix);
+}
+std::string CellFileName(const std::string& nome_linea, const std::string& numero_treno) {
+  return nome_linea + "_" + numero_treno + std::string(kCellFileSuffix);
+}
+std::string DocumentFileName(const std::string& nome_linea, const std::string& numero_treno,
+                             const std::string& suffix) {
+  return nome_linea + "_" + numero_treno + "_" + suffix;
+}
 
-constexpr std::string_view kLineSuffix = "_linea.txt";
-constexpr std::string_view kTrainSuffix = "-.txt";
+namespace {
 
 bool EndsWith(std::string_view s, std::string_view suffix) {
   return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
@@ -44,8 +59,8 @@ std::vector<TextPair> FindTextPairs(const std::filesystem::path& dir,
     std::error_code type_ec;
     if (!it->is_regular_file(type_ec)) continue;
     std::string name = it->path().filename().string();
-    if (EndsWith(name, kLineSuffix)) lines.insert(name.substr(0, name.size() - kLineSuffix.size()));
-    if (EndsWith(name, kTrainSuffix)) trains.push_back(name.substr(0, name.size() - kTrainSuffix.size()));
+    if (EndsWith(name, kLineaTextSuffix)) lines.insert(name.substr(0, name.size() - kLineaTextSuffix.size()));
+    if (EndsWith(name, kTrenoTextSuffix)) trains.push_back(name.substr(0, name.size() - kTrenoTextSuffix.size()));
   }
   std::vector<TextPair> pairs;
   for (const std::string& stem : trains) {

@@ -19,6 +19,23 @@ namespace percorso {
 std::optional<std::string> CheckName(std::string_view what, std::string_view name,
                                      bool allow_empty);
 
+// Every file name of a scenario, built here and nowhere else.
+inline constexpr std::string_view kLineaTextSuffix = "_linea.txt";  // the line description
+inline constexpr std::string_view kTrenoTextSuffix = "-.txt";       // after <linea>_<treno>
+inline constexpr std::string_view kLineFileSuffix = ".sim";         // after <linea>_<treno>
+inline constexpr std::string_view kCellFileSuffix = ".dat";         // after <linea>_<treno>
+std::string LineaFileName(const std::string& nome_linea);            // <linea>_linea.txt
+std::string TrenoFileName(const std::string& nome_linea,
+                          const std::string& numero_treno);          // <linea>_<treno>-.txt
+std::string PlanFileName(const std::string& nome_linea);             // <linea>_linea.dat
+std::string LineFileName(const std::string& nome_linea,
+                         const std::string& numero_treno);           // <linea>_<treno>.sim
+std::string CellFileName(const std::string& nome_linea,
+                         const std::string& numero_treno);           // <linea>_<treno>.dat
+// The crew documents: <linea>_<treno>_note.txt, _rallentamenti.txt, _scheda_treno.txt.
+std::string DocumentFileName(const std::string& nome_linea, const std::string& numero_treno,
+                             const std::string& suffix);
+
 // One pair of texts: <linea>_linea.txt and <linea>_<treno>-.txt.
 struct TextPair {
   std::string linea;

@@ -9,6 +9,7 @@
 #include "compiler/compile.h"
 #include "builtin/builtin_texts.h"
 #include "serve/page_compile.h"
+#include "model/names.h"
 
 namespace percorso {
 

@@ -10,6 +10,7 @@
 #include "format/cell_file.h"
 #include "format/line_file.h"
 #include "format/plan_file.h"
+#include "model/names.h"
 
 namespace percorso {
 
