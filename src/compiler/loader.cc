@@ -154,6 +154,23 @@ class Loader {
   Flow Slowdown(const TextField& tok);
   Flow Abbattimento(const TextField& tok);
   Flow Station(const TextField& tok);
+  // The steps of a station row, in order.
+  struct StationRow {
+    NumberField posizione;
+    NumberField zone_length;
+    int32_t tipo = 0;
+    int32_t len = 0;
+  };
+  struct StationZone {
+    int64_t start = 0;
+    int64_t end = 0;
+    int64_t last = 0;  // the zone's last cell, where the stop cell goes
+  };
+  Flow ReadStation(LineRecord& s, StationRow* row);
+  Flow ComputeStationZone(LineRecord& s, const StationRow& row, StationZone* zone);
+  void MarkStationApproach(int64_t last);
+  Flow PlaceStationStop(const StationRow& row, const StationZone& zone);
+  Flow CheckStationSpacing(const TextField& tok, const StationRow& row, const StationZone& zone);
 
   // Reading. Each returns false after recording error 25.
   bool ReadToken(TextField* tok);
@@ -799,9 +816,28 @@ Flow Loader::Abbattimento(const TextField&) {
 // A station or timing point: its slot, its zone, the stop cell at the zone's last cell
 // and the approach marks before it.
 Flow Loader::Station(const TextField& tok) {
-  static constexpr const char* kRow = "stazione";
   LineRecord& s = st_.tabella.slot[k_];
-  NumberField p;
+  StationRow row;
+  if (Flow f = ReadStation(s, &row); f != Flow::kGo) return f;
+  StationZone zone;
+  if (Flow f = ComputeStationZone(s, row, &zone); f != Flow::kGo) return f;
+  if (row.len < 600) s.opzione5 = 0;
+  if (k_ == 1) {
+    s.opzione4 = 0;
+    s.opzione5 = 0;
+  }
+  if (row.tipo < 25) {
+    if (row.tipo != 5 && row.tipo != 6) MarkStationApproach(zone.last);
+    if (Flow f = PlaceStationStop(row, zone); f != Flow::kGo) return f;
+  }
+  return CheckStationSpacing(tok, row, zone);
+}
+
+// Reads the row's 17 fields into the slot; the position must stand on a cell start and
+// the zone length be a multiple of 100 m.
+Flow Loader::ReadStation(LineRecord& s, StationRow* row) {
+  static constexpr const char* kRow = "stazione";
+  NumberField& p = row->posizione;
   if (!ReadOne(kRow, {kI32, "position (field 1)"}, &p)) return Flow::kStop;
   s.posizione = p.value;
   if (!InRange(p.value, 800)) return OutOfRange(kRow, p, 800);
@@ -813,12 +849,13 @@ Flow Loader::Station(const TextField& tok) {
   static constexpr FieldShape kTypeLen[] = {{kU8, "type (field 2)"}, {kI32, "zone length (field 3)"}};
   NumberField tl[2];
   if (!ReadRow(kRow, kTypeLen, tl)) return Flow::kStop;
-  const int32_t tipo = tl[0].value;
-  const int32_t len = tl[1].value;
-  s.tipo = static_cast<uint8_t>(tipo);
-  if (len % 100 != 0) {
+  row->tipo = tl[0].value;
+  row->len = tl[1].value;
+  row->zone_length = tl[1];
+  s.tipo = static_cast<uint8_t>(row->tipo);
+  if (row->len % 100 != 0) {
     return Fail(err::kZoneLengthOff100, p.value, AtField(tl[1]),
-                "station zone length " + std::to_string(len) + " m is not a multiple of 100");
+                "station zone length " + std::to_string(row->len) + " m is not a multiple of 100");
   }
   static constexpr FieldShape kRest[] = {{kU8, "field 4"},
                                    {kU8, "field 5"},
@@ -855,60 +892,78 @@ Flow Loader::Station(const TextField& tok) {
                                       std::to_string(orario) + " s does not fit a 32-bit field");
   }
   s.orario = static_cast<int32_t>(orario);
+  return Flow::kGo;
+}
 
-  // The zone.
+// The zone by the station's type (types 5 and 6 end 150 m past the position, 7 and 8
+// reach the length both ways, the others half of it, plus a cell with field 6), stored
+// in the slot; a zone whose last cell lies beyond the grid ends the text.
+Flow Loader::ComputeStationZone(LineRecord& s, const StationRow& row, StationZone* zone) {
+  const int64_t p = row.posizione.value;
+  const int32_t tipo = row.tipo;
+  const int32_t len = row.len;
   int64_t start = 0, end = 0;
   if (tipo == 5 || tipo == 6) {
-    start = int64_t{p.value} - len;
-    end = int64_t{p.value} + 150;
+    start = p - len;
+    end = p + 150;
     s.opzione4 = 0;
   } else if (tipo == 7 || tipo == 8) {
-    start = int64_t{p.value} - len;
-    end = int64_t{p.value} + len;
+    start = p - len;
+    end = p + len;
     s.opzione4 = 0;
   } else {
-    start = int64_t{p.value} - len / 2;
-    end = int64_t{p.value} + len / 2 + (s.opzione4 != 0 ? 50 : 0);
+    start = p - len / 2;
+    end = p + len / 2 + (s.opzione4 != 0 ? kCellMetres : 0);
   }
   if (start < INT32_MIN || start > INT32_MAX || end < INT32_MIN || end > INT32_MAX) {
-    return Fail25(AtField(tl[1]), "station zone of a \"stazione\" row: " + std::to_string(start) +
-                                      " to " + std::to_string(end) +
-                                      " m does not fit a 32-bit field");
+    return Fail25(AtField(row.zone_length), "station zone of a \"stazione\" row: " +
+                                                std::to_string(start) + " to " +
+                                                std::to_string(end) +
+                                                " m does not fit a 32-bit field");
   }
   s.inizio = static_cast<int32_t>(start);
   s.fine = static_cast<int32_t>(end);
-  const int64_t last = end / kCellMetres - 1;  // the zone's last cell; end is a multiple of 50
+  const int64_t last = end / kCellMetres - 1;  // end is a multiple of 50
+  *zone = {start, end, last};
   if (tipo < 25 && last > n_) {
-    Record(err::kPositionOutOfRange, p.value, origin_, AtField(p),
+    Record(err::kPositionOutOfRange, row.posizione.value, origin_, AtField(row.posizione),
            "station zone ends at " + std::to_string(end) + " m: its last cell " +
                std::to_string(last) + " lies beyond the grid's last cell " + std::to_string(n_));
     return Flow::kLeave;
   }
-  if (len < 600) s.opzione5 = 0;
-  if (k_ == 1) {
-    s.opzione4 = 0;
-    s.opzione5 = 0;
+  return Flow::kGo;
+}
+
+// The four cells before the stop cell warn of it (81 nearest to 84 farthest); cells 0
+// and 1 are never marked.
+void Loader::MarkStationApproach(int64_t last) {
+  for (int i = 1; i <= 4; ++i) {
+    const int64_t c = last - i;
+    if (c > 1) st_.griglia.at(c).preavviso = static_cast<uint8_t>(80 + i);
   }
-  if (tipo < 25 && tipo != 5 && tipo != 6) {
-    for (int i = 1; i <= 4; ++i) {
-      const int64_t c = last - i;
-      if (c > 1) st_.griglia.at(c).preavviso = static_cast<uint8_t>(80 + i);
-    }
+}
+
+// The stop cell: the zone's last cell holds the station's slot number.
+Flow Loader::PlaceStationStop(const StationRow& row, const StationZone& zone) {
+  if (zone.last <= 1) {
+    return Fail(err::kZoneInFirstCells, std::nullopt, AtField(row.zone_length),
+                "station zone ends at " + std::to_string(zone.end) +
+                    " m, within the first 100 m of the line");
   }
-  if (tipo < 25) {
-    if (last <= 1) {
-      return Fail(
-          err::kZoneInFirstCells, std::nullopt, AtField(tl[1]),
-          "station zone ends at " + std::to_string(end) + " m, within the first 100 m of the line");
-    }
-    TrackCell& stop = st_.griglia.at(last);
-    Placed(last, p);
-    stop.tipo = TipoOf(ItemType::kStationStop);
-    stop.dato1 = static_cast<int16_t>(k_);
-  }
-  if (k_ > 1 && start - 350 < st_.tabella.slot[k_ - 1].fine) {
-    return Fail(err::kZonesTooClose, p.value, AtField(p),
-                "station zone starts at " + std::to_string(start) +
+  TrackCell& stop = st_.griglia.at(zone.last);
+  Placed(zone.last, row.posizione);
+  stop.tipo = TipoOf(ItemType::kStationStop);
+  stop.dato1 = static_cast<int16_t>(k_);
+  return Flow::kGo;
+}
+
+// A zone starts at least 350 m after the previous one ends; stations and boards share
+// the 78 slots from either end.
+Flow Loader::CheckStationSpacing(const TextField& tok, const StationRow& row,
+                                 const StationZone& zone) {
+  if (k_ > 1 && zone.start - 350 < st_.tabella.slot[k_ - 1].fine) {
+    return Fail(err::kZonesTooClose, row.posizione.value, AtField(row.posizione),
+                "station zone starts at " + std::to_string(zone.start) +
                     " m, less than 350 m after the previous zone's end at " +
                     std::to_string(st_.tabella.slot[k_ - 1].fine) + " m");
   }
