@@ -82,53 +82,66 @@ std::string Glyph(const std::string& shape, double x, double y, const std::strin
   return "<path class=\"" + cls + "\"" + data + " d=\"" + d + "\">" + SvgTitle(title) + "</path>";
 }
 
-}  // namespace
+// The profile's geometry, worked out once before anything is drawn.
+struct ProfileLayout {
+  Scale sc;
+  size_t drawn_cells = 0;
+  std::vector<const StationFact*> named;  // stations with a name, and where each name goes
+  std::vector<Interval> spans;
+  std::vector<int> rows;
+  std::vector<Interval> slow_spans;  // slowdown labels, and their rows
+  std::vector<std::string> slow_text;
+  std::vector<int> slow_rows;
+  double names_top = 0, zones_top = 0, items_top = 0, speed_top = 0, elev_top = 0;
+  double axis_y = 0, height = 0;
+  double RowY(int r) const { return items_top + r * kRowHeight + kRowHeight / 2; }
+};
 
-std::string RenderProfile(const ReportFacts& f, const CompiledView& view) {
-  const auto& cells = view.cells;
-  Scale sc{0, static_cast<double>(f.drawn_end_m)};
-  const size_t drawn_cells =
-      std::min(cells.size(), static_cast<size_t>((f.drawn_end_m + 49) / 50));
+// Where everything goes: the drawn stretch, the rows of station names and of slowdown
+// labels so that no two touch, and the vertical places of the lanes and charts.
+ProfileLayout LayOutProfile(const ReportFacts& f, const CompiledView& view) {
+  ProfileLayout L;
+  L.sc = Scale{0, static_cast<double>(f.drawn_end_m)};
+  L.drawn_cells = std::min(view.cells.size(), static_cast<size_t>((f.drawn_end_m + 49) / 50));
+  const Scale& sc = L.sc;
 
   // Station names in rows so that no two touch.
-  std::vector<const StationFact*> named;
-  std::vector<Interval> spans;
   for (const StationFact& st : f.stations) {
     if (!st.named()) continue;
     double x = sc.X(st.posizione), w = TextWidth(st.name, kFont);
     double left = std::clamp(x - w / 2, 2.0, kWidth - 2 - w);
-    named.push_back(&st);
-    spans.push_back({left, left + w});
+    L.named.push_back(&st);
+    L.spans.push_back({left, left + w});
   }
-  std::vector<int> rows = StaggerRows(spans, 10);
+  L.rows = StaggerRows(L.spans, 10);
   int name_rows = 1;
-  for (int r : rows) name_rows = std::max(name_rows, r + 1);
+  for (int r : L.rows) name_rows = std::max(name_rows, r + 1);
 
   // Slowdown labels, in rows of their own.
-  std::vector<Interval> slow_spans;
-  std::vector<std::string> slow_text;
   for (const SlowdownFact& sd : f.slowdowns) {
     std::string t = std::to_string(sd.speed) + " km/h";
     // Beside the bottom of the dip, right of its end.
     int32_t end = sd.end_cell >= 0 ? sd.end_cell : sd.start_cell;
     double x = sc.X(end * 50.0) + 5, w = TextWidth(t, 11);
-    slow_spans.push_back({x, x + w});
-    slow_text.push_back(t);
+    L.slow_spans.push_back({x, x + w});
+    L.slow_text.push_back(t);
   }
-  std::vector<int> slow_rows = StaggerRows(slow_spans, 8);
+  L.slow_rows = StaggerRows(L.slow_spans, 8);
 
   // Vertical layout.
-  const double names_top = 8;
-  const double zones_top = names_top + name_rows * kRowHeight + 10;
-  const double items_top = zones_top + 24;
-  const char* row_names[] = {"signals", "slowdowns", "speed boards", "protection", "boards"};
-  const double speed_top = items_top + 5 * kRowHeight + 22;
-  const double elev_top = speed_top + kSpeedHeight + 44;
-  const double axis_y = elev_top + kElevationHeight;
-  const double height = axis_y + 46;
-  auto row_y = [&](int r) { return items_top + r * kRowHeight + kRowHeight / 2; };
+  L.names_top = 8;
+  L.zones_top = L.names_top + name_rows * kRowHeight + 10;
+  L.items_top = L.zones_top + 24;
+  L.speed_top = L.items_top + 5 * kRowHeight + 22;
+  L.elev_top = L.speed_top + kSpeedHeight + 44;
+  L.axis_y = L.elev_top + kElevationHeight;
+  L.height = L.axis_y + 46;
+  return L;
+}
 
-  std::string s = "<section id=\"profile\"><h2>Profile</h2>";
+// The legend, the note on how to read the drawing, and the opening of the drawing.
+void DrawProfileHead(const ProfileLayout& L, std::string& s) {
+  s += "<section id=\"profile\"><h2>Profile</h2>";
   s += "<ul class=\"legend\">"
        "<li><svg width=\"34\" height=\"12\"><path class=\"speed-line\" d=\"M2,9 H16 V3 H32\"/></svg>speed limit</li>"
        "<li><svg width=\"34\" height=\"12\"><path class=\"slow-line\" d=\"M2,6 H32\"/></svg>slowdown</li>"
@@ -146,57 +159,64 @@ std::string RenderProfile(const ReportFacts& f, const CompiledView& view) {
        "stations at their position. Elevation is integrated from the gradients, per mille × 50 m "
        "a cell, from 0 m at the start. Hover over a mark for its values.</p>";
   s += "<div class=\"figure\"><svg id=\"profile-svg\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-       Num(kWidth) + "\" height=\"" + Num(height) + "\" viewBox=\"0 0 " + Num(kWidth) + " " +
-       Num(height) + "\" role=\"img\" aria-label=\"Profile along the line\">";
+       Num(kWidth) + "\" height=\"" + Num(L.height) + "\" viewBox=\"0 0 " + Num(kWidth) + " " +
+       Num(L.height) + "\" role=\"img\" aria-label=\"Profile along the line\">";
+}
 
-  // Bands behind everything: montagna spans and the stretch beyond the line's end.
-  const double band_top = items_top - 4, band_bottom = axis_y;
+// Bands behind everything: montagna spans and the stretch beyond the line's end.
+void DrawBands(const ReportFacts& f, const ProfileLayout& L, std::string& s) {
+  const double band_top = L.items_top - 4, band_bottom = L.axis_y;
   if (f.line_length > 0 && f.line_length < f.drawn_end_m) {
-    s += Rect(sc.X(f.line_length), zones_top - 4, sc.X(sc.m1) - sc.X(f.line_length),
-              band_bottom - zones_top + 4, "beyond");
+    s += Rect(L.sc.X(f.line_length), L.zones_top - 4, L.sc.X(L.sc.m1) - L.sc.X(f.line_length),
+              band_bottom - L.zones_top + 4, "beyond");
   }
   for (const SpanFact& sp : f.spans) {
     if (sp.from_m >= f.drawn_end_m) continue;
-    double x0 = sc.X(static_cast<double>(sp.from_m));
-    double x1 = sc.X(static_cast<double>(std::min(sp.to_m, f.drawn_end_m)));
+    double x0 = L.sc.X(static_cast<double>(sp.from_m));
+    double x1 = L.sc.X(static_cast<double>(std::min(sp.to_m, f.drawn_end_m)));
     s += "<rect class=\"span-band\" x=\"" + Num(x0) + "\" y=\"" + Num(band_top) + "\" width=\"" +
          Num(std::max(x1 - x0, 1.0)) + "\" height=\"" + Num(band_bottom - band_top) + "\">" +
          SvgTitle("montagna type " + std::to_string(sp.tipo) + ": " + Km(sp.from_m) + " to " +
                   Km(sp.to_m) + " km") +
          "</rect>";
   }
+}
 
-  // Stations: names in rows, a leader to the zone bar, the position as a tick.
-  for (size_t i = 0; i < named.size(); ++i) {
-    double y = names_top + rows[i] * kRowHeight + 12;
-    double x = sc.X(named[i]->posizione);
-    s += Line(x, y + 3, x, zones_top + 2, "name-leader");
-    s += SvgText(spans[i].left, y, "station-name", named[i]->name);
+// Stations: names in rows, a leader to the zone bar, the position as a tick.
+void DrawStations(const ReportFacts& f, const ProfileLayout& L, std::string& s) {
+  for (size_t i = 0; i < L.named.size(); ++i) {
+    double y = L.names_top + L.rows[i] * kRowHeight + 12;
+    double x = L.sc.X(L.named[i]->posizione);
+    s += Line(x, y + 3, x, L.zones_top + 2, "name-leader");
+    s += SvgText(L.spans[i].left, y, "station-name", L.named[i]->name);
   }
   for (const StationFact& st : f.stations) {
-    double x0 = std::max(sc.X(st.inizio), kLeft), x1 = std::min(sc.X(st.fine), sc.X(sc.m1));
-    double x = sc.X(st.posizione);
+    double x0 = std::max(L.sc.X(st.inizio), kLeft), x1 = std::min(L.sc.X(st.fine), L.sc.X(L.sc.m1));
+    double x = L.sc.X(st.posizione);
     std::string what = (st.named() ? st.name : "point without a name") + " (slot " +
                        std::to_string(st.slot) + ", type " + std::to_string(st.tipo) + "): " +
                        Km(st.posizione) + " km, zone " + Km(st.inizio) + " to " + Km(st.fine) +
                        " km";
     s += "<g class=\"profile-station\" data-slot=\"" + std::to_string(st.slot) + "\" data-pos=\"" +
          std::to_string(st.posizione) + "\">" + SvgTitle(what);
-    s += Rect(x0, zones_top + 4, x1 - x0, 10, st.named() ? "zone" : "zone unnamed");
-    s += Line(x, zones_top, x, zones_top + 18, "station-tick");
+    s += Rect(x0, L.zones_top + 4, x1 - x0, 10, st.named() ? "zone" : "zone unnamed");
+    s += Line(x, L.zones_top, x, L.zones_top + 18, "station-tick");
     s += "</g>";
   }
+}
 
-  // Rows of point items.
+// Lanes of point items: signals, slowdown marks, speed boards, protection points, boards.
+void DrawItemLanes(const ReportFacts& f, const ProfileLayout& L, std::string& s) {
+  const char* row_names[] = {"signals", "slowdowns", "speed boards", "protection", "boards"};
   for (int r = 0; r < 5; ++r) {
-    s += SvgText(kLeft - 8, row_y(r) + 4, "lane-name", row_names[r], "end");
-    s += Line(kLeft, row_y(r), sc.X(sc.m1), row_y(r), "lane-rule");
+    s += SvgText(kLeft - 8, L.RowY(r) + 4, "lane-name", row_names[r], "end");
+    s += Line(kLeft, L.RowY(r), L.sc.X(L.sc.m1), L.RowY(r), "lane-rule");
   }
-  auto inside = [&](int32_t cell) { return cell >= 0 && cell * 50.0 <= sc.m1; };
+  auto inside = [&](int32_t cell) { return cell >= 0 && cell * 50.0 <= L.sc.m1; };
   for (const ItemFact& it : f.signals) {
     if (!inside(it.cell)) continue;
     const TrackCell& c = it.c;
-    s += Glyph("signal", sc.X(it.cell * 50.0), row_y(0), "signal",
+    s += Glyph("signal", L.sc.X(it.cell * 50.0), L.RowY(0), "signal",
                "signal at " + Cell(it.cell) + ": dato1 " + std::to_string(c.dato1) + ", dato2 " +
                    std::to_string(c.dato2) + ", dato3 " + std::to_string(c.dato3) + ", dato4 " +
                    std::to_string(c.dato4) + ", tempo " + std::to_string(c.tempo),
@@ -204,7 +224,7 @@ std::string RenderProfile(const ReportFacts& f, const CompiledView& view) {
   }
   for (const ItemFact& it : f.warnings) {
     if (!inside(it.cell)) continue;
-    s += Glyph("triangle", sc.X(it.cell * 50.0), row_y(1), "warning",
+    s += Glyph("triangle", L.sc.X(it.cell * 50.0), L.RowY(1), "warning",
                std::string(CellItemName(it.c.tipo)) + " at " + Cell(it.cell) + ", dato1 " +
                    std::to_string(it.c.dato1));
   }
@@ -214,7 +234,7 @@ std::string RenderProfile(const ReportFacts& f, const CompiledView& view) {
     auto pair = [](int code) {
       return std::to_string(LeftSpeed(code)) + "/" + std::to_string(RightSpeed(code));
     };
-    s += Glyph("triangle", sc.X(it.cell * 50.0), row_y(2), "speed-board",
+    s += Glyph("triangle", L.sc.X(it.cell * 50.0), L.RowY(2), "speed-board",
                "speed boards at " + Cell(it.cell) + ", left/right km/h: A " + pair(c.dato1) +
                    ", B " + pair(c.dato2) + ", C " + pair(c.dato3) + "; stripes " +
                    std::to_string(c.dato4 / 10) + "/" + std::to_string(c.dato4 % 10));
@@ -223,7 +243,7 @@ std::string RenderProfile(const ReportFacts& f, const CompiledView& view) {
     if (!inside(it.cell)) continue;
     std::string what = Is(it.c.tipo, ItemType::kAbbattimento) ? "point of " + std::to_string(it.c.dato1) + " at "
                                        : "point without value at ";
-    s += Glyph("diamond", sc.X(it.cell * 50.0), row_y(3), "protection", what + Cell(it.cell));
+    s += Glyph("diamond", L.sc.X(it.cell * 50.0), L.RowY(3), "protection", what + Cell(it.cell));
   }
   for (const ItemFact& it : f.board_cells) {
     if (!inside(it.cell)) continue;
@@ -231,31 +251,34 @@ std::string RenderProfile(const ReportFacts& f, const CompiledView& view) {
     for (const BoardFact& b : f.boards) {
       if (b.slot == it.c.dato1) text = b.text;
     }
-    s += Glyph("square", sc.X(it.cell * 50.0), row_y(4), "board",
+    s += Glyph("square", L.sc.X(it.cell * 50.0), L.RowY(4), "board",
                "indicator board at " + Cell(it.cell) + ": " + text);
   }
+}
 
-  // Speed chart.
+// The speed limit cell by cell, and each slowdown's dip below it.
+void DrawSpeedChart(const ReportFacts& f, const ProfileLayout& L,
+                    const std::vector<TrackCell>& cells, std::string& s) {
   int vmax = 0;
-  for (size_t k = 0; k < drawn_cells; ++k) vmax = std::max(vmax, cells[k].velocita * 5);
+  for (size_t k = 0; k < L.drawn_cells; ++k) vmax = std::max(vmax, cells[k].velocita * 5);
   for (const SlowdownFact& sd : f.slowdowns) vmax = std::max(vmax, sd.speed);
-  Vertical vs{speed_top, kSpeedHeight, 0, std::max(20.0, std::ceil(vmax / 20.0) * 20)};
-  s += YAxis(vs, sc, "speed-axis", "speed (km/h)", NiceStep(vs.v1, 5));
+  Vertical vs{L.speed_top, kSpeedHeight, 0, std::max(20.0, std::ceil(vmax / 20.0) * 20)};
+  s += YAxis(vs, L.sc, "speed-axis", "speed (km/h)", NiceStep(vs.v1, 5));
   std::string d;
-  for (size_t k = 0; k < drawn_cells; ++k) {
+  for (size_t k = 0; k < L.drawn_cells; ++k) {
     double y = vs.Y(cells[k].velocita * 5.0);
     if (k == 0) {
-      d = "M" + Num(sc.X(0)) + "," + Num(y);
+      d = "M" + Num(L.sc.X(0)) + "," + Num(y);
     } else if (cells[k].velocita != cells[k - 1].velocita) {
-      d += " H" + Num(sc.X(k * 50.0)) + " V" + Num(y);
+      d += " H" + Num(L.sc.X(k * 50.0)) + " V" + Num(y);
     }
   }
-  if (drawn_cells > 0) d += " H" + Num(sc.X(drawn_cells * 50.0));
+  if (L.drawn_cells > 0) d += " H" + Num(L.sc.X(L.drawn_cells * 50.0));
   s += "<path id=\"speed-limit\" class=\"speed-line\" d=\"" + d + "\"/>";
   for (size_t i = 0; i < f.slowdowns.size(); ++i) {
     const SlowdownFact& sd = f.slowdowns[i];
-    double x0 = sc.X(sd.start_cell * 50.0);
-    double x1 = sd.end_cell >= 0 ? sc.X(std::min(sd.end_cell * 50.0, sc.m1)) : x0 + 2;
+    double x0 = L.sc.X(sd.start_cell * 50.0);
+    double x1 = sd.end_cell >= 0 ? L.sc.X(std::min(sd.end_cell * 50.0, L.sc.m1)) : x0 + 2;
     double y = vs.Y(sd.speed);
     std::string what = "slowdown at " + std::to_string(sd.speed) + " km/h from " +
                        Cell(sd.start_cell) +
@@ -268,46 +291,67 @@ std::string RenderProfile(const ReportFacts& f, const CompiledView& view) {
     s += "<g class=\"slowdown\">" + SvgTitle(what) + "<path class=\"slow-line\" d=\"M" + Num(x0) +
          "," + Num(vs.Y(limit_at(sd.start_cell))) + " V" + Num(y) + " H" + Num(x1) + " V" +
          Num(vs.Y(limit_at(sd.end_cell >= 0 ? sd.end_cell : sd.start_cell))) + "\"/>";
-    s += SvgText(slow_spans[i].left, y + 4 + slow_rows[i] * 14, "slow-label", slow_text[i]);
+    s += SvgText(L.slow_spans[i].left, y + 4 + L.slow_rows[i] * 14, "slow-label", L.slow_text[i]);
     s += "</g>";
   }
+}
 
-  // Elevation chart.
-  std::vector<double> elev(drawn_cells + 1, 0.0);
-  for (size_t k = 0; k < drawn_cells; ++k) elev[k + 1] = elev[k] + (cells[k].pendenza - 100) * 0.05;
+// Elevation integrated from the gradients.
+void DrawElevationChart(const ProfileLayout& L, const std::vector<TrackCell>& cells,
+                        std::string& s) {
+  std::vector<double> elev(L.drawn_cells + 1, 0.0);
+  for (size_t k = 0; k < L.drawn_cells; ++k)
+    elev[k + 1] = elev[k] + (cells[k].pendenza - 100) * 0.05;
   auto [lo, hi] = std::minmax_element(elev.begin(), elev.end());
   double e_step = NiceStep(std::max(*hi - *lo, 10.0), 4);
-  Vertical ve{elev_top, kElevationHeight, std::floor(*lo / e_step) * e_step,
+  Vertical ve{L.elev_top, kElevationHeight, std::floor(*lo / e_step) * e_step,
               std::ceil(*hi / e_step) * e_step};
   if (ve.v1 <= ve.v0) ve.v1 = ve.v0 + e_step;
-  s += YAxis(ve, sc, "elevation-axis", "elevation (m)", e_step);
-  std::string line = "M" + Num(sc.X(0)) + "," + Num(ve.Y(elev[0]));
+  s += YAxis(ve, L.sc, "elevation-axis", "elevation (m)", e_step);
+  std::string line = "M" + Num(L.sc.X(0)) + "," + Num(ve.Y(elev[0]));
   for (size_t k = 1; k < elev.size(); ++k) {
     // Only the cells where the gradient changes bend the line.
     if (k + 1 < elev.size() && cells[k].pendenza == cells[k - 1].pendenza) continue;
-    line += " L" + Num(sc.X(k * 50.0)) + "," + Num(ve.Y(elev[k]));
+    line += " L" + Num(L.sc.X(k * 50.0)) + "," + Num(ve.Y(elev[k]));
   }
-  std::string area = line + " V" + Num(ve.Y(ve.v0)) + " H" + Num(sc.X(0)) + "Z";
+  std::string area = line + " V" + Num(ve.Y(ve.v0)) + " H" + Num(L.sc.X(0)) + "Z";
   s += "<path class=\"elevation-area\" d=\"" + area + "\"/>";
   s += "<path id=\"elevation\" class=\"elevation-line\" d=\"" + line + "\"/>";
+}
 
-  // Kilometre axis.
-  double km = sc.m1 / 1000;
+// The kilometre axis, with the grid lines of its major ticks.
+void DrawKmAxis(const ProfileLayout& L, std::string& s) {
+  double km = L.sc.m1 / 1000;
   double step = NiceStep(km, 10);
   s += "<g id=\"km-axis\" class=\"axis\">";
-  s += Line(kLeft, axis_y, sc.X(sc.m1), axis_y, "axis-line");
+  s += Line(kLeft, L.axis_y, L.sc.X(L.sc.m1), L.axis_y, "axis-line");
   for (int i = 0; i * step / 2 <= km + 1e-9; ++i) {
     double t = i * step / 2;
     bool major = i % 2 == 0;
-    double x = sc.X(t * 1000);
-    s += Line(x, axis_y, x, axis_y + (major ? 6 : 3), "axis-line");
+    double x = L.sc.X(t * 1000);
+    s += Line(x, L.axis_y, x, L.axis_y + (major ? 6 : 3), "axis-line");
     if (major) {
-      s += Line(x, zones_top, x, axis_y, "grid");
-      s += SvgText(x, axis_y + 19, "tick", Fixed(t, step < 1 ? 1 : 0), "middle");
+      s += Line(x, L.zones_top, x, L.axis_y, "grid");
+      s += SvgText(x, L.axis_y + 19, "tick", Fixed(t, step < 1 ? 1 : 0), "middle");
     }
   }
-  s += SvgText(sc.X(sc.m1 / 2), axis_y + 38, "axis-title", "distance from the start of the line (km)",
+  s += SvgText(L.sc.X(L.sc.m1 / 2), L.axis_y + 38, "axis-title",
+               "distance from the start of the line (km)",
                "middle");
+}
+
+}  // namespace
+
+std::string RenderProfile(const ReportFacts& f, const CompiledView& view) {
+  const ProfileLayout L = LayOutProfile(f, view);
+  std::string s;
+  DrawProfileHead(L, s);
+  DrawBands(f, L, s);
+  DrawStations(f, L, s);
+  DrawItemLanes(f, L, s);
+  DrawSpeedChart(f, L, view.cells, s);
+  DrawElevationChart(L, view.cells, s);
+  DrawKmAxis(L, s);
   s += "</g></svg></div></section>";
   return s;
 }
