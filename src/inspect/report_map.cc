@@ -148,11 +148,9 @@ std::string ScaleBar(const MapFrame& f, BoxPlacer& placer) {
   return s;
 }
 
-}  // namespace
-
-std::string RenderMap(const ReportFacts& f, const CompiledView& view) {
-  std::string legend =
-      "<ul class=\"legend\">"
+// The map's legend.
+std::string MapLegend() {
+  return "<ul class=\"legend\">"
       "<li><svg width=\"34\" height=\"12\"><line class=\"track\" x1=\"2\" y1=\"6\" x2=\"32\" "
       "y2=\"6\"/></svg>track</li>"
       "<li><svg width=\"34\" height=\"12\"><line class=\"map-span\" x1=\"2\" y1=\"6\" x2=\"32\" "
@@ -166,29 +164,14 @@ std::string RenderMap(const ReportFacts& f, const CompiledView& view) {
       "<li><svg width=\"16\" height=\"16\"><rect class=\"end-mark\" x=\"2\" y=\"2\" width=\"12\" "
       "height=\"12\"/></svg>end of the line</li>"
       "</ul>";
-  std::string head = "<section id=\"map\"><h2>Track map</h2>";
-  if (!view.plan) {
-    return head + "<p class=\"note\">This scenario was compiled without a plan file: there is no map.</p></section>";
-  }
-  std::vector<Point2> pts = PlanPoints(*view.plan);
-  if (pts.size() < 2) {
-    return head + "<p class=\"note\">The plan file holds fewer than two points: there is no map.</p></section>";
-  }
-  const MapFrame fr = FrameFor(pts);
-  const size_t last = pts.size() - 1;
-  const size_t line_end =
-      f.line_length > 0 ? std::min(static_cast<size_t>(f.line_length), last) : last;
+}
 
-  std::string s = head + legend;
-  s += "<p class=\"note\">The plan drawn to scale, one point a metre: x across the initial "
-       "direction of travel, y along it (up). The line starts at the origin heading up.</p>";
-  s += "<div class=\"figure\"><svg id=\"map-svg\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-       Num(kWidth) + "\" height=\"" + Num(fr.height) + "\" viewBox=\"0 0 " + Num(kWidth) + " " +
-       Num(fr.height) + "\" role=\"img\" aria-label=\"Track map\">";
-  s += "<rect class=\"map-bg\" x=\"0\" y=\"0\" width=\"" + Num(kWidth) + "\" height=\"" +
-       Num(fr.height) + "\"/>";
-  // The plan in its own metres: flipping y and scaling is the group's transform, so the
-  // path data are plan coordinates.
+// The track, the run-out beyond the line's end and the montagna spans, in the plan's own
+// metres inside one transformed group.
+std::string DrawPlanGroup(const ReportFacts& f, const std::vector<Point2>& pts,
+                          const MapFrame& fr, size_t line_end) {
+  const size_t last = pts.size() - 1;
+  std::string s;
   s += "<g id=\"map-plan\" transform=\"matrix(" + Fixed(fr.scale, 8) + " 0 0 " +
        Fixed(-fr.scale, 8) + " " + Fixed(fr.ox - fr.x_min * fr.scale, 3) + " " +
        Fixed(fr.oy + fr.y_max * fr.scale, 3) + ")\">";
@@ -207,12 +190,15 @@ std::string RenderMap(const ReportFacts& f, const CompiledView& view) {
          "</path>";
   }
   s += "</g>";
+  return s;
+}
 
-  BoxPlacer placer(Box{4, 4, kWidth - 4, fr.height - 4});
-  TakeTrack(placer, pts, fr);
+// Start, end, stations and kilometre posts with their labels, each label where the
+// placer finds it room: the marks first, then the labels over them.
+std::string PlaceMarksAndLabels(const ReportFacts& f, const std::vector<Point2>& pts,
+                                const MapFrame& fr, size_t line_end, BoxPlacer& placer) {
+  const size_t last = pts.size() - 1;
   std::string marks, labels;
-  s += ScaleBar(fr, placer);
-
   auto at = [&](int64_t metre) {
     size_t j = static_cast<size_t>(std::clamp<int64_t>(metre, 0, static_cast<int64_t>(last)));
     return std::pair<double, double>{fr.X(pts[j].x), fr.Y(pts[j].y)};
@@ -253,7 +239,41 @@ std::string RenderMap(const ReportFacts& f, const CompiledView& view) {
     marks += "<circle class=\"km-post\" cx=\"" + Num(x) + "\" cy=\"" + Num(y) + "\" r=\"2.5\"/>";
     labels += placed;
   }
-  s += marks + labels + "</svg></div></section>";
+  return marks + labels;
+}
+
+}  // namespace
+
+std::string RenderMap(const ReportFacts& f, const CompiledView& view) {
+  std::string head = "<section id=\"map\"><h2>Track map</h2>";
+  if (!view.plan) {
+    return head + "<p class=\"note\">This scenario was compiled without a plan file: there is no map.</p></section>";
+  }
+  std::vector<Point2> pts = PlanPoints(*view.plan);
+  if (pts.size() < 2) {
+    return head + "<p class=\"note\">The plan file holds fewer than two points: there is no map.</p></section>";
+  }
+  const MapFrame fr = FrameFor(pts);
+  const size_t last = pts.size() - 1;
+  const size_t line_end =
+      f.line_length > 0 ? std::min(static_cast<size_t>(f.line_length), last) : last;
+
+  std::string s = head + MapLegend();
+  s += "<p class=\"note\">The plan drawn to scale, one point a metre: x across the initial "
+       "direction of travel, y along it (up). The line starts at the origin heading up.</p>";
+  s += "<div class=\"figure\"><svg id=\"map-svg\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+       Num(kWidth) + "\" height=\"" + Num(fr.height) + "\" viewBox=\"0 0 " + Num(kWidth) + " " +
+       Num(fr.height) + "\" role=\"img\" aria-label=\"Track map\">";
+  s += "<rect class=\"map-bg\" x=\"0\" y=\"0\" width=\"" + Num(kWidth) + "\" height=\"" +
+       Num(fr.height) + "\"/>";
+  s += DrawPlanGroup(f, pts, fr, line_end);
+
+  BoxPlacer placer(Box{4, 4, kWidth - 4, fr.height - 4});
+  TakeTrack(placer, pts, fr);
+  s += ScaleBar(fr, placer);
+
+  s += PlaceMarksAndLabels(f, pts, fr, line_end, placer);
+  s += "</svg></div></section>";
   return s;
 }
 
