@@ -4,6 +4,7 @@
 
 #include "base/rounding.h"
 #include "compiler/keywords.h"
+#include "model/items.h"
 
 namespace percorso {
 
@@ -49,10 +50,7 @@ bool TrainWord(const Folded& f) {
          f.Has("rallentamento") || f.Has("abbattimento") || f.Has("stazione");
 }
 
-// The cell of a point item at p (signals, slowdown marks, speed boards): round(p / 50 + 1).
-int64_t ItemCell(int64_t p) { return RoundHalfEven(p + 50, 50); }
-
-constexpr int32_t kCell = 50;
+constexpr int32_t kCell = kCellMetres;
 constexpr int32_t kSpeedStep = 5;
 constexpr size_t kMaxWarnings = 100000;
 
@@ -325,7 +323,7 @@ void WarningWatch::Montagna(const NumberField (&v)[3]) {
 }
 
 void WarningWatch::SpeedBoards(const NumberField (&v)[9]) {
-  const int64_t cell = ItemCell(v[0].value);
+  const int64_t cell = ItemCellOf(v[0].value);
   Rounded(v[0], cell, "indicatori_vmax");
   Item(v[0], cell, "indicatori_vmax");
   for (int i : {1, 2, 3, 5, 6, 7}) {
@@ -343,7 +341,7 @@ void WarningWatch::SpeedBoards(const NumberField (&v)[9]) {
 }
 
 void WarningWatch::Board(const NumberField& p) {
-  const int64_t cell = ItemCell(p.value);
+  const int64_t cell = ItemCellOf(p.value);
   Rounded(p, cell, "cartello_indicatore");
   Item(p, cell, "cartello_indicatore");
 }
@@ -367,7 +365,7 @@ void WarningWatch::Adhesion(const NumberField (&v)[2]) {
 }
 
 void WarningWatch::Signal(const NumberField (&v)[11]) {
-  const int64_t cell = ItemCell(v[0].value);
+  const int64_t cell = ItemCellOf(v[0].value);
   Rising(signal_, v[0], "segnale");
   Rounded(v[0], cell, "segnale");
   Item(v[0], cell, "segnale");
@@ -381,7 +379,7 @@ void WarningWatch::Signal(const NumberField (&v)[11]) {
 }
 
 void WarningWatch::Slowdown(const NumberField (&v)[6]) {
-  const int64_t cell = ItemCell(v[0].value);
+  const int64_t cell = ItemCellOf(v[0].value);
   Rounded(v[0], cell, "rallentamento");
   Item(v[0], cell, "rallentamento");
   Fits16(v[1], v[1].value, "slowdown speed");

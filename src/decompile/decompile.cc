@@ -20,7 +20,8 @@ namespace percorso {
 std::string DescribePlace(const Unreproduced& u) {
   switch (u.kind) {
     case PlaceKind::kCell:
-      return "cell " + std::to_string(u.number) + " (" + std::to_string(50 * u.number) + " m)";
+      return "cell " + std::to_string(u.number) + " (" + std::to_string(kCellMetres * u.number) +
+             " m)";
     case PlaceKind::kSlot:
       return "slot " + std::to_string(u.number);
     case PlaceKind::kPlanPoint:
@@ -266,7 +267,7 @@ Decompiled Decompile(const CompiledFiles& files) {
   if (again.error_number != 0) {
     // The error is where the compiler met it, which is a cell for every error that the
     // recovered rows can still give (the protection pass finding no free cell).
-    const int64_t cell = again.error_position / 50;
+    const int64_t cell = again.error_position / kCellMetres;
     compare.Add(cell >= 0 && static_cast<size_t>(cell) < cells.value.size() ? PlaceKind::kCell
                                                                             : PlaceKind::kCellFile,
                 cell,

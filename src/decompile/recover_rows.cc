@@ -120,7 +120,7 @@ class Recovery {
       LoseSlot(kTrainIdentitySlot, "signal repetition with " + std::to_string(rep.posizione) +
                                        " codes: a row gives 4 or 9 codes, or 0 when its end is 0");
     }
-    if (rep.inizio % 50 != 0 || rep.fine % 50 != 0)
+    if (rep.inizio % kCellMetres != 0 || rep.fine % kCellMetres != 0)
       LoseSlot(kTrainIdentitySlot, "signal repetition start and end must be multiples of 50");
     s.push_back(Row(token, {rep.inizio, rep.fine}));
   }
@@ -196,14 +196,15 @@ class Recovery {
     for (int64_t c = 0; c < last_row_cell; ++c) {
       const uint8_t v = g_[static_cast<size_t>(c)].*field;
       if (v == in_force) continue;
-      rows.push_back({50 * c, value(v)});
+      rows.push_back({kCellMetres * c, value(v)});
       in_force = v;
     }
     int64_t tail = 0;
     for (int64_t i = 0; i < 3; ++i)
       if (g_[static_cast<size_t>(last_row_cell + i)].*field != 0) tail = i + 1;
     for (int64_t i = 0; i < tail; ++i)
-      rows.push_back({50 * last_row_cell, value(g_[static_cast<size_t>(last_row_cell + i)].*field)});
+      rows.push_back(
+          {kCellMetres * last_row_cell, value(g_[static_cast<size_t>(last_row_cell + i)].*field)});
     if (tail > 0) rows.push_back(rows.back());
     return rows;
   }
@@ -289,8 +290,8 @@ class Recovery {
       for (size_t k = 0; k < spans.size(); ++k) {
         const int64_t from = spans[k].first;
         const int64_t to = k + 1 < spans.size() ? spans[k + 1].first - 1 : end;
-        const int64_t inizio = 50 * from;
-        const int64_t fine = 50 * (to + 1);
+        const int64_t inizio = kCellMetres * from;
+        const int64_t fine = kCellMetres * (to + 1);
         if (from > u_ - 2) LoseCell(from, "a montagna row may not start this near the end of the grid");
         if (has_previous && inizio - previous_fine <= 150 && v != 3)
           LoseCell(from, "a montagna span within 150 m of the previous one is always of type 3");
@@ -365,7 +366,8 @@ class Recovery {
         LoseSlot(s, "a board text that starts with a quote and holds a comma or line end cannot be written");
         text = "";
       }
-      boards_.push_back("cartello_indicatore,  " + std::to_string(50 * (c - 1)) + ",   " + *text);
+      boards_.push_back("cartello_indicatore,  " + std::to_string(kCellMetres * (c - 1)) + ",   " +
+                        *text);
     }
   }
 
@@ -385,7 +387,7 @@ class Recovery {
       auto [vcs, vcd] = split(cell.dato3);
       const int64_t strisces = cell.dato4 < 0 ? 0 : cell.dato4 / 10;
       const int64_t strisced = cell.dato4 < 0 ? cell.dato4 : cell.dato4 % 10;
-      std::string row = Row("indicatori_vmax", {50 * (c - 1), vas, vbs, vcs, strisces});
+      std::string row = Row("indicatori_vmax", {kCellMetres * (c - 1), vas, vbs, vcs, strisces});
       if (vad == 0 && vbd == 0 && vcd == 0) {
         row += ",  ,  ,  ,  " + std::to_string(strisced);  // no board on the right
       } else {
@@ -450,20 +452,22 @@ class Recovery {
       len = 2 * (p - r.inizio);
       const int64_t extra = r.fine - (p + len / 2);
       // The first station's sixth field is cleared once its zone is known.
-      if (k == 1) sixth = extra == 50 ? 1 : 0;
-      end = p + len / 2 + (sixth != 0 ? 50 : 0);
+      if (k == 1) sixth = extra == kCellMetres ? 1 : 0;
+      end = p + len / 2 + (sixth != 0 ? kCellMetres : 0);
     }
-    if (end != r.fine || len % 100 != 0 || p % 50 != 0 || (tipo >= 5 && tipo <= 8 && r.opzione4 != 0))
+    if (end != r.fine || len % 100 != 0 || p % kCellMetres != 0 ||
+        (tipo >= 5 && tipo <= 8 && r.opzione4 != 0))
       LoseSlot(k, "no station row gives this zone");
     if ((len < 600 || k == 1) && r.opzione5 != 0)
       LoseSlot(k, "the fifth field of this station would have been cleared");
     if (k == 1 && r.opzione4 != 0) LoseSlot(k, "the first station's sixth field is always cleared");
-    if (p < 0 || p + 800 > 50 * u_) LoseSlot(k, "no station row may stand at this position");
+    if (p < 0 || p + 800 > kCellMetres * u_)
+      LoseSlot(k, "no station row may stand at this position");
     TrainItem item;
     item.group = 0;
     item.key = k;
     if (tipo < 25) {
-      const int64_t stop = end / 50 - 1;
+      const int64_t stop = end / kCellMetres - 1;
       if (stop >= 0 && stop <= u_) {
         const TrackCell& cell = g_[static_cast<size_t>(stop)];
         if (cell.tipo != kStationStop || cell.dato1 != k)
@@ -525,7 +529,7 @@ class Recovery {
       const bool warning_there =
           w >= 0 && g_[static_cast<size_t>(w)].tipo == kSlowdownWarning &&
           g_[static_cast<size_t>(w)].dato1 == start.dato1 && g_[static_cast<size_t>(w)].dato2 == start.dato2;
-      int64_t x = 50 * (s - 1);
+      int64_t x = kCellMetres * (s - 1);
       bool warned = x > 1500;
       if (s == kWarningOptionalStart && warning_there) {
         x = 1510;  // still on cell 31, but past 1500 m
@@ -549,7 +553,7 @@ class Recovery {
           for (int64_t i = 0; i < 4; ++i) used_[static_cast<size_t>(a - i)] = true;
         }
       }
-      const int64_t l = 50 * (e - 1) - x;
+      const int64_t l = kCellMetres * (e - 1) - x;
       TrainItem item;
       item.group = 1;
       item.key = s;
@@ -617,7 +621,8 @@ class Recovery {
       TrainItem item;
       item.group = 2;
       item.key = c;
-      item.line = Row("segnale", {50 * (c - 1), sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo});
+      item.line =
+          Row("segnale", {kCellMetres * (c - 1), sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo});
       for (int64_t k = 1; k <= 4; ++k)
         if (c - 2 * k >= 0) item.marks.push_back({c - 2 * k, static_cast<uint8_t>(q * 10 + k)});
       items_.push_back(std::move(item));
@@ -760,7 +765,7 @@ std::string RenderLinea(const RecoveredRows& rows) { return Render(rows.linea) +
 std::string RenderTreno(const RecoveredRows& rows, const std::map<int32_t, int32_t>& abbattimenti) {
   std::string s = Render(rows.treno_head) + Render(rows.treno_items);
   s += "[abbattimenti]\r\n";
-  for (auto [c, v] : abbattimenti) s += Row("abbattimento", {50 * int64_t{c}, v}) + "\r\n";
+  for (auto [c, v] : abbattimenti) s += Row("abbattimento", {kCellMetres * int64_t{c}, v}) + "\r\n";
   s += "[codici]\r\n[fine]\r\n";
   return s;
 }

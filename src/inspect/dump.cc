@@ -11,10 +11,11 @@
 
 #include "base/exit_status.h"
 #include "base/file_io.h"
-#include "format/decode.h"
-#include "inspect/describe.h"
 #include "base/text_display.h"
 #include "base/text_encoding.h"
+#include "format/decode.h"
+#include "inspect/describe.h"
+#include "model/items.h"
 #include "model/track_plan.h"
 
 namespace percorso {
@@ -48,7 +49,7 @@ std::string JsonText(const json& j) {
 
 json CellJson(const TrackCell& c, size_t k) {
   return json{{"cell", k},
-              {"from_m", 50 * k},
+              {"from_m", kCellMetres * k},
               {"tipo", c.tipo},
               {"item", CellItemName(c.tipo)},
               {"dato1", c.dato1},
@@ -65,7 +66,7 @@ json CellJson(const TrackCell& c, size_t k) {
 
 std::string CellLine(const TrackCell& c, size_t k) {
   char head[64];
-  std::snprintf(head, sizeof head, "cell %5zu  from %7zu m  ", k, 50 * k);
+  std::snprintf(head, sizeof head, "cell %5zu  from %7zu m  ", k, kCellMetres * k);
   std::string line = head;
   std::string tipo = "tipo=" + std::to_string(c.tipo);
   if (c.tipo != 0) tipo += " (" + std::string(CellItemName(c.tipo)) + ")";

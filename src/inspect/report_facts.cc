@@ -91,11 +91,11 @@ void ScanCells(const CompiledView& view, ReportFacts& f) {
     }
     // Montagna spans: runs of one non-zero type.
     if (c.montagna != 0) {
-      int64_t from = static_cast<int64_t>(k) * 50;
+      int64_t from = static_cast<int64_t>(k) * kCellMetres;
       if (!f.spans.empty() && f.spans.back().to_m == from && f.spans.back().tipo == c.montagna) {
-        f.spans.back().to_m = from + 50;
+        f.spans.back().to_m = from + kCellMetres;
       } else {
-        f.spans.push_back(SpanFact{from, from + 50, c.montagna});
+        f.spans.push_back(SpanFact{from, from + kCellMetres, c.montagna});
       }
     }
   }
@@ -128,7 +128,7 @@ ReportFacts ExtractFacts(const CompiledView& view) {
 
   // The profile shows the line and the first kilometre of the grid beyond its end,
   // never more than the grid holds.
-  const int64_t grid_m = static_cast<int64_t>(view.cells.size()) * 50;
+  const int64_t grid_m = static_cast<int64_t>(view.cells.size()) * kCellMetres;
   int64_t length = f.line_length > 0 ? std::min<int64_t>(f.line_length, grid_m) : grid_m;
   f.drawn_end_m = std::min<int64_t>(grid_m, (length + 1000 + 999) / 1000 * 1000);
   if (f.drawn_end_m <= 0) f.drawn_end_m = 1000;

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "model/items.h"
+
 namespace percorso::lsp {
 
 namespace {
@@ -82,7 +84,7 @@ std::string FieldHover(const DocumentView& doc, const RowSchema& schema, size_t 
       }
     }
     if (f.cell != CellRule::kNone && doc.last_cell >= 0) {
-      const int64_t limit = 50 * int64_t{doc.last_cell} - (f.station_position ? 800 : 100);
+      const int64_t limit = kCellMetres * int64_t{doc.last_cell} - (f.station_position ? 800 : 100);
       s += "\n\nRange: 0 to " + std::to_string(limit) + " m (the grid's last cell is " +
            std::to_string(doc.last_cell) + "; error 15 beyond)";
     }

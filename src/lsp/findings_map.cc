@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
+#include "base/rounding.h"
 #include "base/text_encoding.h"
 #include "compiler/field_reader.h"
-#include "base/rounding.h"
+#include "model/items.h"
 
 namespace percorso::lsp {
 
@@ -78,7 +79,7 @@ std::optional<int32_t> ReadNumberField(std::string_view field, NumberWidth width
 }
 
 int64_t CellOf(int64_t p, CellRule rule) {
-  return rule == CellRule::kItem ? RoundHalfEven(p + 50, 50) : RoundHalfEven(p, 50);
+  return rule == CellRule::kItem ? ItemCellOf(p) : CellAt(p);
 }
 
 std::vector<PlacedFinding> PlaceFindings(const PairOutcome& outcome, TextKind kind,

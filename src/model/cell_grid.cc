@@ -1,11 +1,12 @@
 #include "model/cell_grid.h"
 
 #include "base/rounding.h"
+#include "model/items.h"
 
 namespace percorso {
 
 int32_t GridUpperFor(int32_t line_length) {
-  return static_cast<int32_t>(RoundHalfEven(static_cast<int64_t>(line_length) + 7000, 50));
+  return static_cast<int32_t>(RoundHalfEven(static_cast<int64_t>(line_length) + 7000, kCellMetres));
 }
 
 void CellGrid::Create(int32_t line_length) {
