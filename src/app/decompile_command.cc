@@ -79,43 +79,6 @@ const char* FileOf(PlaceKind kind) {
 
 }  // namespace
 
-std::vector<CompiledPair> FindCompiledPairs(const std::filesystem::path& dir,
-                                            const std::optional<std::string>& linea,
-                                            const std::optional<std::string>& treno) {
-  std::set<std::string> names;
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code type_ec;
-    if (!it->is_regular_file(type_ec)) continue;
-    names.insert(it->path().filename().string());
-  }
-  std::vector<CompiledPair> pairs;
-  for (const std::string& name : names) {
-    if (name.size() <= kLineFileSuffix.size() ||
-        name.compare(name.size() - kLineFileSuffix.size(), kLineFileSuffix.size(), kLineFileSuffix) != 0)
-      continue;
-    const std::string stem = name.substr(0, name.size() - kLineFileSuffix.size());
-    if (!names.count(stem + std::string(kCellFileSuffix))) continue;
-    std::vector<CompiledPair> cuts;
-    for (size_t cut = stem.find('_'); cut != std::string::npos; cut = stem.find('_', cut + 1)) {
-      CompiledPair p{stem.substr(0, cut), stem.substr(cut + 1)};
-      if (CheckName("line name", p.linea, false) || CheckName("train number", p.treno, true)) continue;
-      if (linea && p.linea != *linea) continue;
-      if (treno && p.treno != *treno) continue;
-      cuts.push_back(p);
-    }
-    const bool any_plan = std::any_of(cuts.begin(), cuts.end(), [&](const CompiledPair& p) {
-      return names.count(PlanFileName(p.linea)) > 0;
-    });
-    for (const CompiledPair& p : cuts)
-      if (!any_plan || names.count(PlanFileName(p.linea)) > 0) pairs.push_back(p);
-  }
-  std::sort(pairs.begin(), pairs.end(), [](const CompiledPair& a, const CompiledPair& b) {
-    return a.linea != b.linea ? a.linea < b.linea : a.treno < b.treno;
-  });
-  return pairs;
-}
-
 int RunDecompile(const DecompileOptions& o, std::ostream& out, std::ostream& err) {
   std::string linea, treno;
   if (!ResolveNames(o, &linea, &treno, err)) return kExitUsage;

@@ -19,20 +19,6 @@ struct DecompileOptions {
   bool force = false;                        // replace texts already there
 };
 
-// One compiled scenario in a directory: NAME_NUMBER.sim and NAME_NUMBER.dat.
-struct CompiledPair {
-  std::string linea;
-  std::string treno;
-  bool operator==(const CompiledPair&) const = default;
-};
-
-// The compiled scenarios in `dir`, sorted. A file name can be cut at more than one
-// underscore ("A_B_55.sim"); of the cuts of one name, those whose plan file
-// (NAME_linea.dat) exists are kept when there are any, else all of them.
-std::vector<CompiledPair> FindCompiledPairs(const std::filesystem::path& dir,
-                                            const std::optional<std::string>& linea,
-                                            const std::optional<std::string>& treno);
-
 // Runs the decompile: the texts written are named on `out`, everything else goes to
 // `err`. Exit status: 0 the texts compile back to the files byte for byte; 1 written,
 // but places are listed that do not come back the same, or a compiled file is corrupt

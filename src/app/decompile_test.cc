@@ -318,17 +318,5 @@ TEST(DecompileCommand, WritesTheTextsAndKeepsThemWithoutForce) {
   EXPECT_NE(err5.str().find("Valdoro_Ostrano_55.dat: byte "), std::string::npos) << err5.str();
 }
 
-TEST(DecompileCommand, FindsTheOnePairOrAsks) {
-  TempDir tmp;
-  const std::filesystem::path d = tmp.path();
-  for (const char* name : {"A_B_55.sim", "A_B_55.dat", "A_B_linea.dat", "C_1.sim"}) WriteFile(d / name, "x");
-  EXPECT_EQ(FindCompiledPairs(d, std::nullopt, std::nullopt),
-            (std::vector<CompiledPair>{{"A_B", "55"}}));
-  WriteFile(d / "C_1.dat", "x");
-  EXPECT_EQ(FindCompiledPairs(d, std::nullopt, std::nullopt).size(), 2u);
-  EXPECT_EQ(FindCompiledPairs(d, std::string("C"), std::nullopt),
-            (std::vector<CompiledPair>{{"C", "1"}}));
-}
-
 }  // namespace
 }  // namespace percorso

@@ -8,6 +8,7 @@
 #include "base/file_io.h"
 #include "inspect/report_facts.h"
 #include "inspect/svg.h"
+#include "model/names.h"
 
 namespace percorso {
 
@@ -87,41 +88,6 @@ details { margin-top:14px; } summary { cursor:pointer; font-weight:600; }
 footer { margin-top:36px; color:var(--muted); font-size:12px; }
 )css";
 
-bool BadName(const std::string& name) {
-  if (name.empty() || name.find("..") != std::string::npos) return true;
-  return std::any_of(name.begin(), name.end(), [](char c) {
-    unsigned char b = static_cast<unsigned char>(c);
-    return c == '/' || c == '\\' || b < 0x20 || b == 0x7f;
-  });
-}
-
-struct Scenario {
-  std::string line;
-  std::string train;
-};
-
-// The scenarios in `dir`: every NAME_NUMBER.sim, split at its last underscore, that
-// agrees with the names given.
-std::vector<Scenario> FindScenarios(const std::filesystem::path& dir, const ReportOptions& o) {
-  std::vector<Scenario> found;
-  std::error_code ec;
-  for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
-    std::string name = e.path().filename().string();
-    if (name.size() < 5 || name.compare(name.size() - 4, 4, ".sim") != 0) continue;
-    std::string stem = name.substr(0, name.size() - 4);
-    size_t cut = stem.rfind('_');
-    if (cut == std::string::npos || cut == 0 || cut + 1 == stem.size()) continue;
-    Scenario s{stem.substr(0, cut), stem.substr(cut + 1)};
-    if (!o.line.empty() && s.line != o.line) continue;
-    if (!o.train.empty() && s.train != o.train) continue;
-    found.push_back(s);
-  }
-  std::sort(found.begin(), found.end(), [](const Scenario& a, const Scenario& b) {
-    return a.line != b.line ? a.line < b.line : a.train < b.train;
-  });
-  return found;
-}
-
 // Reads and decodes one file; kStatusOk, or the exit status with the message written:
 // kStatusFileFault when the file cannot be read, kStatusInputWrong when it is broken.
 template <typename T, typename Decoder>
@@ -170,23 +136,28 @@ std::string RenderReport(const CompiledView& view) {
 
 int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err) {
   for (const std::string* name : {&options.line, &options.train}) {
-    if (!name->empty() && BadName(*name)) {
+    if (CheckName("name", *name, true)) {
       err << "percorso report: '" << EscapeControls(*name)
           << "' cannot be a line name or a train number: no path separators, no '..', no "
              "control characters\n";
       return 2;
     }
   }
-  Scenario sc{options.line, options.train};
-  if (sc.line.empty() || sc.train.empty()) {
-    std::vector<Scenario> found = FindScenarios(options.dir, options);
+  CompiledPair sc{options.line, options.train};
+  if (sc.linea.empty() || sc.treno.empty()) {
+    auto given = [](const std::string& name) {
+      return name.empty() ? std::nullopt : std::optional<std::string>(name);
+    };
+    std::vector<CompiledPair> found =
+        FindCompiledPairs(options.dir, given(options.line), given(options.train));
     if (found.size() != 1) {
       err << "percorso report: ";
       if (found.empty()) {
-        err << "no compiled scenario (NAME_NUMBER.sim) in " << options.dir.string() << "\n";
+        err << "no compiled scenario (NAME_NUMBER.sim with NAME_NUMBER.dat) in "
+            << options.dir.string() << "\n";
       } else {
         err << "several compiled scenarios in " << options.dir.string() << ":";
-        for (const Scenario& s : found) err << " " << s.line << "_" << s.train << ".sim";
+        for (const CompiledPair& s : found) err << " " << LineFileName(s.linea, s.treno);
         err << "; choose one with --line and --train\n";
       }
       return 2;
@@ -195,13 +166,13 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
   }
   const std::filesystem::path& dir = options.dir;
   CompiledView view;
-  if (int s = Load(dir / (sc.line + "_" + sc.train + ".sim"), DecodeLineFile, &view.table, err)) {
+  if (int s = Load(dir / LineFileName(sc.linea, sc.treno), DecodeLineFile, &view.table, err)) {
     return s;
   }
-  if (int s = Load(dir / (sc.line + "_" + sc.train + ".dat"), DecodeCellFile, &view.cells, err)) {
+  if (int s = Load(dir / CellFileName(sc.linea, sc.treno), DecodeCellFile, &view.cells, err)) {
     return s;
   }
-  std::filesystem::path plan_path = dir / (sc.line + "_linea.dat");
+  std::filesystem::path plan_path = dir / PlanFileName(sc.linea);
   std::error_code ec;
   if (std::filesystem::exists(plan_path, ec)) {
     DecodedPlan plan;
@@ -209,7 +180,7 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     view.plan = std::move(plan);
   }
   std::filesystem::path target = options.output.empty()
-                                     ? dir / (sc.line + "_" + sc.train + "_report.html")
+                                     ? dir / DocumentFileName(sc.linea, sc.treno, "report.html")
                                      : options.output;
   if (std::optional<IoError> e = ReplaceFile(target, RenderReport(view))) {
     err << "percorso report: " << e->Message() << "\n";

@@ -173,14 +173,19 @@ TEST(ReportTest, CommandRefusesBadNamesMissingAndBrokenFiles) {
   const ScenarioFiles f = SmallScenario();
   dir.Write("Piccola_7.dat", f.cells);
   dir.Write("Piccola_7.sim", f.line);
-  dir.Write("Piccola_8.sim", f.line);
+  dir.Write("Piccola_8.sim", f.line);  // no cell file: not a compiled scenario
+  dir.Write("Piccola_9.sim", f.line);
+  dir.Write("Piccola_9.dat", f.cells);
   dir.Write("Piccola_linea.dat", f.plan.substr(0, 5));
   struct Case {
     ReportOptions options;
     int status;
-    const char* says;
+    std::string says;
   } cases[] = {
-      {{dir.path(), "", "", ""}, 2, "several compiled scenarios"},
+      {{dir.path(), "", "", ""},
+       2,
+       "several compiled scenarios in " + dir.path().string() +
+           ": Piccola_7.sim Piccola_9.sim; choose one"},
       {{dir.path(), "Other", "", ""}, 2, "no compiled scenario"},
       {{dir.path(), "../Piccola", "7", ""}, 2, "cannot be a line name"},
       {{dir.path(), "Piccola", "8", ""}, 3, "cannot read"},  // no Piccola_8.dat

@@ -78,4 +78,38 @@ std::vector<TextPair> FindTextPairs(const std::filesystem::path& dir,
   return pairs;
 }
 
+std::vector<CompiledPair> FindCompiledPairs(const std::filesystem::path& dir,
+                                            const std::optional<std::string>& linea,
+                                            const std::optional<std::string>& treno) {
+  std::set<std::string> names;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code type_ec;
+    if (!it->is_regular_file(type_ec)) continue;
+    names.insert(it->path().filename().string());
+  }
+  std::vector<CompiledPair> pairs;
+  for (const std::string& name : names) {
+    if (name.size() <= kLineFileSuffix.size() || !EndsWith(name, kLineFileSuffix)) continue;
+    const std::string stem = name.substr(0, name.size() - kLineFileSuffix.size());
+    if (!names.count(stem + std::string(kCellFileSuffix))) continue;
+    std::vector<CompiledPair> cuts;  // in the order of the underscores
+    for (size_t cut = stem.find('_'); cut != std::string::npos; cut = stem.find('_', cut + 1)) {
+      CompiledPair p{stem.substr(0, cut), stem.substr(cut + 1)};
+      if (!Acceptable(TextPair{p.linea, p.treno})) continue;
+      if (linea && p.linea != *linea) continue;
+      if (treno && p.treno != *treno) continue;
+      cuts.push_back(p);
+    }
+    const size_t before = pairs.size();
+    for (const CompiledPair& p : cuts)
+      if (names.count(PlanFileName(p.linea)) > 0) pairs.push_back(p);
+    if (pairs.size() == before && !cuts.empty()) pairs.push_back(cuts.back());
+  }
+  std::sort(pairs.begin(), pairs.end(), [](const CompiledPair& a, const CompiledPair& b) {
+    return a.linea != b.linea ? a.linea < b.linea : a.treno < b.treno;
+  });
+  return pairs;
+}
+
 }  // namespace percorso

@@ -51,6 +51,23 @@ std::vector<TextPair> FindTextPairs(const std::filesystem::path& dir,
                                     const std::optional<std::string>& linea,
                                     const std::optional<std::string>& treno);
 
+// One compiled scenario: <linea>_<treno>.sim with <linea>_<treno>.dat beside it.
+struct CompiledPair {
+  std::string linea;
+  std::string treno;
+  bool operator==(const CompiledPair&) const = default;
+};
+
+// The compiled scenarios in `dir`, sorted, both files regular and both names acceptable
+// to CheckName. When `linea` or `treno` is given, only the scenarios with that name are
+// kept. A file name can be cut at more than one underscore ("A_B_55.sim"); of the cuts
+// of one name, those whose plan file (<linea>_linea.dat) exists are kept when there are
+// any, else the last cut alone: a line name often holds an underscore, a train number
+// seldom does.
+std::vector<CompiledPair> FindCompiledPairs(const std::filesystem::path& dir,
+                                            const std::optional<std::string>& linea,
+                                            const std::optional<std::string>& treno);
+
 }  // namespace percorso
 
 #endif  // PERCORSO_MODEL_NAMES_H_

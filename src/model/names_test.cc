@@ -43,5 +43,38 @@ TEST(FindTextPairsTest, FindsEveryPairAndEveryCutOfTheTrainName) {
   EXPECT_TRUE(FindTextPairs(dir.path() / "missing", std::nullopt, std::nullopt).empty());
 }
 
+TEST(FindCompiledPairsTest, BothFilesNeededAndThePlanFileOrTheLastUnderscoreSettlesTheCut) {
+  struct Case {
+    std::vector<std::string> files;
+    std::optional<std::string> linea, treno;
+    std::vector<CompiledPair> found;
+  };
+  const Case cases[] = {
+      {{"A_B_55.sim", "A_B_55.dat", "A_B_linea.dat"}, {}, {}, {{"A_B", "55"}}},
+      {{"A_B_55.sim", "A_B_55.dat", "A_linea.dat"}, {}, {}, {{"A", "B_55"}}},
+      {{"A_B_55.sim", "A_B_55.dat"}, {}, {}, {{"A_B", "55"}}},  // no plan file: last cut
+      {{"A_B_55.sim", "A_B_55.dat", "A_linea.dat", "A_B_linea.dat"},
+       {},
+       {},
+       {{"A", "B_55"}, {"A_B", "55"}}},
+      {{"A_B_55.sim", "A_B_55.dat"}, "A", {}, {{"A", "B_55"}}},  // a given name picks the cut
+      {{"A_B_55.sim", "A_B_55.dat"}, {}, "B_55", {{"A", "B_55"}}},
+      {{"A_1.sim", "C_1.sim", "C_1.dat", "D_2.dat"}, {}, {}, {{"C", "1"}}},  // both files
+      {{"A_1.sim", "A_1.dat", "C_1.sim", "C_1.dat"}, "C", {}, {{"C", "1"}}},
+      {{"A_1.sim", "A_1.dat", "C_1.sim", "C_1.dat"}, {}, "1", {{"A", "1"}, {"C", "1"}}},
+      {{"_1.sim", "_1.dat", "A.sim", "A.dat", "A_.sim", "A_.dat"}, {}, {}, {{"A", ""}}},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    for (const std::string& name : c.files) dir.Write(name, "x");
+    EXPECT_EQ(FindCompiledPairs(dir.path(), c.linea, c.treno), c.found) << c.files.front();
+  }
+  TempDir dir;
+  dir.Write("E_3.sim", "x");
+  std::filesystem::create_directory(dir.path() / "E_3.dat");  // not a file
+  EXPECT_TRUE(FindCompiledPairs(dir.path(), std::nullopt, std::nullopt).empty());
+  EXPECT_TRUE(FindCompiledPairs(dir.path() / "missing", std::nullopt, std::nullopt).empty());
+}
+
 }  // namespace
 }  // namespace percorso
