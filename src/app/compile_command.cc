@@ -222,6 +222,36 @@ std::optional<std::string> MakeOutputDirectory(const std::filesystem::path& dir)
   return "cannot create directory " + dir.lexically_normal().string() + ": " + ec.message();
 }
 
+// Writes the compiled files into `out_dir`, creating a directory given with --out, and
+// names in `report` those written. Returns why it stopped, or nothing.
+std::optional<std::string> WriteFiles(const CompileOptions& o, const std::filesystem::path& out_dir,
+                                      const Compilation& compiled, CompileReport* report) {
+  if (std::optional<std::string> why = o.out ? MakeOutputDirectory(*o.out) : std::nullopt)
+    return why;
+  WrittenFiles files = WriteCompiledFiles(out_dir, compiled);
+  for (const std::string& name : files.written) report->written.push_back(Shown(out_dir, name));
+  if (!files.io_error) return std::nullopt;
+  return "cannot write " + Shown(out_dir, files.failed_name) + ": " + files.io_error->reason;
+}
+
+// Ends the run: the text form's summary on `err`, or the one document of the machine
+// forms on `out`. A compile that wrote nothing names the compiled files of this
+// scenario an earlier one left in `out_dir`, lest they look like its own.
+void PrintOutcome(const CompileReport& report, Format format, const std::filesystem::path& out_dir,
+                  const std::string& linea_name, const std::string& treno_name, std::ostream& out,
+                  std::ostream& err) {
+  if (format == Format::kJson) {
+    out << CompileReportJson(report);
+  } else if (format == Format::kSarif) {
+    out << CompileReportSarif(report);
+  } else {
+    err << SummaryLine(report.numero, report.posizione, report.written, report.warnings);
+    if (report.written.empty() && report.failure.empty())
+      err << EarlierFilesNote(EarlierCompiledFiles(out_dir, linea_name, treno_name));
+    err << "\n";
+  }
+}
+
 }  // namespace
 
 int RunCompile(const CompileOptions& o, std::ostream& out, std::ostream& err) {
@@ -255,21 +285,9 @@ int RunCompile(const CompileOptions& o, std::ostream& out, std::ostream& err) {
     if (numero != 0) return kExitError;
     return o.werror && !warnings.empty() ? kExitError : kExitOk;
   };
-  // Ends the run: the text form's summary, or the one document of the machine forms.
   auto finish = [&](int status) {
     report.exit_status = status;
-    if (format == Format::kJson) {
-      out << CompileReportJson(report);
-    } else if (format == Format::kSarif) {
-      out << CompileReportSarif(report);
-    } else {
-      err << SummaryLine(report.numero, report.posizione, report.written, report.warnings);
-      // A compile that wrote nothing names the files an earlier one left, lest they look
-      // like this compile's.
-      if (report.written.empty() && report.failure.empty())
-        err << EarlierFilesNote(EarlierCompiledFiles(out_dir, linea_name, treno_name));
-      err << "\n";
-    }
+    PrintOutcome(report, format, out_dir, linea_name, treno_name, out, err);
     return status;
   };
   if (format == Format::kText) Report(report.entries, report.scenario_name, err);
@@ -283,27 +301,14 @@ int RunCompile(const CompileOptions& o, std::ostream& out, std::ostream& err) {
   }
 
   if (compiled.verdict == CompileVerdict::kCompiled && !o.check) {
-    if (std::optional<std::string> why = o.out ? MakeOutputDirectory(*o.out) : std::nullopt) {
+    if (std::optional<std::string> why = WriteFiles(o, out_dir, compiled, &report)) {
       report.failure = *why;
       err << "percorso: " << report.failure << "\n";
-      report.numero = compiled.errore.numero;
-      report.posizione = FinalPosition(compiled.errore);
-      return finish(kExitStopped);
-    }
-    WrittenFiles files = WriteCompiledFiles(out_dir, compiled);
-    for (const std::string& name : files.written) report.written.push_back(Shown(out_dir, name));
-    if (files.io_error) {
-      report.failure = "cannot write " + Shown(out_dir, files.failed_name) + ": " +
-                       files.io_error->reason;
-      err << "percorso: " << report.failure << "\n";
-      report.numero = compiled.errore.numero;
-      report.posizione = FinalPosition(compiled.errore);
-      return finish(kExitStopped);
     }
   }
   report.numero = compiled.errore.numero;
   report.posizione = FinalPosition(compiled.errore);
-  return finish(status_of(report.numero));
+  return finish(report.failure.empty() ? status_of(report.numero) : kExitStopped);
 }
 
 }  // namespace percorso

@@ -6,9 +6,9 @@
 #include <sstream>
 #include <string>
 
-#include "decompile/compile_call.h"
 #include "app/decompile_command.h"
-#include "decompile/random_scenario_for_test.h"
+#include "decompile/compile_call.h"
+#include "testing/random_scenario.h"
 // Before the compiled-file readers, whose namespace percorso::testing would hide gtest's.
 #include "testing/same_bytes.h"
 #include "testing/compiled_files.h"

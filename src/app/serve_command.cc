@@ -60,6 +60,39 @@ std::string Url(const std::string& host, int port) {
   return "http://" + (v6 ? "[" + host + "]" : host) + ":" + std::to_string(port) + "/";
 }
 
+// SIGINT and SIGTERM are taken by the calling thread alone, with sigwait: every thread
+// started from here on inherits the mask.
+sigset_t BlockStopSignals() {
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGINT);
+  sigaddset(&stop_signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  return stop_signals;
+}
+
+// Compiles the pair again at every change of its texts and publishes the page, until
+// the watcher is stopped or the directory goes.
+void RecompileOnChange(const PairFiles& pair, TextWatcher& watcher, PageState& state, EventHub& hub,
+                       std::ostream& out) {
+  for (;;) {
+    switch (watcher.WaitForChange()) {
+      case TextWatcher::Change::kStopped:
+        return;
+      case TextWatcher::Change::kGone:
+        out << "percorso serve: " << pair.dir.string()
+            << " was removed or moved; the page stays as it was" << std::endl;
+        return;
+      case TextWatcher::Change::kChanged: {
+        PageState::Outcome o = state.Recompile();
+        hub.Publish(o.page);
+        out << o.log_line << std::endl;
+        break;
+      }
+    }
+  }
+}
+
 }  // namespace
 
 int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) {
@@ -70,13 +103,7 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
     return kExitUsage;
   }
 
-  // SIGINT and SIGTERM are taken by this thread alone, with sigwait: every thread
-  // started from here on inherits the mask.
-  sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGINT);
-  sigaddset(&stop_signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  const sigset_t stop_signals = BlockStopSignals();
 
   PageState state(pair);
   TextWatcher watcher;
@@ -110,24 +137,7 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
     // Ended without being stopped: wake the main thread so the process ends.
     if (!hub.closed()) pthread_kill(main_thread, SIGTERM);
   });
-  std::thread recompiler([&] {
-    for (;;) {
-      switch (watcher.WaitForChange()) {
-        case TextWatcher::Change::kStopped:
-          return;
-        case TextWatcher::Change::kGone:
-          out << "percorso serve: " << pair.dir.string()
-              << " was removed or moved; the page stays as it was" << std::endl;
-          return;
-        case TextWatcher::Change::kChanged: {
-          PageState::Outcome o = state.Recompile();
-          hub.Publish(o.page);
-          out << o.log_line << std::endl;
-          break;
-        }
-      }
-    }
-  });
+  std::thread recompiler([&] { RecompileOnChange(pair, watcher, state, hub, out); });
 
   int signal_number = 0;
   while (sigwait(&stop_signals, &signal_number) != 0) {

@@ -131,29 +131,29 @@ class Loader {
 
   // Phases.
   Flow FindGenerale();
-  Flow GeneralSection();
-  Flow GeneralRow(const TextField& tok);
-  Flow Body(bool train);
-  Flow LineRow(const TextField& tok);
-  Flow TrainRow(const TextField& tok);
+  Flow ReadGeneralSection();
+  Flow LoadGeneralRow(const TextField& tok);
+  Flow ReadBody(bool train);
+  Flow LoadLineRow(const TextField& tok);
+  Flow LoadTrainRow(const TextField& tok);
   Flow SkipTrainPreamble();
   void CheckChainage();
 
   // Rows.
-  Flow LineLength(const TextField& tok);
-  Flow Chainage(const TextField& tok, int slot);
-  Flow Repetition(const TextField& tok);
-  Flow Gradient(const TextField& tok);
-  Flow Curve(const TextField& tok);
-  Flow Montagna(const TextField& tok);
-  Flow SpeedBoards(const TextField& tok);
-  Flow Board(const TextField& tok);
-  Flow Speed(const TextField& tok);
-  Flow Adhesion(const TextField& tok);
-  Flow Signal(const TextField& tok);
-  Flow Slowdown(const TextField& tok);
-  Flow Abbattimento(const TextField& tok);
-  Flow Station(const TextField& tok);
+  Flow LoadLineLength(const TextField& tok);
+  Flow LoadChainage(const TextField& tok, int slot);
+  Flow LoadRepetition(const TextField& tok);
+  Flow LoadGradient(const TextField& tok);
+  Flow LoadCurve(const TextField& tok);
+  Flow LoadMontagna(const TextField& tok);
+  Flow LoadSpeedBoards(const TextField& tok);
+  Flow LoadBoard(const TextField& tok);
+  Flow LoadSpeed(const TextField& tok);
+  Flow LoadAdhesion(const TextField& tok);
+  Flow LoadSignal(const TextField& tok);
+  Flow LoadSlowdown(const TextField& tok);
+  Flow LoadAbbattimento(const TextField& tok);
+  Flow LoadStation(const TextField& tok);
   // The steps of a station row, in order.
   struct StationRow {
     NumberField posizione;
@@ -183,22 +183,22 @@ class Loader {
   bool InRange(int32_t p, int32_t margin) const {
     return p >= 0 && int64_t{p} + margin <= kCellMetres * int64_t{n_};
   }
-  Flow OutOfRange(const char* row, const NumberField& p, int32_t margin);
+  Flow RefuseOutOfRange(const char* row, const NumberField& p, int32_t margin);
   void Fill(int64_t* cursor, int32_t p, uint8_t value, uint8_t TrackCell::*field,
             bool stop_at_last);
   void EndFill(int64_t cursor, uint8_t value, uint8_t TrackCell::*field);
-  Flow AfterWriter(const char* row, const NumberField& first, const Rejection& r,
-                   const std::string& why);
-  void PlacedSlowdown(const SlowdownRow& row, const NumberField& at) {
-    Placed(ItemCellOf(row.posizione), at);
-    Placed(ItemCellOf(int64_t{row.posizione} + row.lunghezza), at);
+  Flow RecordRejection(const char* row, const NumberField& first, const Rejection& r,
+                       const std::string& why);
+  void NoteSlowdownPlaced(const SlowdownRow& row, const NumberField& at) {
+    NotePlaced(ItemCellOf(row.posizione), at);
+    NotePlaced(ItemCellOf(int64_t{row.posizione} + row.lunghezza), at);
     if (!SlowdownHasWarning(row.posizione)) return;
-    Placed(SlowdownWarningCell(row.posizione), at);
+    NotePlaced(SlowdownWarningCell(row.posizione), at);
     if (row.f_ta == 0) return;
-    for (int64_t i = 0; i < 4; ++i) Placed(SlowdownApproachCell(row.posizione) - i, at);
+    for (int64_t i = 0; i < 4; ++i) NotePlaced(SlowdownApproachCell(row.posizione) - i, at);
   }
   // Lists the item a row has put on `cell`.
-  void Placed(int64_t cell, const NumberField& row) {
+  void NotePlaced(int64_t cell, const NumberField& row) {
     if (st_.placed != nullptr) st_.placed->push_back({cell, origin_, row.line, row.column});
   }
 
@@ -278,7 +278,7 @@ bool Loader::ReadToken(TextField* tok) {
     Fail25({f->line, f->column}, "keyword field: " + f->Message());
     return false;
   }
-  if (watch_) watch_->Token(*tok);
+  if (watch_) watch_->WatchToken(*tok);
   return true;
 }
 
@@ -287,7 +287,7 @@ bool Loader::ReadOne(const char* row, const FieldShape& shape, NumberField* out)
     Fail25(*f, row, shape.name);
     return false;
   }
-  if (watch_) watch_->Number(*out, row, shape.name);
+  if (watch_) watch_->WatchNumber(*out, row, shape.name);
   return true;
 }
 
@@ -303,13 +303,13 @@ bool Loader::ReadName(const char* row, const char* name, TextField* out) {
     Fail25(*f, row, name);
     return false;
   }
-  if (watch_) watch_->Text(*out);
+  if (watch_) watch_->WatchText(*out);
   return true;
 }
 
 // --- Checks and fills ------------------------------------------------------------------
 
-Flow Loader::OutOfRange(const char* row, const NumberField& p, int32_t margin) {
+Flow Loader::RefuseOutOfRange(const char* row, const NumberField& p, int32_t margin) {
   std::string detail = std::string("position of a \"") + row + "\" row: ";
   if (p.value < 0) {
     detail += std::to_string(p.value) + " m is negative";
@@ -348,8 +348,8 @@ void Loader::EndFill(int64_t cursor, uint8_t value, uint8_t TrackCell::*field) {
 // was rejected. So does an error 15 left standing by an earlier text even when the writer
 // accepted the row: the first written row after it turns it into the end of the load.
 // The row's first value is the position.
-Flow Loader::AfterWriter(const char* row, const NumberField& first, const Rejection& r,
-                         const std::string& why) {
+Flow Loader::RecordRejection(const char* row, const NumberField& first, const Rejection& r,
+                             const std::string& why) {
   ErrorState& e = st_.errore;
   if (!r.rejected() && e.numero <= 0) return Flow::kGo;
   const int32_t numero = r.rejected() ? r.numero : e.numero;
@@ -390,7 +390,7 @@ void Loader::Load() {
   if (watch_) watch_->StartLine(plan_);
   if (FindGenerale() == Flow::kStop) return;
   if (watch_) watch_->StartGeneral();
-  if (GeneralSection() == Flow::kStop) return;
+  if (ReadGeneralSection() == Flow::kStop) return;
   if (!has_length_) {
     Fail25(general_end_, "the general section has no line length row (\"lunghezza percorso\")");
     return;
@@ -402,8 +402,8 @@ void Loader::Load() {
 
   // Phase 2: the body of the line description.
   if (watch_) watch_->StartBody();
-  if (Body(false) == Flow::kStop) return;
-  if (watch_) watch_->TextEnd(r_->AtEnd());
+  if (ReadBody(false) == Flow::kStop) return;
+  if (watch_) watch_->EndText(r_->AtEnd());
   del_.linea = true;
   EndFill(grad_cursor_, static_cast<uint8_t>(static_cast<uint32_t>(grad_value_) + 100u),
           &TrackCell::pendenza);
@@ -424,8 +424,8 @@ void Loader::Load() {
   speed_cursor_ = 0;
   adh_cursor_ = 0;
   k_ = 1;
-  if (Body(true) == Flow::kStop) return;
-  if (watch_) watch_->TextEnd(r_->AtEnd());
+  if (ReadBody(true) == Flow::kStop) return;
+  if (watch_) watch_->EndText(r_->AtEnd());
   del_.treno = true;
   EndFill(speed_cursor_, speed_units_, &TrackCell::velocita);
   EndFill(adh_cursor_, static_cast<uint8_t>(adh_value_), &TrackCell::aderenza);
@@ -448,7 +448,7 @@ Flow Loader::FindGenerale() {
 // The rows of the general section, up to its closing header (which is consumed and not
 // tested against the keywords) or the end of the text. Up to ten comment fields in a row
 // are skipped here, with no check for the end between them.
-Flow Loader::GeneralSection() {
+Flow Loader::ReadGeneralSection() {
   TextField tok;
   for (;;) {
     general_end_ = {r_->line(), r_->column()};
@@ -459,27 +459,27 @@ Flow Loader::GeneralSection() {
       if (!ReadToken(&tok)) return Flow::kStop;
     if (IsSectionHeader(tok.text)) {
       general_end_ = AtField(tok);
-      if (watch_) watch_->GeneralEnd(tok);
+      if (watch_) watch_->EndGeneral(tok);
       return Flow::kGo;
     }
-    if (watch_) watch_->BeforeRow(tok);
-    if (GeneralRow(tok) == Flow::kStop) return Flow::kStop;
-    if (watch_) watch_->AfterRow();
+    if (watch_) watch_->StartRow(tok);
+    if (LoadGeneralRow(tok) == Flow::kStop) return Flow::kStop;
+    if (watch_) watch_->EndRow();
   }
 }
 
 // Every keyword that the token holds reads its own fields, in this order.
-Flow Loader::GeneralRow(const TextField& tok) {
+Flow Loader::LoadGeneralRow(const TextField& tok) {
   const std::string_view s = tok.text;
   const Folded f(s);
   LineRecord& background = st_.tabella.slot[kLineIdentitySlot];
   auto go = [](Flow f) { return f == Flow::kGo; };
-  if (f.Has("lunghezza") && f.Has("percorso") && !go(LineLength(tok))) return Flow::kStop;
-  if (HasExact(s, "progressiva") && HasExact(s, "tre") && !go(Chainage(tok, kChainageSlotTre)))
+  if (f.Has("lunghezza") && f.Has("percorso") && !go(LoadLineLength(tok))) return Flow::kStop;
+  if (HasExact(s, "progressiva") && HasExact(s, "tre") && !go(LoadChainage(tok, kChainageSlotTre)))
     return Flow::kStop;
-  if (HasExact(s, "progressiva") && HasExact(s, "due") && !go(Chainage(tok, kChainageSlotDue)))
+  if (HasExact(s, "progressiva") && HasExact(s, "due") && !go(LoadChainage(tok, kChainageSlotDue)))
     return Flow::kStop;
-  if (HasExact(s, "progressiva") && HasExact(s, "uno") && !go(Chainage(tok, kChainageSlotUno)))
+  if (HasExact(s, "progressiva") && HasExact(s, "uno") && !go(LoadChainage(tok, kChainageSlotUno)))
     return Flow::kStop;
   NumberField v;
   if (HasExact(s, "sfondo") && HasExact(s, "uno")) {
@@ -494,12 +494,12 @@ Flow Loader::GeneralRow(const TextField& tok) {
     if (!ReadOne("sfondo tre", {kI32, "value"}, &v)) return Flow::kStop;
     background.fine = v.value;
   }
-  if (HasExact(s, "segnali") && HasExact(s, "ripetizione") && !go(Repetition(tok)))
+  if (HasExact(s, "segnali") && HasExact(s, "ripetizione") && !go(LoadRepetition(tok)))
     return Flow::kStop;
   return Flow::kGo;
 }
 
-Flow Loader::LineLength(const TextField&) {
+Flow Loader::LoadLineLength(const TextField&) {
   NumberField l;
   if (!ReadOne("lunghezza percorso", {kI32, "line length"}, &l)) return Flow::kStop;
   st_.tabella.slot[kTrainFiguresSlot].fine = l.value;
@@ -514,7 +514,7 @@ Flow Loader::LineLength(const TextField&) {
   return Flow::kGo;
 }
 
-Flow Loader::Chainage(const TextField& tok, int slot) {
+Flow Loader::LoadChainage(const TextField& tok, int slot) {
   static constexpr FieldShape kShapes[] = {{kI32, "start"}, {kI32, "end"}, {kI32, "third value"}};
   NumberField v[3];
   if (!ReadRow("progressiva chilometrica", kShapes, v)) return Flow::kStop;
@@ -528,7 +528,7 @@ Flow Loader::Chainage(const TextField& tok, int slot) {
   return Flow::kGo;
 }
 
-Flow Loader::Repetition(const TextField& tok) {
+Flow Loader::LoadRepetition(const TextField& tok) {
   static constexpr FieldShape kShapes[] = {{kI32, "start"}, {kI32, "end"}};
   NumberField v[2];
   if (!ReadRow("ripetizione segnali", kShapes, v)) return Flow::kStop;
@@ -561,7 +561,7 @@ Flow Loader::Repetition(const TextField& tok) {
 // Both bodies: rows in any order to the end of the text. A field that is the very last
 // of the text is never acted on; up to two comment fields in a row are skipped, with a
 // check for the end after each.
-Flow Loader::Body(bool train) {
+Flow Loader::ReadBody(bool train) {
   TextField tok;
   for (;;) {
     if (r_->AtEnd()) return Flow::kGo;
@@ -571,43 +571,43 @@ Flow Loader::Body(bool train) {
       if (!ReadToken(&tok)) return Flow::kStop;
       if (r_->AtEnd()) return Flow::kGo;
     }
-    if (watch_) watch_->BeforeRow(tok);
-    Flow f = train ? TrainRow(tok) : LineRow(tok);
+    if (watch_) watch_->StartRow(tok);
+    Flow f = train ? LoadTrainRow(tok) : LoadLineRow(tok);
     if (f == Flow::kStop) return Flow::kStop;
-    if (watch_) watch_->AfterRow();
+    if (watch_) watch_->EndRow();
     if (f == Flow::kLeave) return Flow::kGo;
   }
 }
 
-Flow Loader::LineRow(const TextField& tok) {
+Flow Loader::LoadLineRow(const TextField& tok) {
   const Folded s(tok.text);
   Flow f = Flow::kGo;
-  if (s.Has("pendenza") && (f = Gradient(tok)) != Flow::kGo) return f;
-  if (plan_ && s.Has("curva") && (f = Curve(tok)) != Flow::kGo) return f;
-  if (s.Has("montagna") && (f = Montagna(tok)) != Flow::kGo) return f;
-  if (s.Has("indicatori_v") && (f = SpeedBoards(tok)) != Flow::kGo) return f;
-  if (s.Has("cartello") && s.Has("indicat") && (f = Board(tok)) != Flow::kGo) return f;
+  if (s.Has("pendenza") && (f = LoadGradient(tok)) != Flow::kGo) return f;
+  if (plan_ && s.Has("curva") && (f = LoadCurve(tok)) != Flow::kGo) return f;
+  if (s.Has("montagna") && (f = LoadMontagna(tok)) != Flow::kGo) return f;
+  if (s.Has("indicatori_v") && (f = LoadSpeedBoards(tok)) != Flow::kGo) return f;
+  if (s.Has("cartello") && s.Has("indicat") && (f = LoadBoard(tok)) != Flow::kGo) return f;
   return Flow::kGo;
 }
 
-Flow Loader::Gradient(const TextField&) {
+Flow Loader::LoadGradient(const TextField&) {
   static constexpr FieldShape kShapes[] = {{kI32, "position"}, {kI32, "gradient"}};
   NumberField v[2];
   if (!ReadRow("pendenza", kShapes, v)) return Flow::kStop;
-  if (!InRange(v[0].value, 100)) return OutOfRange("pendenza", v[0], 100);
-  if (watch_) watch_->Gradient(v);
+  if (!InRange(v[0].value, 100)) return RefuseOutOfRange("pendenza", v[0], 100);
+  if (watch_) watch_->CheckGradientRow(v);
   Fill(&grad_cursor_, v[0].value, static_cast<uint8_t>(static_cast<uint32_t>(grad_value_) + 100u),
        &TrackCell::pendenza, false);
   grad_value_ = v[1].value;
   return Flow::kGo;
 }
 
-Flow Loader::Curve(const TextField& tok) {
+Flow Loader::LoadCurve(const TextField& tok) {
   static constexpr FieldShape kShapes[] = {{kI32, "start"}, {kI32, "length"}};
   NumberField v[2];
   if (!ReadRow("curva", kShapes, v)) return Flow::kStop;
-  if (!InRange(v[0].value, 100)) return OutOfRange("curva", v[0], 100);
-  if (watch_) watch_->Curve(v, st_.piano);
+  if (!InRange(v[0].value, 100)) return RefuseOutOfRange("curva", v[0], 100);
+  if (watch_) watch_->CheckCurveRow(v, st_.piano);
   std::optional<double> k = CurvatureOf(tok.text);
   if (!k) {
     return Fail(err::kBadCurve, std::nullopt, AtField(tok),
@@ -628,41 +628,41 @@ Flow Loader::Curve(const TextField& tok) {
               "the plan passes " + std::to_string(kPlanPointLimit) + " points inside this curve");
 }
 
-Flow Loader::Montagna(const TextField&) {
+Flow Loader::LoadMontagna(const TextField&) {
   static constexpr FieldShape kShapes[] = {{kI32, "inizio"}, {kI32, "fine"}, {kI32, "tipo"}};
   NumberField v[3];
   if (!ReadRow("montagna", kShapes, v)) return Flow::kStop;
-  if (!InRange(v[0].value, 100)) return OutOfRange("montagna", v[0], 100);
-  if (watch_) watch_->Montagna(v);
+  if (!InRange(v[0].value, 100)) return RefuseOutOfRange("montagna", v[0], 100);
+  if (watch_) watch_->CheckMontagnaRow(v);
   PlaceSpan(st_.griglia, spans_, v[0].value, v[1].value, v[2].value);
-  return AfterWriter("montagna", v[0], Rejection{}, "montagna span rejected");
+  return RecordRejection("montagna", v[0], Rejection{}, "montagna span rejected");
 }
 
-Flow Loader::SpeedBoards(const TextField&) {
+Flow Loader::LoadSpeedBoards(const TextField&) {
   static constexpr FieldShape kShapes[] = {{kI32, "posizione"}, {kI32, "vas"},      {kI32, "vbs"},
                                     {kI32, "vcs"},       {kI32, "strisces"}, {kI32, "vad"},
                                     {kI32, "vbd"},       {kI32, "vcd"},      {kI32, "strisced"}};
   NumberField v[9];
   if (!ReadRow("indicatori_vmax", kShapes, v)) return Flow::kStop;
-  if (!InRange(v[0].value, 100)) return OutOfRange("indicatori_vmax", v[0], 100);
-  if (watch_) watch_->SpeedBoards(v);
+  if (!InRange(v[0].value, 100)) return RefuseOutOfRange("indicatori_vmax", v[0], 100);
+  if (watch_) watch_->CheckSpeedBoardsRow(v);
   const SpeedBoardRow row{v[0].value, v[1].value, v[2].value, v[3].value, v[4].value,
                           v[5].value, v[6].value, v[7].value, v[8].value};
   const Rejection r = PlaceSpeedBoards(st_.griglia, row);
-  if (!r.rejected()) Placed(ItemCellOf(row.posizione), v[0]);
-  return AfterWriter("indicatori_vmax", v[0], r,
-                     "speed boards at " + std::to_string(row.posizione) + " m: their cell " +
-                         std::to_string(r.cell) + " already holds an item");
+  if (!r.rejected()) NotePlaced(ItemCellOf(row.posizione), v[0]);
+  return RecordRejection("indicatori_vmax", v[0], r,
+                         "speed boards at " + std::to_string(row.posizione) + " m: their cell " +
+                             std::to_string(r.cell) + " already holds an item");
 }
 
 // An indicator board stands on the cell after the one that begins at its position.
-Flow Loader::Board(const TextField& tok) {
+Flow Loader::LoadBoard(const TextField& tok) {
   NumberField p;
   TextField text;
   if (!ReadOne("cartello_indicatore", {kI32, "position"}, &p)) return Flow::kStop;
   if (!ReadName("cartello_indicatore", "board text", &text)) return Flow::kStop;
-  if (!InRange(p.value, 100)) return OutOfRange("cartello_indicatore", p, 100);
-  if (watch_) watch_->Board(p);
+  if (!InRange(p.value, 100)) return RefuseOutOfRange("cartello_indicatore", p, 100);
+  if (watch_) watch_->CheckBoardRow(p);
   const int64_t c = ItemCellOf(p.value);
   if (!st_.griglia.IsFree(c)) {
     return Fail(err::kBoardCellTaken, p.value, AtField(p),
@@ -671,7 +671,7 @@ Flow Loader::Board(const TextField& tok) {
                     std::to_string(st_.griglia.Contains(c) ? st_.griglia.at(c).tipo : 0));
   }
   TrackCell& cell = st_.griglia.at(c);
-  Placed(c, p);
+  NotePlaced(c, p);
   cell.tipo = TipoOf(ItemType::kBoard);
   cell.dato1 = static_cast<int16_t>(b_);
   st_.tabella.slot[b_].nome = std::string(text.text);
@@ -691,11 +691,11 @@ Flow Loader::SkipTrainPreamble() {
     if (!ReadToken(&tok)) return Flow::kStop;
     if (Folded(tok.text).Has("[generale]")) return Flow::kGo;
   }
-  if (watch_) watch_->NoOpeningHeader();
+  if (watch_) watch_->WarnNoOpeningHeader();
   return Flow::kGo;
 }
 
-Flow Loader::TrainRow(const TextField& tok) {
+Flow Loader::LoadTrainRow(const TextField& tok) {
   const Folded s(tok.text);
   LineRecord& figures = st_.tabella.slot[kTrainFiguresSlot];
   LineRecord& ident = st_.tabella.slot[kTrainIdentitySlot];
@@ -709,8 +709,8 @@ Flow Loader::TrainRow(const TextField& tok) {
     if (!ReadOne("numero vetture", {kI32, "value"}, &v)) return Flow::kStop;
     figures.posizione = v.value;
   }
-  if (s.Has("velocit") && (f = Speed(tok)) != Flow::kGo) return f;
-  if (s.Has("aderenza") && (f = Adhesion(tok)) != Flow::kGo) return f;
+  if (s.Has("velocit") && (f = LoadSpeed(tok)) != Flow::kGo) return f;
+  if (s.Has("aderenza") && (f = LoadAdhesion(tok)) != Flow::kGo) return f;
   if (s.Has("orologio")) {
     static constexpr FieldShape kShapes[] = {{kI16, "hours"}, {kI16, "minutes"}, {kI16, "seconds"}};
     NumberField t[3];
@@ -723,19 +723,19 @@ Flow Loader::TrainRow(const TextField& tok) {
     if (!ReadOne("sabbia", {kI16, "value"}, &v)) return Flow::kStop;
     ident.valore1 = static_cast<int16_t>(v.value);
   }
-  if (s.Has("segnale") && (f = Signal(tok)) != Flow::kGo) return f;
-  if (s.Has("rallentamento") && (f = Slowdown(tok)) != Flow::kGo) return f;
-  if (s.Has("abbattimento") && (f = Abbattimento(tok)) != Flow::kGo) return f;
-  if (s.Has("stazione") && (f = Station(tok)) != Flow::kGo) return f;
+  if (s.Has("segnale") && (f = LoadSignal(tok)) != Flow::kGo) return f;
+  if (s.Has("rallentamento") && (f = LoadSlowdown(tok)) != Flow::kGo) return f;
+  if (s.Has("abbattimento") && (f = LoadAbbattimento(tok)) != Flow::kGo) return f;
+  if (s.Has("stazione") && (f = LoadStation(tok)) != Flow::kGo) return f;
   return Flow::kGo;
 }
 
-Flow Loader::Speed(const TextField&) {
+Flow Loader::LoadSpeed(const TextField&) {
   static constexpr FieldShape kShapes[] = {{kI32, "position"}, {kI32, "speed"}};
   NumberField v[2];
   if (!ReadRow("velocita", kShapes, v)) return Flow::kStop;
-  if (!InRange(v[0].value, 100)) return OutOfRange("velocita", v[0], 100);
-  if (watch_) watch_->Speed(v);
+  if (!InRange(v[0].value, 100)) return RefuseOutOfRange("velocita", v[0], 100);
+  if (watch_) watch_->CheckSpeedRow(v);
   const int64_t units = RoundHalfEven(v[1].value, 5);
   if (units < 0 || units > 255) {
     return Fail25(AtField(v[1]), "speed of a \"velocita\" row: " + std::to_string(v[1].value) +
@@ -747,54 +747,54 @@ Flow Loader::Speed(const TextField&) {
   return Flow::kGo;
 }
 
-Flow Loader::Adhesion(const TextField&) {
+Flow Loader::LoadAdhesion(const TextField&) {
   static constexpr FieldShape kShapes[] = {{kI32, "position"}, {kI32, "value"}};
   NumberField v[2];
   if (!ReadRow("aderenza", kShapes, v)) return Flow::kStop;
-  if (!InRange(v[0].value, 100)) return OutOfRange("aderenza", v[0], 100);
-  if (watch_) watch_->Adhesion(v);
+  if (!InRange(v[0].value, 100)) return RefuseOutOfRange("aderenza", v[0], 100);
+  if (watch_) watch_->CheckAdhesionRow(v);
   Fill(&adh_cursor_, v[0].value, static_cast<uint8_t>(adh_value_), &TrackCell::aderenza, false);
   adh_value_ = v[1].value;
   return Flow::kGo;
 }
 
-Flow Loader::Signal(const TextField&) {
+Flow Loader::LoadSignal(const TextField&) {
   static constexpr FieldShape kShapes[] = {
       {kI32, "posizione"}, {kI32, "sx"}, {kI32, "s1"}, {kI32, "s2"}, {kI32, "s3"},   {kI32, "rapp"},
       {kI32, "dx"},        {kI32, "d1"}, {kI32, "d2"}, {kI32, "d3"}, {kI32, "tempo"}};
   NumberField v[11];
   if (!ReadRow("segnale", kShapes, v)) return Flow::kStop;
-  if (!InRange(v[0].value, 100)) return OutOfRange("segnale", v[0], 100);
-  if (watch_) watch_->Signal(v);
+  if (!InRange(v[0].value, 100)) return RefuseOutOfRange("segnale", v[0], 100);
+  if (watch_) watch_->CheckSignalRow(v);
   const SignalRow row{v[0].value, v[1].value, v[2].value, v[3].value,  v[4].value, v[5].value,
                       v[6].value, v[7].value, v[8].value, v[9].value, v[10].value};
   const Rejection r = PlaceSignal(st_.griglia, row);
-  if (!r.rejected()) Placed(ItemCellOf(row.posizione), v[0]);
-  return AfterWriter("segnale", v[0], r,
-                     "signal at " + std::to_string(row.posizione) + " m: its cell " +
-                         std::to_string(r.cell) + " already holds an item");
+  if (!r.rejected()) NotePlaced(ItemCellOf(row.posizione), v[0]);
+  return RecordRejection("segnale", v[0], r,
+                         "signal at " + std::to_string(row.posizione) + " m: its cell " +
+                             std::to_string(r.cell) + " already holds an item");
 }
 
-Flow Loader::Slowdown(const TextField&) {
+Flow Loader::LoadSlowdown(const TextField&) {
   static constexpr FieldShape kShapes[] = {{kI32, "x"},    {kI32, "v"},    {kI32, "l"},
                                     {kI32, "f_tt"}, {kI32, "f_ta"}, {kI32, "d_v"}};
   NumberField v[6];
   if (!ReadRow("rallentamento", kShapes, v)) return Flow::kStop;
-  if (!InRange(v[0].value, 100)) return OutOfRange("rallentamento", v[0], 100);
-  if (watch_) watch_->Slowdown(v);
+  if (!InRange(v[0].value, 100)) return RefuseOutOfRange("rallentamento", v[0], 100);
+  if (watch_) watch_->CheckSlowdownRow(v);
   const SlowdownRow row{v[0].value, v[1].value, v[2].value, v[3].value, v[4].value, v[5].value};
   const Rejection r = PlaceSlowdown(st_.griglia, row);
-  if (!r.rejected()) PlacedSlowdown(row, v[0]);
-  return AfterWriter("rallentamento", v[0], r, SlowdownRejection(r, row, n_));
+  if (!r.rejected()) NoteSlowdownPlaced(row, v[0]);
+  return RecordRejection("rallentamento", v[0], r, SlowdownRejection(r, row, n_));
 }
 
 // An abbattimento mark stands on the cell that begins at its position.
-Flow Loader::Abbattimento(const TextField&) {
+Flow Loader::LoadAbbattimento(const TextField&) {
   static constexpr FieldShape kShapes[] = {{kI32, "position"}, {kI32, "value"}};
   NumberField v[2];
   if (!ReadRow("abbattimento", kShapes, v)) return Flow::kStop;
-  if (!InRange(v[0].value, 100)) return OutOfRange("abbattimento", v[0], 100);
-  if (watch_) watch_->Abbattimento(v);
+  if (!InRange(v[0].value, 100)) return RefuseOutOfRange("abbattimento", v[0], 100);
+  if (watch_) watch_->CheckAbbattimentoRow(v);
   const int64_t c = CellAt(v[0].value);
   if (!st_.griglia.IsFree(c)) {
     return Fail(err::kAbbattimentoCellTaken, v[0].value, AtField(v[0]),
@@ -803,7 +803,7 @@ Flow Loader::Abbattimento(const TextField&) {
                     std::to_string(st_.griglia.Contains(c) ? st_.griglia.at(c).tipo : 0));
   }
   TrackCell& cell = st_.griglia.at(c);
-  Placed(c, v[0]);
+  NotePlaced(c, v[0]);
   if (v[1].value > 0) {
     cell.tipo = TipoOf(ItemType::kAbbattimento);
     cell.dato1 = static_cast<int16_t>(static_cast<uint16_t>(v[1].value));
@@ -815,7 +815,7 @@ Flow Loader::Abbattimento(const TextField&) {
 
 // A station or timing point: its slot, its zone, the stop cell at the zone's last cell
 // and the approach marks before it.
-Flow Loader::Station(const TextField& tok) {
+Flow Loader::LoadStation(const TextField& tok) {
   LineRecord& s = st_.tabella.slot[k_];
   StationRow row;
   if (Flow f = ReadStation(s, &row); f != Flow::kGo) return f;
@@ -840,12 +840,12 @@ Flow Loader::ReadStation(LineRecord& s, StationRow* row) {
   NumberField& p = row->posizione;
   if (!ReadOne(kRow, {kI32, "position (field 1)"}, &p)) return Flow::kStop;
   s.posizione = p.value;
-  if (!InRange(p.value, 800)) return OutOfRange(kRow, p, 800);
+  if (!InRange(p.value, 800)) return RefuseOutOfRange(kRow, p, 800);
   if (p.value % kCellMetres != 0) {
     return Fail(err::kStationOffCell, p.value, AtField(p),
                 "station position " + std::to_string(p.value) + " m is not a multiple of 50");
   }
-  if (watch_) watch_->Station(p);
+  if (watch_) watch_->CheckStationRow(p);
   static constexpr FieldShape kTypeLen[] = {{kU8, "type (field 2)"}, {kI32, "zone length (field 3)"}};
   NumberField tl[2];
   if (!ReadRow(kRow, kTypeLen, tl)) return Flow::kStop;
@@ -951,7 +951,7 @@ Flow Loader::PlaceStationStop(const StationRow& row, const StationZone& zone) {
                     " m, within the first 100 m of the line");
   }
   TrackCell& stop = st_.griglia.at(zone.last);
-  Placed(zone.last, row.posizione);
+  NotePlaced(zone.last, row.posizione);
   stop.tipo = TipoOf(ItemType::kStationStop);
   stop.dato1 = static_cast<int16_t>(k_);
   return Flow::kGo;

@@ -97,12 +97,12 @@ void WarningWatch::StartBody() {
   phase_ = Phase::kBody;
 }
 
-void WarningWatch::GeneralEnd(const TextField& header) {
+void WarningWatch::EndGeneral(const TextField& header) {
   section_ = std::string(Trimmed(header.text).substr(0, 40));
   last_token_read_as_row_ = true;
 }
 
-void WarningWatch::NoOpeningHeader() {
+void WarningWatch::WarnNoOpeningHeader() {
   skipped_ = true;
   std::string message = "the train data has no \"[generale]\" header, so none of its rows is read";
   if (has_bracket_) {
@@ -113,7 +113,7 @@ void WarningWatch::NoOpeningHeader() {
   }
 }
 
-void WarningWatch::TextEnd(bool at_end) {
+void WarningWatch::EndText(bool at_end) {
   if (!at_end || phase_ != Phase::kBody || skipped_) return;
   const std::string_view last = Trimmed(last_token_.text);
   if (!last_token_read_as_row_ && !last.empty() && !IsComment(last) &&
@@ -170,7 +170,7 @@ void WarningWatch::CheckRow() {
     if (IsSectionHeader(text))
       section_ = std::string(text.substr(0, 40));
     else
-      Unrecognised(keyword_);
+      WarnUnrecognised(keyword_);
     return;
   }
   if (IsSectionHeader(text)) {
@@ -188,7 +188,7 @@ void WarningWatch::CheckRow() {
   last_row_name_ = row_name_;
 }
 
-void WarningWatch::Unrecognised(const TextField& keyword) {
+void WarningWatch::WarnUnrecognised(const TextField& keyword) {
   const std::string_view text = Trimmed(keyword.text);
   if (!keyword.first_on_line || text.empty() || IsComment(text)) return;
   const Folded f(text);
@@ -240,7 +240,7 @@ void WarningWatch::CheckNumber(const NumberField& f, std::string_view row,
   }
 }
 
-void WarningWatch::Text(const TextField& f) {
+void WarningWatch::WatchText(const TextField& f) {
   ++row_fields_;
   has_joined_ = false;
   if (row_warned_ || f.line == keyword_.line) return;
@@ -252,21 +252,22 @@ void WarningWatch::Text(const TextField& f) {
 
 // --- Checks shared by the rows --------------------------------------------------------
 
-void WarningWatch::Falling(const LastPosition& last, const NumberField& p, std::string_view row) {
+void WarningWatch::WarnFalling(const LastPosition& last, const NumberField& p,
+                               std::string_view row) {
   Add(WarningKind::kPositionNotRising, p.line, p.column,
       "\"" + std::string(row) + "\" row at " + Metres(p.value) + " comes after one at " +
           Metres(last.posizione) + " (line " + std::to_string(last.line) +
           "): the cells are filled forwards only, one cell for this row");
 }
 
-void WarningWatch::RoundedInto(const NumberField& p, int64_t cell, std::string_view row) {
+void WarningWatch::WarnRoundedInto(const NumberField& p, int64_t cell, std::string_view row) {
   Add(WarningKind::kRoundedPosition, p.line, p.column,
       "position " + Metres(p.value) + " of a \"" + std::string(row) +
           "\" row is not a multiple of 50: it is rounded into cell " + std::to_string(cell) +
           " (" + Metres(cell * kCell) + ")");
 }
 
-void WarningWatch::RoundedItemAt(const NumberField& p, int64_t cell, std::string_view row) {
+void WarningWatch::WarnRoundedItemAt(const NumberField& p, int64_t cell, std::string_view row) {
   auto [it, added] = rounded_items_.try_emplace(cell, RoundedItem{row, p.value, p.line});
   if (added || it->second.posizione == p.value) return;
   Add(WarningKind::kCellCollisionRisk, p.line, p.column,
@@ -276,7 +277,8 @@ void WarningWatch::RoundedItemAt(const NumberField& p, int64_t cell, std::string
           "): one cell holds one item");
 }
 
-void WarningWatch::Wraps(const NumberField& at, int64_t value, std::string_view what, int bits) {
+void WarningWatch::WarnWraps(const NumberField& at, int64_t value, std::string_view what,
+                             int bits) {
   if (bits == 16) {
     const int16_t kept = static_cast<int16_t>(static_cast<uint16_t>(value));
     Add(WarningKind::kValueWraps, at.line, at.column,
@@ -294,13 +296,13 @@ void WarningWatch::Wraps(const NumberField& at, int64_t value, std::string_view 
 
 // --- Rows ---------------------------------------------------------------------------------
 
-void WarningWatch::Gradient(const NumberField (&v)[2]) {
-  Rising(gradient_, v[0], "pendenza");
-  Rounded(v[0], RoundHalfEven(v[0].value, kCell), "pendenza");
-  Fits8(v[1], int64_t{v[1].value} + 100, "gradient + 100 =");
+void WarningWatch::CheckGradientRow(const NumberField (&v)[2]) {
+  CheckRising(gradient_, v[0], "pendenza");
+  CheckRounded(v[0], RoundHalfEven(v[0].value, kCell), "pendenza");
+  CheckFits8(v[1], int64_t{v[1].value} + 100, "gradient + 100 =");
 }
 
-void WarningWatch::Curve(const NumberField (&v)[2], const TrackPlan& plan) {
+void WarningWatch::CheckCurveRow(const NumberField (&v)[2], const TrackPlan& plan) {
   const int64_t start = v[0].value;
   const int64_t end = start + v[1].value;
   const int64_t next = plan.next();
@@ -315,17 +317,17 @@ void WarningWatch::Curve(const NumberField (&v)[2], const TrackPlan& plan) {
   Add(WarningKind::kCurveDropped, v[0].line, v[0].column, message + "; give curves in rising order");
 }
 
-void WarningWatch::Montagna(const NumberField (&v)[3]) {
-  Rounded(v[0], RoundHalfEven(v[0].value, kCell), "montagna");
-  Rounded(v[1], RoundHalfEven(int64_t{v[1].value} - kCell, kCell), "montagna");
+void WarningWatch::CheckMontagnaRow(const NumberField (&v)[3]) {
+  CheckRounded(v[0], RoundHalfEven(v[0].value, kCell), "montagna");
+  CheckRounded(v[1], RoundHalfEven(int64_t{v[1].value} - kCell, kCell), "montagna");
   const int64_t tipo = v[2].value > 10 ? int64_t{v[2].value} - 10 : v[2].value;
-  Fits8(v[2], tipo, "span type");
+  CheckFits8(v[2], tipo, "span type");
 }
 
-void WarningWatch::SpeedBoards(const NumberField (&v)[9]) {
+void WarningWatch::CheckSpeedBoardsRow(const NumberField (&v)[9]) {
   const int64_t cell = ItemCellOf(v[0].value);
-  Rounded(v[0], cell, "indicatori_vmax");
-  Item(v[0], cell, "indicatori_vmax");
+  CheckRounded(v[0], cell, "indicatori_vmax");
+  CheckItemPosition(v[0], cell, "indicatori_vmax");
   for (int i : {1, 2, 3, 5, 6, 7}) {
     if (v[i].value % kSpeedStep != 0) {
       Add(WarningKind::kRoundedSpeed, v[i].line, v[i].column,
@@ -334,22 +336,23 @@ void WarningWatch::SpeedBoards(const NumberField (&v)[9]) {
     }
   }
   for (int i = 1; i <= 3; ++i) {
-    Fits16(v[i], RoundHalfEven(int64_t{v[i + 4].value} + int64_t{v[i].value} * 100, kSpeedStep),
-           "speed code");
+    CheckFits16(v[i],
+                RoundHalfEven(int64_t{v[i + 4].value} + int64_t{v[i].value} * 100, kSpeedStep),
+                "speed code");
   }
-  Fits16(v[4], int64_t{v[4].value} * 10 + v[8].value, "stripe code");
+  CheckFits16(v[4], int64_t{v[4].value} * 10 + v[8].value, "stripe code");
 }
 
-void WarningWatch::Board(const NumberField& p) {
+void WarningWatch::CheckBoardRow(const NumberField& p) {
   const int64_t cell = ItemCellOf(p.value);
-  Rounded(p, cell, "cartello_indicatore");
-  Item(p, cell, "cartello_indicatore");
+  CheckRounded(p, cell, "cartello_indicatore");
+  CheckItemPosition(p, cell, "cartello_indicatore");
 }
 
-void WarningWatch::Speed(const NumberField (&v)[2]) {
+void WarningWatch::CheckSpeedRow(const NumberField (&v)[2]) {
   ++speed_rows_;
-  Rising(speed_, v[0], "velocita");
-  Rounded(v[0], RoundHalfEven(v[0].value, kCell), "velocita");
+  CheckRising(speed_, v[0], "velocita");
+  CheckRounded(v[0], RoundHalfEven(v[0].value, kCell), "velocita");
   if (v[1].value % kSpeedStep != 0) {
     Add(WarningKind::kRoundedSpeed, v[1].line, v[1].column,
         "speed " + std::to_string(v[1].value) + " km/h is not a multiple of 5: it is stored as " +
@@ -357,43 +360,43 @@ void WarningWatch::Speed(const NumberField (&v)[2]) {
   }
 }
 
-void WarningWatch::Adhesion(const NumberField (&v)[2]) {
+void WarningWatch::CheckAdhesionRow(const NumberField (&v)[2]) {
   ++adhesion_rows_;
-  Rising(adhesion_, v[0], "aderenza");
-  Rounded(v[0], RoundHalfEven(v[0].value, kCell), "aderenza");
-  Fits8(v[1], v[1].value, "adhesion");
+  CheckRising(adhesion_, v[0], "aderenza");
+  CheckRounded(v[0], RoundHalfEven(v[0].value, kCell), "aderenza");
+  CheckFits8(v[1], v[1].value, "adhesion");
 }
 
-void WarningWatch::Signal(const NumberField (&v)[11]) {
+void WarningWatch::CheckSignalRow(const NumberField (&v)[11]) {
   const int64_t cell = ItemCellOf(v[0].value);
-  Rising(signal_, v[0], "segnale");
-  Rounded(v[0], cell, "segnale");
-  Item(v[0], cell, "segnale");
+  CheckRising(signal_, v[0], "segnale");
+  CheckRounded(v[0], cell, "segnale");
+  CheckItemPosition(v[0], cell, "segnale");
   // s1..s3 with d1..d3, and rapp with the aspect sx * 3 + dx: each pair makes one field.
   for (int i = 0; i < 3; ++i)
-    Fits16(v[2 + i], int64_t{v[2 + i].value} * 10 + v[7 + i].value, "signal code");
-  Fits16(v[5], int64_t{v[5].value} * 10 + int64_t{v[1].value} * 3 + v[6].value, "signal code");
+    CheckFits16(v[2 + i], int64_t{v[2 + i].value} * 10 + v[7 + i].value, "signal code");
+  CheckFits16(v[5], int64_t{v[5].value} * 10 + int64_t{v[1].value} * 3 + v[6].value, "signal code");
   int64_t tempo = v[10].value;
   if (tempo >= 1 && tempo <= 100) tempo = 101;
-  if (v[1].value == 2) Fits8(v[10], tempo, "signal time");
+  if (v[1].value == 2) CheckFits8(v[10], tempo, "signal time");
 }
 
-void WarningWatch::Slowdown(const NumberField (&v)[6]) {
+void WarningWatch::CheckSlowdownRow(const NumberField (&v)[6]) {
   const int64_t cell = ItemCellOf(v[0].value);
-  Rounded(v[0], cell, "rallentamento");
-  Item(v[0], cell, "rallentamento");
-  Fits16(v[1], v[1].value, "slowdown speed");
-  Fits16(v[3], v[3].value, "f_tt");
-  Fits16(v[5], v[5].value, "second speed");
+  CheckRounded(v[0], cell, "rallentamento");
+  CheckItemPosition(v[0], cell, "rallentamento");
+  CheckFits16(v[1], v[1].value, "slowdown speed");
+  CheckFits16(v[3], v[3].value, "f_tt");
+  CheckFits16(v[5], v[5].value, "second speed");
 }
 
-void WarningWatch::Abbattimento(const NumberField (&v)[2]) {
+void WarningWatch::CheckAbbattimentoRow(const NumberField (&v)[2]) {
   const int64_t cell = RoundHalfEven(v[0].value, kCell);
-  Rounded(v[0], cell, "abbattimento");
-  Item(v[0], cell, "abbattimento");
-  if (v[1].value > 0) Fits16(v[1], v[1].value, "abbattimento value");
+  CheckRounded(v[0], cell, "abbattimento");
+  CheckItemPosition(v[0], cell, "abbattimento");
+  if (v[1].value > 0) CheckFits16(v[1], v[1].value, "abbattimento value");
 }
 
-void WarningWatch::Station(const NumberField& p) { Rising(station_, p, "stazione"); }
+void WarningWatch::CheckStationRow(const NumberField& p) { CheckRising(station_, p, "stazione"); }
 
 }  // namespace percorso

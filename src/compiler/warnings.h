@@ -14,6 +14,7 @@
 #include "compiler/field_reader.h"
 #include "compiler/keywords.h"
 #include "model/error_state.h"
+#include "model/items.h"
 #include "model/track_plan.h"
 
 namespace percorso {
@@ -28,24 +29,24 @@ class WarningWatch {
   void StartTrain();
   void StartBody();
   // The header that ends the line description's general section.
-  void GeneralEnd(const TextField& header);
+  void EndGeneral(const TextField& header);
   // The train data ended before a field holding "[generale]": its body is skipped.
-  void NoOpeningHeader();
+  void WarnNoOpeningHeader();
   // The current text was read to its end (`at_end`) or left early after an error 15.
-  void TextEnd(bool at_end);
+  void EndText(bool at_end);
 
   // Every field read as a keyword, then, for the one taken as a row's keyword, the row
   // around its call: every numeric and text field the row reads comes in between.
   // These run for every field: the common case, a field that needs no word, is decided
   // here, inline; the rest in the .cc.
-  void Token(const TextField& tok) {
+  void WatchToken(const TextField& tok) {
     last_token_ = tok;
     last_token_read_as_row_ = false;
     if (phase_ != Phase::kPreamble && !has_joined_ && (tok.first_on_line || tok.line != row_line_))
       return;
     CheckToken(tok);
   }
-  void BeforeRow(const TextField& keyword) {
+  void StartRow(const TextField& keyword) {
     keyword_ = keyword;
     row_fields_ = 0;
     row_name_ = nullptr;
@@ -57,34 +58,33 @@ class WarningWatch {
     keyword_special_ = maybe && (IsComment(keyword.text) || IsSectionHeader(keyword.text));
     row_warned_ = keyword_special_;
   }
-  void AfterRow() {
+  void EndRow() {
     if (row_fields_ == 0 || keyword_special_) return CheckRow();
     row_line_ = row_warned_ ? 0 : keyword_.line;
     last_row_name_ = row_name_;
   }
-  void Number(const NumberField& f, const char* row, const char* field) {
+  void WatchNumber(const NumberField& f, const char* row, const char* field) {
     ++row_fields_;
     if (row_name_ == nullptr) row_name_ = row;
     if (!has_joined_ && !f.joined && f.numeric && f.line == keyword_.line) return;
     CheckNumber(f, row, field);
   }
-  void Text(const TextField& f);
+  void WatchText(const TextField& f);
 
   // The rows the loader acts on, their fields as read (after the range checks).
-  void Gradient(const NumberField (&v)[2]);
-  void Curve(const NumberField (&v)[2], const TrackPlan& plan);
-  void Montagna(const NumberField (&v)[3]);
-  void SpeedBoards(const NumberField (&v)[9]);
-  void Board(const NumberField& p);
-  void Speed(const NumberField (&v)[2]);
-  void Adhesion(const NumberField (&v)[2]);
-  void Signal(const NumberField (&v)[11]);
-  void Slowdown(const NumberField (&v)[6]);
-  void Abbattimento(const NumberField (&v)[2]);
-  void Station(const NumberField& p);
+  void CheckGradientRow(const NumberField (&v)[2]);
+  void CheckCurveRow(const NumberField (&v)[2], const TrackPlan& plan);
+  void CheckMontagnaRow(const NumberField (&v)[3]);
+  void CheckSpeedBoardsRow(const NumberField (&v)[9]);
+  void CheckBoardRow(const NumberField& p);
+  void CheckSpeedRow(const NumberField (&v)[2]);
+  void CheckAdhesionRow(const NumberField (&v)[2]);
+  void CheckSignalRow(const NumberField (&v)[11]);
+  void CheckSlowdownRow(const NumberField (&v)[6]);
+  void CheckAbbattimentoRow(const NumberField (&v)[2]);
+  void CheckStationRow(const NumberField& p);
 
  private:
-  static constexpr int32_t kCellMetres = 50;  // the length of a cell of the grid
   enum class Phase : uint8_t { kPreamble, kGeneral, kBody };
 
   // A row's position, kept to tell whether the next row of its kind rises.
@@ -107,27 +107,27 @@ class WarningWatch {
   void Add(WarningKind kind, int line, int column, std::string message);
   // The checks every row makes: the usual outcome (nothing to say) inline, the words in
   // the .cc.
-  void Rising(LastPosition& last, const NumberField& p, std::string_view row) {
-    if (last.seen && p.value < last.posizione) Falling(last, p, row);
+  void CheckRising(LastPosition& last, const NumberField& p, std::string_view row) {
+    if (last.seen && p.value < last.posizione) WarnFalling(last, p, row);
     last = {true, p.value, p.line};
   }
-  void Rounded(const NumberField& p, int64_t cell, std::string_view row) {
-    if (p.value % kCellMetres != 0) RoundedInto(p, cell, row);
+  void CheckRounded(const NumberField& p, int64_t cell, std::string_view row) {
+    if (p.value % kCellMetres != 0) WarnRoundedInto(p, cell, row);
   }
-  void Item(const NumberField& p, int64_t cell, std::string_view row) {
-    if (p.value % kCellMetres != 0) RoundedItemAt(p, cell, row);
+  void CheckItemPosition(const NumberField& p, int64_t cell, std::string_view row) {
+    if (p.value % kCellMetres != 0) WarnRoundedItemAt(p, cell, row);
   }
-  void Fits16(const NumberField& at, int64_t value, std::string_view what) {
-    if (value < INT16_MIN || value > INT16_MAX) Wraps(at, value, what, 16);
+  void CheckFits16(const NumberField& at, int64_t value, std::string_view what) {
+    if (value < INT16_MIN || value > INT16_MAX) WarnWraps(at, value, what, 16);
   }
-  void Fits8(const NumberField& at, int64_t value, std::string_view what) {
-    if (value < 0 || value > UINT8_MAX) Wraps(at, value, what, 8);
+  void CheckFits8(const NumberField& at, int64_t value, std::string_view what) {
+    if (value < 0 || value > UINT8_MAX) WarnWraps(at, value, what, 8);
   }
-  void Falling(const LastPosition& last, const NumberField& p, std::string_view row);
-  void RoundedInto(const NumberField& p, int64_t cell, std::string_view row);
-  void RoundedItemAt(const NumberField& p, int64_t cell, std::string_view row);
-  void Wraps(const NumberField& at, int64_t value, std::string_view what, int bits);
-  void Unrecognised(const TextField& keyword);
+  void WarnFalling(const LastPosition& last, const NumberField& p, std::string_view row);
+  void WarnRoundedInto(const NumberField& p, int64_t cell, std::string_view row);
+  void WarnRoundedItemAt(const NumberField& p, int64_t cell, std::string_view row);
+  void WarnWraps(const NumberField& at, int64_t value, std::string_view what, int bits);
+  void WarnUnrecognised(const TextField& keyword);
 
   ErrorState& errore_;
   WarningText text_ = WarningText::kLine;

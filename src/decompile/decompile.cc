@@ -97,7 +97,7 @@ class Comparison {
     lost_->push_back({kind, number, std::move(why)});
   }
 
-  void Cells(const std::vector<TrackCell>& want, std::string_view got_bytes) {
+  void CompareCells(const std::vector<TrackCell>& want, std::string_view got_bytes) {
     auto got = DecodeCellFile(got_bytes);
     if (!got.ok()) return Add(PlaceKind::kCellFile, 0, "the recovered texts give no cell file");
     const size_t n = std::min(want.size(), got.value.size());
@@ -112,7 +112,7 @@ class Comparison {
     }
   }
 
-  void Slots(const LineTable& want, std::string_view got_bytes) {
+  void CompareSlots(const LineTable& want, std::string_view got_bytes) {
     auto got = DecodeLineFile(got_bytes);
     if (!got.ok()) return Add(PlaceKind::kLineFile, 0, "the recovered texts give no line file");
     for (int s = 0; s < kLineSlots; ++s) {
@@ -126,94 +126,100 @@ class Comparison {
   std::set<std::pair<PlaceKind, int64_t>> listed_;
 };
 
-}  // namespace
-
-Decompiled Decompile(const CompiledFiles& files) {
-  Decompiled d;
-  auto cells = DecodeCellFile(files.cell_file);
-  if (!cells.ok()) {
-    d.corrupt = CorruptFile{CompiledFileKind::kCells, *cells.error};
-    return d;
-  }
-  auto table = DecodeLineFile(files.line_file);
-  if (!table.ok()) {
-    d.corrupt = CorruptFile{CompiledFileKind::kLine, *table.error};
-    return d;
-  }
+// The three files decoded; the first corrupt one stops the decompile.
+struct DecodedFiles {
+  std::vector<TrackCell> cells;
+  LineTable table;
   std::optional<PlanPoints> plan;
+};
+
+std::optional<CorruptFile> DecodeFiles(const CompiledFiles& files, DecodedFiles* out) {
+  auto cells = DecodeCellFile(files.cell_file);
+  if (!cells.ok()) return CorruptFile{CompiledFileKind::kCells, *cells.error};
+  auto table = DecodeLineFile(files.line_file);
+  if (!table.ok()) return CorruptFile{CompiledFileKind::kLine, *table.error};
   if (files.plan_file) {
     auto p = ReadPlanPoints(*files.plan_file);
-    if (!p.ok()) {
-      d.corrupt = CorruptFile{CompiledFileKind::kPlan, *p.error};
-      return d;
-    }
-    plan = std::move(p.value);
+    if (!p.ok()) return CorruptFile{CompiledFileKind::kPlan, *p.error};
+    out->plan = std::move(p.value);
   }
-  UnreproducedList& lost = d.lost;
+  out->cells = std::move(cells.value);
+  out->table = std::move(table.value);
+  return std::nullopt;
+}
 
-  // The model before the reserved marks: those places are stamped again by the compiler.
-  LineTable model = table.value;
-  model.slot[kLineIdentitySlot].valore1 = 0;
-  model.slot[kLineIdentitySlot].orario = 0;
-  int32_t length = model.slot[kTrainFiguresSlot].fine;
+// What the rows are recovered from: the files as they stood before the reserved marks
+// (those places are stamped again by the compiler), the line length within what the
+// compiler accepts and the cells as many as that length gives.
+RecoveryInput PrepareRecovery(const DecodedFiles& f, LineTable* model, UnreproducedList* lost) {
+  *model = f.table;
+  model->slot[kLineIdentitySlot].valore1 = 0;
+  model->slot[kLineIdentitySlot].orario = 0;
+  int32_t length = model->slot[kTrainFiguresSlot].fine;
   if (length < 0 || length > kMaxPlanLineLength) {
-    lost.push_back({PlaceKind::kSlot, kTrainFiguresSlot,
-                    "a line length of " + std::to_string(length) + " m is not accepted (0 to " +
-                        std::to_string(kMaxPlanLineLength) + ")"});
+    lost->push_back({PlaceKind::kSlot, kTrainFiguresSlot,
+                     "a line length of " + std::to_string(length) + " m is not accepted (0 to " +
+                         std::to_string(kMaxPlanLineLength) + ")"});
     length = std::clamp(length, 0, kMaxPlanLineLength);
   }
   const int32_t upper = GridUpperFor(length);
   RecoveryInput in;
-  in.table = &model;
-  in.cells = cells.value;
+  in.table = model;
+  in.cells = f.cells;
   in.line_length = length;
   if (in.cells.size() != static_cast<size_t>(upper) + 1) {
-    lost.push_back({PlaceKind::kCellFile, 0,
-                    "holds " + std::to_string(in.cells.size()) + " cells, but the line length " +
-                        std::to_string(length) + " m gives " + std::to_string(upper + 1)});
+    lost->push_back({PlaceKind::kCellFile, 0,
+                     "holds " + std::to_string(in.cells.size()) + " cells, but the line length " +
+                         std::to_string(length) + " m gives " + std::to_string(upper + 1)});
     in.cells.resize(static_cast<size_t>(upper) + 1);
   }
   in.cells[kMarkedCell].dato1 = 0;
   in.cells[kMarkedCell].dato2 = 0;
-  std::vector<CurveRow> curves;
-  if (plan) {
-    curves = RecoverCurves(*plan, length, upper, &lost);
-    in.curves = &curves;
-  }
-  RecoveredRows rows = RecoverRows(in, &lost);
-  d.linea = RenderLinea(rows);
+  return in;
+}
 
-  // The protection points: the pass is run on the recovered rows, and every type-12 or
-  // type-13 cell it does not place itself becomes an abbattimento row. A point of any
-  // value but 180 is the author's. A point of 180 may be either: the pass works from the
-  // start of the line on, so at the first cell where the compiled texts part from the
-  // file, each nearby point of 180 is tried as the author's, and the one that takes the
-  // agreement furthest is kept.
+// The first cell where the compiled texts part from the cell file; -1 when none does.
+int64_t FirstPartingCell(std::string_view want, const RecompiledFiles& r) {
+  if (!r.written) return 0;
+  const std::string_view got = r.cell_file;
+  const size_t n = std::min(want.size(), got.size());
+  const auto at =
+      std::mismatch(want.begin(), want.begin() + static_cast<std::ptrdiff_t>(n), got.begin());
+  const size_t offset = static_cast<size_t>(at.first - want.begin());
+  if (offset == n && want.size() == got.size()) return -1;
+  return static_cast<int64_t>(offset / kCellBytes);
+}
+
+// The train text with its abbattimento rows chosen, and what it compiles to.
+struct TrainChoice {
+  std::string treno;
+  RecompiledFiles again;
+  bool converted = false;  // a text reads as UTF-8, so `compile` would convert its names
+};
+
+// The protection points: the pass is run on the recovered rows, and every type-12 or
+// type-13 cell it does not place itself becomes an abbattimento row. A point of any
+// value but 180 is the author's. A point of 180 may be either: the pass works from the
+// start of the line on, so at the first cell where the compiled texts part from the
+// file, each nearby point of 180 is tried as the author's, and the one that takes the
+// agreement furthest is kept.
+TrainChoice ChooseAbbattimentoRows(const CompiledFiles& files, const RecoveredRows& rows,
+                                   const std::vector<TrackCell>& cells, const std::string& linea) {
+  TrainChoice t;
   std::map<int32_t, int32_t> chosen;
   for (auto [c, v] : rows.points)
-    if (v != kPassPointValue || !Is(in.cells[static_cast<size_t>(c)].tipo, ItemType::kAbbattimento)) chosen[c] = v;
-  bool converted = false;
-  const std::string linea_read = AsCompileReads(d.linea, &converted);
+    if (v != kPassPointValue || !Is(cells[static_cast<size_t>(c)].tipo, ItemType::kAbbattimento))
+      chosen[c] = v;
+  const std::string linea_read = AsCompileReads(linea, &t.converted);
   auto compile = [&](const std::map<int32_t, int32_t>& points) {
-    d.treno = RenderTreno(rows, points);
     bool treno_converted = false;
-    const std::string treno_read = AsCompileReads(d.treno, &treno_converted);
-    converted = converted || treno_converted;
+    const std::string treno_read = AsCompileReads(RenderTreno(rows, points), &treno_converted);
+    t.converted = t.converted || treno_converted;
     // Without the plan: the curve rows are checked against the plan file on their own.
     return CompileTexts(files.nome_linea, files.numero_treno, linea_read, treno_read, false);
   };
-  // The first cell where the compiled texts part from the file; -1 when none does.
-  auto parting = [&](const RecompiledFiles& r) -> int64_t {
-    if (!r.written) return 0;
-    const std::string_view want = files.cell_file, got = r.cell_file;
-    const size_t n = std::min(want.size(), got.size());
-    const auto at = std::mismatch(want.begin(), want.begin() + static_cast<std::ptrdiff_t>(n), got.begin());
-    const size_t offset = static_cast<size_t>(at.first - want.begin());
-    if (offset == n && want.size() == got.size()) return -1;
-    return static_cast<int64_t>(offset / kCellBytes);
-  };
-  RecompiledFiles again = compile(chosen);
-  int64_t part = parting(again);
+  t.again = compile(chosen);
+  int64_t part = FirstPartingCell(files.cell_file, t.again);
   for (int compiles = 1; part >= 0 && compiles < kPointCompiles;) {
     std::optional<std::map<int32_t, int32_t>> best;
     RecompiledFiles best_files;
@@ -226,7 +232,7 @@ Decompiled Decompile(const CompiledFiles& files) {
       trial[it->first] = it->second;
       RecompiledFiles r = compile(trial);
       ++compiles;
-      const int64_t p = parting(r);
+      const int64_t p = FirstPartingCell(files.cell_file, r);
       if (p < 0 || p > best_part || (best_part >= 0 && p < 0)) {
         best = std::move(trial);
         best_files = std::move(r);
@@ -236,46 +242,74 @@ Decompiled Decompile(const CompiledFiles& files) {
     }
     if (!best) break;
     chosen = std::move(*best);
-    again = std::move(best_files);
+    t.again = std::move(best_files);
     part = best_part;
   }
-  d.treno = RenderTreno(rows, chosen);
+  t.treno = RenderTreno(rows, chosen);
+  return t;
+}
 
-  // The plan: the recovered curve rows must be accepted and compute every point again.
-  const bool plan_lost = std::any_of(lost.begin(), lost.end(), [](const Unreproduced& u) {
-    return u.kind == PlaceKind::kPlanPoint || u.kind == PlaceKind::kPlanFile;
-  });
-  // Every point was checked against the step of its row while the rows were recovered,
-  // with the loader's arithmetic; the rows' starts, ends and tokens against what the
-  // loader accepts.
-  const bool same_plan = !plan_lost;
-  const bool same = again.written && again.error_number == 0 && !converted &&
-                    again.cell_file == files.cell_file && again.line_file == files.line_file &&
-                    same_plan;
-  // The files are the proof: when they come back byte for byte, nothing was lost.
-  if (same) {
-    lost.clear();
-    return d;
-  }
-  Comparison compare(&lost);
-  if (converted)
-    compare.Add(PlaceKind::kLineFile, 0, "a text reads as UTF-8, so `compile` would convert its names");
+// Lists where the recompiled files part from the given ones.
+void ListDifferences(const CompiledFiles& files, const DecodedFiles& f, const TrainChoice& t,
+                     UnreproducedList* lost) {
+  const RecompiledFiles& again = t.again;
+  Comparison compare(lost);
+  if (t.converted)
+    compare.Add(PlaceKind::kLineFile, 0,
+                "a text reads as UTF-8, so `compile` would convert its names");
   if (!again.written) {
     compare.Add(PlaceKind::kCellFile, 0, "the recovered texts stop the compiler before it writes");
-    return d;
+    return;
   }
   if (again.error_number != 0) {
     // The error is where the compiler met it, which is a cell for every error that the
     // recovered rows can still give (the protection pass finding no free cell).
     const int64_t cell = again.error_position / kCellMetres;
-    compare.Add(cell >= 0 && static_cast<size_t>(cell) < cells.value.size() ? PlaceKind::kCell
-                                                                            : PlaceKind::kCellFile,
+    compare.Add(cell >= 0 && static_cast<size_t>(cell) < f.cells.size() ? PlaceKind::kCell
+                                                                        : PlaceKind::kCellFile,
                 cell,
                 "the recovered texts compile with error " + std::to_string(again.error_number) +
                     " at " + std::to_string(again.error_position) + " m, as the files must have");
   }
-  if (again.cell_file != files.cell_file) compare.Cells(cells.value, again.cell_file);
-  if (again.line_file != files.line_file) compare.Slots(table.value, again.line_file);
+  if (again.cell_file != files.cell_file) compare.CompareCells(f.cells, again.cell_file);
+  if (again.line_file != files.line_file) compare.CompareSlots(f.table, again.line_file);
+}
+
+}  // namespace
+
+Decompiled Decompile(const CompiledFiles& files) {
+  Decompiled d;
+  DecodedFiles f;
+  if (std::optional<CorruptFile> corrupt = DecodeFiles(files, &f)) {
+    d.corrupt = std::move(corrupt);
+    return d;
+  }
+  LineTable model;
+  RecoveryInput in = PrepareRecovery(f, &model, &d.lost);
+  std::vector<CurveRow> curves;
+  if (f.plan) {
+    curves = RecoverCurves(*f.plan, in.line_length, GridUpperFor(in.line_length), &d.lost);
+    in.curves = &curves;
+  }
+  RecoveredRows rows = RecoverRows(in, &d.lost);
+  d.linea = RenderLinea(rows);
+  TrainChoice t = ChooseAbbattimentoRows(files, rows, in.cells, d.linea);
+  d.treno = t.treno;
+
+  // Every plan point was checked against the step of its row while the rows were
+  // recovered, with the loader's arithmetic; the rows' starts, ends and tokens against
+  // what the loader accepts.
+  const bool plan_lost = std::any_of(d.lost.begin(), d.lost.end(), [](const Unreproduced& u) {
+    return u.kind == PlaceKind::kPlanPoint || u.kind == PlaceKind::kPlanFile;
+  });
+  const RecompiledFiles& again = t.again;
+  // The files are the proof: when they come back byte for byte, nothing was lost.
+  if (again.written && again.error_number == 0 && !t.converted &&
+      again.cell_file == files.cell_file && again.line_file == files.line_file && !plan_lost) {
+    d.lost.clear();
+    return d;
+  }
+  ListDifferences(files, f, t, &d.lost);
   return d;
 }
 

@@ -6,7 +6,7 @@
 
 #include "decompile/compile_call.h"
 #include "decompile/decompile.h"
-#include "decompile/random_scenario_for_test.h"
+#include "testing/random_scenario.h"
 
 namespace percorso {
 namespace {

@@ -37,7 +37,7 @@ constexpr int64_t kApproachCells = 25;
 // position can lie on either side of 1500 m.
 constexpr int64_t kWarningOptionalStart = 31;
 
-std::string Row(std::string_view keyword, std::initializer_list<int64_t> values) {
+std::string FormatRow(std::string_view keyword, std::initializer_list<int64_t> values) {
   std::string s(keyword);
   s += ",";
   bool first = true;
@@ -78,18 +78,18 @@ class Recovery {
   }
 
   RecoveredRows Run() {
-    General();
-    Curves();
-    Fills();
-    Montagne();
-    Boards();
-    SpeedBoards();
-    TrainGeneral();
-    Stations();
-    Slowdowns();
-    Signals();
-    Points();
-    Leftovers();
+    RecoverGeneral();
+    RecoverCurveRows();
+    RecoverFills();
+    RecoverMontagnaRows();
+    RecoverBoards();
+    RecoverSpeedBoards();
+    RecoverTrainGeneral();
+    RecoverStations();
+    RecoverSlowdowns();
+    RecoverSignals();
+    RecoverPoints();
+    RecoverLeftovers();
     OrderTrainItems();
     return std::move(out_);
   }
@@ -102,16 +102,16 @@ class Recovery {
   // which must be a position the loader accepts.
   bool ItemCellPlaceable(int64_t c) { return c >= 1 && c <= u_ - 1; }
 
-  void General() {
+  void RecoverGeneral() {
     std::vector<std::string>& s = out_.linea;
     s.push_back("[generale]");
     const LineRecord& fig = t_.slot[kTrainFiguresSlot];
-    s.push_back(Row("lunghezza percorso", {fig.fine}));
-    Chainage();
+    s.push_back(FormatRow("lunghezza percorso", {fig.fine}));
+    RecoverChainage();
     const LineRecord& id = t_.slot[kLineIdentitySlot];
-    s.push_back(Row("sfondo uno", {id.inizio}));
-    s.push_back(Row("sfondo due", {id.posizione}));
-    s.push_back(Row("sfondo tre", {id.fine}));
+    s.push_back(FormatRow("sfondo uno", {id.inizio}));
+    s.push_back(FormatRow("sfondo due", {id.posizione}));
+    s.push_back(FormatRow("sfondo tre", {id.fine}));
     const LineRecord& rep = t_.slot[kTrainIdentitySlot];
     const char* token = "ripetizione segnali 4 codici";
     if (rep.posizione == 9) {
@@ -122,13 +122,13 @@ class Recovery {
     }
     if (rep.inizio % kCellMetres != 0 || rep.fine % kCellMetres != 0)
       LoseSlot(kTrainIdentitySlot, "signal repetition start and end must be multiples of 50");
-    s.push_back(Row(token, {rep.inizio, rep.fine}));
+    s.push_back(FormatRow(token, {rep.inizio, rep.fine}));
   }
 
   // The references as written: the ordering moved whole references and added 100 to
   // the end of each whose third value is 1, so every assignment of the undone
   // references to the rows tre, due and uno is tried until one orders back to the slots.
-  void Chainage() {
+  void RecoverChainage() {
     std::array<std::array<int64_t, 3>, 3> ref{};
     for (int i = 0; i < 3; ++i) {
       const LineRecord& r = t_.slot[static_cast<size_t>(kChainageSlotTre + i)];
@@ -174,14 +174,15 @@ class Recovery {
                                             "progressiva chilometrica uno"};
     for (int i = 2; i >= 0; --i) {
       const auto& r = ref[static_cast<size_t>((*found)[static_cast<size_t>(i)])];
-      out_.linea.push_back(Row(kRows[i], {r[0], r[1], r[2]}));
+      out_.linea.push_back(FormatRow(kRows[i], {r[0], r[1], r[2]}));
     }
   }
 
-  void Curves() {
+  void RecoverCurveRows() {
     if (curves_ == nullptr || curves_->empty()) return;
     out_.linea.push_back("[curve]");
-    for (const CurveRow& c : *curves_) out_.linea.push_back(Row(c.token, {c.start, c.length}));
+    for (const CurveRow& c : *curves_)
+      out_.linea.push_back(FormatRow(c.token, {c.start, c.length}));
   }
 
   // The rows of one filled field: a row at each change of the cells' value, and for the
@@ -209,17 +210,76 @@ class Recovery {
     return rows;
   }
 
-  void Fills() {
+  void RecoverFills() {
     out_.linea.push_back("[pendenze]");
     for (auto [p, v] : FillRows(&TrackCell::pendenza, 100, [](uint8_t b) { return int64_t{b} - 100; }))
-      out_.linea.push_back(Row("pendenza", {p, v}));
+      out_.linea.push_back(FormatRow("pendenza", {p, v}));
     velocita_ = FillRows(&TrackCell::velocita, 0, [](uint8_t b) { return int64_t{b} * 5; });
     aderenza_ = FillRows(&TrackCell::aderenza, 0, [](uint8_t b) { return int64_t{b}; });
   }
 
+  // Cuts the run of cells c..end of one montagna value where its markers change step:
+  // spans that follow one another with no gap are each counted from their own first
+  // cell. Each span: its first cell, and whether it has markers.
+  std::vector<std::pair<int64_t, bool>> CutIntoSpans(int64_t c, int64_t end) {
+    std::vector<std::pair<int64_t, bool>> spans;  // first cell, with markers
+    int64_t first = c;
+    int markers = -1;  // not known yet
+    // A span cut off where a marker was missing may have begun anywhere after the
+    // previous span's last marker: its first marker then fixes its start.
+    int64_t earliest = c;
+    int64_t last_marker = -1;
+    auto fits = [&](int64_t from, int64_t to) {  // no free cell on a marker place
+      for (int64_t p = from; p <= to; ++p)
+        if (g_[static_cast<size_t>(p)].tipo == 0 && (p - from + 1) % 4 == 0) return false;
+      return true;
+    };
+    for (int64_t i = c; i <= end; ++i) {
+      const uint8_t tipo = g_[static_cast<size_t>(i)].tipo;
+      const bool marker_place = (i - first + 1) % 4 == 0;
+      if (tipo == kSpanMarker) {
+        if (marker_place && markers != 0) {
+          markers = 1;
+          last_marker = i;
+          continue;
+        }
+        if (markers != 1 && earliest < first) {
+          // Move the start back to where this marker is the 4th cell.
+          int64_t start = first - ((first - (i - 3)) % 4 + 4) % 4;
+          if (start >= earliest && fits(start, i)) {
+            first = start;
+            markers = 1;
+            last_marker = i;
+            continue;
+          }
+        }
+        if (i - 3 <= first || (last_marker >= 0 && i - 3 <= last_marker)) {
+          LoseCell(i, "a span marker off the 4th cells of its montagna span");
+          continue;
+        }
+        spans.push_back({first, markers == 1});
+        earliest = first = i - 3;
+        markers = 1;
+        last_marker = i;
+      } else if (tipo == 0 && marker_place) {
+        if (markers == 1) {
+          spans.push_back({first, true});
+          earliest = last_marker + 1;
+          first = i;
+          markers = -1;
+          last_marker = -1;
+        } else {
+          markers = 0;
+        }
+      }
+    }
+    spans.push_back({first, markers == 1});
+    return spans;
+  }
+
   // Spans: each run of cells with one montagna value is one row; its markers (type 11
   // on every 4th cell that was empty) say whether the row asked for them.
-  void Montagne() {
+  void RecoverMontagnaRows() {
     out_.linea.push_back("[montagne]");
     bool has_previous = false;
     int64_t previous_fine = 0;
@@ -233,60 +293,7 @@ class Recovery {
         c = end + 1;
         continue;
       }
-      // Cut the run where its markers change step: spans that follow one another with
-      // no gap are each counted from their own first cell.
-      std::vector<std::pair<int64_t, bool>> spans;  // first cell, with markers
-      int64_t first = c;
-      int markers = -1;  // not known yet
-      // A span cut off where a marker was missing may have begun anywhere after the
-      // previous span's last marker: its first marker then fixes its start.
-      int64_t earliest = c;
-      int64_t last_marker = -1;
-      auto fits = [&](int64_t from, int64_t to) {  // no free cell on a marker place
-        for (int64_t p = from; p <= to; ++p)
-          if (g_[static_cast<size_t>(p)].tipo == 0 && (p - from + 1) % 4 == 0) return false;
-        return true;
-      };
-      for (int64_t i = c; i <= end; ++i) {
-        const uint8_t tipo = g_[static_cast<size_t>(i)].tipo;
-        const bool marker_place = (i - first + 1) % 4 == 0;
-        if (tipo == kSpanMarker) {
-          if (marker_place && markers != 0) {
-            markers = 1;
-            last_marker = i;
-            continue;
-          }
-          if (markers != 1 && earliest < first) {
-            // Move the start back to where this marker is the 4th cell.
-            int64_t start = first - ((first - (i - 3)) % 4 + 4) % 4;
-            if (start >= earliest && fits(start, i)) {
-              first = start;
-              markers = 1;
-              last_marker = i;
-              continue;
-            }
-          }
-          if (i - 3 <= first || (last_marker >= 0 && i - 3 <= last_marker)) {
-            LoseCell(i, "a span marker off the 4th cells of its montagna span");
-            continue;
-          }
-          spans.push_back({first, markers == 1});
-          earliest = first = i - 3;
-          markers = 1;
-          last_marker = i;
-        } else if (tipo == 0 && marker_place) {
-          if (markers == 1) {
-            spans.push_back({first, true});
-            earliest = last_marker + 1;
-            first = i;
-            markers = -1;
-            last_marker = -1;
-          } else {
-            markers = 0;
-          }
-        }
-      }
-      spans.push_back({first, markers == 1});
+      const std::vector<std::pair<int64_t, bool>> spans = CutIntoSpans(c, end);
       for (size_t k = 0; k < spans.size(); ++k) {
         const int64_t from = spans[k].first;
         const int64_t to = k + 1 < spans.size() ? spans[k + 1].first - 1 : end;
@@ -296,7 +303,7 @@ class Recovery {
         if (has_previous && inizio - previous_fine <= 150 && v != 3)
           LoseCell(from, "a montagna span within 150 m of the previous one is always of type 3");
         const int64_t tipo = spans[k].second ? int64_t{v} + 10 : (v <= 10 ? int64_t{v} : int64_t{v} - 256);
-        out_.linea.push_back(Row("montagna", {inizio, fine, tipo}));
+        out_.linea.push_back(FormatRow("montagna", {inizio, fine, tipo}));
         has_previous = true;
         previous_fine = fine;
       }
@@ -316,13 +323,13 @@ class Recovery {
     // A board whose cell was written over still left its text in its slot.
     for (int s = board_low_ - 1; s >= 1; --s) {
       const LineRecord& r = t_.slot[static_cast<size_t>(s)];
-      if (r.nome.empty() || !OnlyName(r)) break;
+      if (r.nome.empty() || !HoldsOnlyName(r)) break;
       if (HasStopCellFor(s)) break;
       board_low_ = s;
     }
   }
 
-  static bool OnlyName(const LineRecord& r) {
+  static bool HoldsOnlyName(const LineRecord& r) {
     return r.tipo == 0 && r.inizio == 0 && r.fine == 0 && r.posizione == 0 && r.opzione1 == 0 &&
            r.valore1 == 0 && r.valore2 == 0 && r.valore3 == 0 && r.valore4 == 0 &&
            r.valore5 == 0 && r.opzione2 == 0 && r.opzione3 == 0 && r.opzione4 == 0 &&
@@ -335,7 +342,7 @@ class Recovery {
     return false;
   }
 
-  void Boards() {
+  void RecoverBoards() {
     FindBoardSlots();
     std::vector<int64_t> cell_of(kFirstBoardSlot + 1, -1);
     for (int64_t c = 0; c <= u_; ++c) {
@@ -354,7 +361,7 @@ class Recovery {
     for (int s = kFirstBoardSlot; s >= board_low_; --s) {
       const LineRecord& r = t_.slot[static_cast<size_t>(s)];
       int64_t c = cell_of[static_cast<size_t>(s)];
-      if (!OnlyName(r)) LoseSlot(s, "an indicator board slot holds only its text");
+      if (!HoldsOnlyName(r)) LoseSlot(s, "an indicator board slot holds only its text");
       if (c < 0) {
         LoseSlot(s, "the cell of this indicator board was written over");
         continue;
@@ -371,7 +378,7 @@ class Recovery {
     }
   }
 
-  void SpeedBoards() {
+  void RecoverSpeedBoards() {
     for (int64_t c = 0; c <= u_; ++c) {
       const TrackCell& cell = g_[static_cast<size_t>(c)];
       if (cell.tipo != kSpeedBoards) continue;
@@ -387,7 +394,8 @@ class Recovery {
       auto [vcs, vcd] = split(cell.dato3);
       const int64_t strisces = cell.dato4 < 0 ? 0 : cell.dato4 / 10;
       const int64_t strisced = cell.dato4 < 0 ? cell.dato4 : cell.dato4 % 10;
-      std::string row = Row("indicatori_vmax", {kCellMetres * (c - 1), vas, vbs, vcs, strisces});
+      std::string row =
+          FormatRow("indicatori_vmax", {kCellMetres * (c - 1), vas, vbs, vcs, strisces});
       if (vad == 0 && vbd == 0 && vcd == 0) {
         row += ",  ,  ,  ,  " + std::to_string(strisced);  // no board on the right
       } else {
@@ -399,14 +407,14 @@ class Recovery {
     for (const std::string& b : boards_) out_.linea.push_back(b);
   }
 
-  void TrainGeneral() {
+  void RecoverTrainGeneral() {
     std::vector<std::string>& s = out_.treno_head;
     const LineRecord& fig = t_.slot[kTrainFiguresSlot];
     const LineRecord& id = t_.slot[kTrainIdentitySlot];
     s.push_back("[generale]");
-    s.push_back(Row("numero vetture", {fig.posizione}));
-    s.push_back(Row("percentuale massa frenata", {fig.inizio}));
-    s.push_back(Row("sabbia", {id.valore1}));
+    s.push_back(FormatRow("numero vetture", {fig.posizione}));
+    s.push_back(FormatRow("percentuale massa frenata", {fig.inizio}));
+    s.push_back(FormatRow("sabbia", {id.valore1}));
     s.push_back("orologio,    " + std::to_string(id.valore3) + "    " + std::to_string(id.valore4) +
                 "    " + std::to_string(id.valore5));
     if (fig.tipo != 0 || fig.opzione1 != 0 || !fig.nome.empty() || fig.valore1 != 0 ||
@@ -418,22 +426,22 @@ class Recovery {
         id.opzione3 != 0 || id.opzione4 != 0 || id.opzione5 != 0 || id.orario != 0)
       LoseSlot(kTrainIdentitySlot, "holds values no row gives");
     s.push_back("[aderenze]");
-    for (auto [p, v] : aderenza_) s.push_back(Row("aderenza", {p, v}));
+    for (auto [p, v] : aderenza_) s.push_back(FormatRow("aderenza", {p, v}));
     s.push_back("[vel_limite]");
-    for (auto [p, v] : velocita_) s.push_back(Row("velocita", {p, v}));
+    for (auto [p, v] : velocita_) s.push_back(FormatRow("velocita", {p, v}));
   }
 
-  void Stations() {
+  void RecoverStations() {
     // Stations fill slots 1 upwards, up to the boards.
     int last = 0;
     for (int s = 1; s < board_low_; ++s) {
       const LineRecord& r = t_.slot[static_cast<size_t>(s)];
-      if (!OnlyName(r) || !r.nome.empty() || HasStopCellFor(s)) last = s;
+      if (!HoldsOnlyName(r) || !r.nome.empty() || HasStopCellFor(s)) last = s;
     }
-    for (int k = 1; k <= last; ++k) Station(k);
+    for (int k = 1; k <= last; ++k) RecoverStation(k);
   }
 
-  void Station(int k) {
+  void RecoverStation(int k) {
     const LineRecord& r = t_.slot[static_cast<size_t>(k)];
     const int64_t p = r.posizione;
     const int tipo = r.tipo;
@@ -499,7 +507,7 @@ class Recovery {
     items_.push_back(std::move(item));
   }
 
-  void Slowdowns() {
+  void RecoverSlowdowns() {
     // Ends, by the values they carry, nearest first.
     std::vector<int64_t> ends;
     for (int64_t c = 0; c <= u_; ++c)
@@ -557,7 +565,7 @@ class Recovery {
       TrainItem item;
       item.group = 1;
       item.key = s;
-      item.line = Row("rallentamento", {x, v, l, f_tt, f_ta, d_v});
+      item.line = FormatRow("rallentamento", {x, v, l, f_tt, f_ta, d_v});
       items_.push_back(std::move(item));
     }
   }
@@ -574,7 +582,7 @@ class Recovery {
     }
   }
 
-  void Signals() {
+  void RecoverSignals() {
     CountMarkWriters();
     for (int64_t c = 0; c <= u_; ++c) {
       const TrackCell& cell = g_[static_cast<size_t>(c)];
@@ -621,15 +629,15 @@ class Recovery {
       TrainItem item;
       item.group = 2;
       item.key = c;
-      item.line =
-          Row("segnale", {kCellMetres * (c - 1), sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo});
+      item.line = FormatRow("segnale",
+                            {kCellMetres * (c - 1), sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo});
       for (int64_t k = 1; k <= 4; ++k)
         if (c - 2 * k >= 0) item.marks.push_back({c - 2 * k, static_cast<uint8_t>(q * 10 + k)});
       items_.push_back(std::move(item));
     }
   }
 
-  void Points() {
+  void RecoverPoints() {
     for (int64_t c = 0; c <= u_; ++c) {
       const TrackCell& cell = g_[static_cast<size_t>(c)];
       if (cell.tipo != kPointWithValue && cell.tipo != kPointWithoutValue) continue;
@@ -641,7 +649,7 @@ class Recovery {
     }
   }
 
-  void Leftovers() {
+  void RecoverLeftovers() {
     for (int64_t c = 0; c <= u_; ++c) {
       const uint8_t tipo = g_[static_cast<size_t>(c)].tipo;
       if (tipo == 0 || tipo == kSpanMarker || used_[static_cast<size_t>(c)]) continue;
@@ -765,7 +773,8 @@ std::string RenderLinea(const RecoveredRows& rows) { return Render(rows.linea) +
 std::string RenderTreno(const RecoveredRows& rows, const std::map<int32_t, int32_t>& abbattimenti) {
   std::string s = Render(rows.treno_head) + Render(rows.treno_items);
   s += "[abbattimenti]\r\n";
-  for (auto [c, v] : abbattimenti) s += Row("abbattimento", {kCellMetres * int64_t{c}, v}) + "\r\n";
+  for (auto [c, v] : abbattimenti)
+    s += FormatRow("abbattimento", {kCellMetres * int64_t{c}, v}) + "\r\n";
   s += "[codici]\r\n[fine]\r\n";
   return s;
 }

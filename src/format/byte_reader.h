@@ -59,6 +59,16 @@ class ByteReader {
     return true;
   }
 
+  // A field by the type of the member that holds it (see format/field_coding.h).
+  bool Field(uint8_t* v, const char* what) { return U8(v, what); }
+  bool Field(int16_t* v, const char* what) { return I16(v, what); }
+  bool Field(int32_t* v, const char* what) { return I32(v, what); }
+  bool Field(std::string* v, const char* what) {
+    const std::string length_of = std::string("the length of ") + what;
+    uint16_t n = 0;
+    return U16(&n, length_of.c_str()) && Bytes(n, v, what);
+  }
+
   // Set by the last failed read.
   const std::string& shortage() const { return shortage_; }
 

@@ -1,22 +1,15 @@
 #include "format/line_file.h"
 
-#include "base/coding.h"
 #include "format/byte_reader.h"
+#include "format/field_coding.h"
 
 namespace percorso {
 
 namespace {
 
 bool ReadSlot(ByteReader& r, LineRecord* s) {
-  uint16_t n = 0;
-  return r.U8(&s->tipo, "tipo") && r.I32(&s->inizio, "inizio") && r.I32(&s->fine, "fine") &&
-         r.I32(&s->posizione, "posizione") && r.U8(&s->opzione1, "opzione1") &&
-         r.U16(&n, "the length of nome") && r.Bytes(n, &s->nome, "nome") &&
-         r.I16(&s->valore1, "valore1") && r.I16(&s->valore2, "valore2") &&
-         r.I16(&s->valore3, "valore3") && r.I16(&s->valore4, "valore4") &&
-         r.I16(&s->valore5, "valore5") && r.U8(&s->opzione2, "opzione2") &&
-         r.U8(&s->opzione3, "opzione3") && r.U8(&s->opzione4, "opzione4") &&
-         r.U8(&s->opzione5, "opzione5") && r.I32(&s->orario, "orario");
+  return ForEachSlotField(*s,
+                          [&r](const char* name, auto& field) { return r.Field(&field, name); });
 }
 
 }  // namespace
@@ -27,28 +20,13 @@ std::string EncodeLineFile(const LineTable& table) {
   for (const LineRecord& r : table.slot) total += kSlotFixedBytes + r.nome.size();
   out.reserve(total);
   for (const LineRecord& r : table.slot) {
-    PutFixed8(&out, r.tipo);
-    PutFixed32(&out, static_cast<uint32_t>(r.inizio));
-    PutFixed32(&out, static_cast<uint32_t>(r.fine));
-    PutFixed32(&out, static_cast<uint32_t>(r.posizione));
-    PutFixed8(&out, r.opzione1);
-    size_t n = r.nome.size() > 0xffff ? 0xffff : r.nome.size();
-    PutFixed16(&out, static_cast<uint16_t>(n));
-    out.append(r.nome, 0, n);
-    PutFixed16(&out, static_cast<uint16_t>(r.valore1));
-    PutFixed16(&out, static_cast<uint16_t>(r.valore2));
-    PutFixed16(&out, static_cast<uint16_t>(r.valore3));
-    PutFixed16(&out, static_cast<uint16_t>(r.valore4));
-    PutFixed16(&out, static_cast<uint16_t>(r.valore5));
-    PutFixed8(&out, r.opzione2);
-    PutFixed8(&out, r.opzione3);
-    PutFixed8(&out, r.opzione4);
-    PutFixed8(&out, r.opzione5);
-    PutFixed32(&out, static_cast<uint32_t>(r.orario));
+    ForEachSlotField(r, [&out](const char*, const auto& field) {
+      PutField(&out, field);
+      return true;
+    });
   }
   return out;
 }
-
 
 Decoded<LineTable> DecodeLineFile(std::string_view bytes) {
   Decoded<LineTable> out;

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
+#include <type_traits>
 
 #include "base/exit_status.h"
 #include "base/file_io.h"
@@ -15,7 +16,9 @@
 #include "base/text_encoding.h"
 #include "format/decode.h"
 #include "inspect/describe.h"
+#include "model/cell_grid.h"
 #include "model/items.h"
+#include "model/line_table.h"
 #include "model/track_plan.h"
 
 namespace percorso {
@@ -48,21 +51,16 @@ std::string JsonText(const json& j) {
 // ---- cells ----
 
 json CellJson(const TrackCell& c, size_t k) {
-  return json{{"cell", k},
-              {"from_m", kCellMetres * k},
-              {"tipo", c.tipo},
-              {"item", CellItemName(c.tipo)},
-              {"dato1", c.dato1},
-              {"dato2", c.dato2},
-              {"dato3", c.dato3},
-              {"dato4", c.dato4},
-              {"tempo", c.tempo},
-              {"preavviso", c.preavviso},
-              {"montagna", c.montagna},
-              {"velocita", c.velocita},
-              {"pendenza", c.pendenza},
-              {"aderenza", c.aderenza}};
+  json j{{"cell", k}, {"from_m", kCellMetres * k}, {"item", CellItemName(c.tipo)}};
+  ForEachCellField(c, [&j](const char* name, auto value) {
+    j[name] = value;
+    return true;
+  });
+  return j;
 }
+
+// The text form's columns: every field after `tipo`, padded to line up.
+constexpr int kCellColumnWidths[] = {0, 12, 12, 12, 12, 9, 13, 12, 12, 12, 0};
 
 std::string CellLine(const TrackCell& c, size_t k) {
   char head[64];
@@ -72,16 +70,12 @@ std::string CellLine(const TrackCell& c, size_t k) {
   if (c.tipo != 0) tipo += " (" + std::string(CellItemName(c.tipo)) + ")";
   tipo.resize(std::max<size_t>(tipo.size(), 28), ' ');
   line += tipo + "  ";
-  Field(line, "dato1", c.dato1, 12);
-  Field(line, "dato2", c.dato2, 12);
-  Field(line, "dato3", c.dato3, 12);
-  Field(line, "dato4", c.dato4, 12);
-  Field(line, "tempo", c.tempo, 9);
-  Field(line, "preavviso", c.preavviso, 13);
-  Field(line, "montagna", c.montagna, 12);
-  Field(line, "velocita", c.velocita, 12);
-  Field(line, "pendenza", c.pendenza, 12);
-  Field(line, "aderenza", c.aderenza);
+  size_t column = 0;
+  ForEachCellField(c, [&](const char* name, auto value) {
+    const int width = kCellColumnWidths[column++];
+    if (column > 1) Field(line, name, value, width);
+    return true;
+  });
   while (!line.empty() && line.back() == ' ') line.pop_back();
   return line + "\n";
 }
@@ -112,46 +106,36 @@ void DumpCells(const std::vector<TrackCell>& cells, std::string_view name, bool 
 // ---- slots ----
 
 json SlotJson(const LineRecord& r, int k) {
-  return json{{"slot", k},
-              {"role", SlotRole(k, r)},
-              {"tipo", r.tipo},
-              {"inizio", r.inizio},
-              {"fine", r.fine},
-              {"posizione", r.posizione},
-              {"opzione1", r.opzione1},
-              {"nome", Cp1252ToUtf8(r.nome)},
-              {"valore1", r.valore1},
-              {"valore2", r.valore2},
-              {"valore3", r.valore3},
-              {"valore4", r.valore4},
-              {"valore5", r.valore5},
-              {"opzione2", r.opzione2},
-              {"opzione3", r.opzione3},
-              {"opzione4", r.opzione4},
-              {"opzione5", r.opzione5},
-              {"orario", r.orario}};
+  json j{{"slot", k}, {"role", SlotRole(k, r)}};
+  ForEachSlotField(r, [&j](const char* name, const auto& value) {
+    if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>) {
+      j[name] = Cp1252ToUtf8(value);
+    } else {
+      j[name] = value;
+    }
+    return true;
+  });
+  return j;
 }
+
+// The text form's columns, padded to line up as far as `nome`, whose length varies.
+constexpr int kSlotColumnWidths[] = {8, 14, 12, 16, 12};
 
 std::string SlotLine(const LineRecord& r, int k) {
   char head[64];
   std::snprintf(head, sizeof head, "slot %2d  %-22s  ", k, SlotRole(k, r));
   std::string line = head;
-  Field(line, "tipo", r.tipo, 8);
-  Field(line, "inizio", r.inizio, 14);
-  Field(line, "fine", r.fine, 12);
-  Field(line, "posizione", r.posizione, 16);
-  Field(line, "opzione1", r.opzione1, 12);
-  line += "nome=\"" + EscapeControls(Cp1252ToUtf8(r.nome)) + "\"  ";
-  Field(line, "valore1", r.valore1);
-  Field(line, "valore2", r.valore2);
-  Field(line, "valore3", r.valore3);
-  Field(line, "valore4", r.valore4);
-  Field(line, "valore5", r.valore5);
-  Field(line, "opzione2", r.opzione2);
-  Field(line, "opzione3", r.opzione3);
-  Field(line, "opzione4", r.opzione4);
-  Field(line, "opzione5", r.opzione5);
-  Field(line, "orario", r.orario);
+  size_t column = 0;
+  ForEachSlotField(r, [&](const char* name, const auto& value) {
+    const int width = column < std::size(kSlotColumnWidths) ? kSlotColumnWidths[column] : 0;
+    ++column;
+    if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>) {
+      line += std::string(name) + "=\"" + EscapeControls(Cp1252ToUtf8(value)) + "\"  ";
+    } else {
+      Field(line, name, value, width);
+    }
+    return true;
+  });
   if (std::string_view(SlotRole(k, r)) == "station") line += "(" + ClockText(r.orario) + ")";
   while (!line.empty() && line.back() == ' ') line.pop_back();
   return line + "\n";

@@ -350,88 +350,79 @@ void Server::Publish(const std::string& uri, const std::vector<PlacedFinding>& f
                           {"params", {{"uri", uri}, {"diagnostics", diagnostics}}}}));
 }
 
-void Server::Recheck(const Document& doc, std::vector<std::string>& out) {
-  auto alone = [&](const std::string& message) {
-    const LineIndex lines(doc.text);
-    const std::string_view first = lines.Line(0);
-    PlacedFinding f;
-    f.range = Range{{0, 0}, {0, CharacterAt(first, first.size(), encoding_)}};
-    f.code = "pair";
-    f.message = message;
-    analyses_[doc.uri] = Analysis{{f}, -1};
-    Publish(doc.uri, {f}, out);
-  };
+void Server::PublishAlone(const Document& doc, const std::string& message,
+                          std::vector<std::string>& out) {
+  const LineIndex lines(doc.text);
+  const std::string_view first = lines.Line(0);
+  PlacedFinding f;
+  f.range = Range{{0, 0}, {0, CharacterAt(first, first.size(), encoding_)}};
+  f.code = "pair";
+  f.message = message;
+  analyses_[doc.uri] = Analysis{{f}, -1};
+  Publish(doc.uri, {f}, out);
+}
+
+std::optional<Server::Partner> Server::FindTrainTextFor(const Document& linea) const {
+  const std::string dir = DirOf(*linea.path);
+  for (const auto& [uri, d] : docs_.all()) {
+    if (!d.path || d.kind != TextKind::kTreno || DirOf(*d.path) != dir) continue;
+    for (const TextName& cut : TrainNameCuts(BaseOf(*d.path))) {
+      if (cut.nome_linea == linea.name->nome_linea) return Partner{cut, *d.path, &d, std::nullopt};
+    }
+  }
+  for (const std::string& file : disk_.list(dir)) {
+    for (const TextName& cut : TrainNameCuts(file)) {
+      if (cut.nome_linea != linea.name->nome_linea) continue;
+      std::optional<std::string> raw = disk_.read(PathJoin(dir, file));
+      if (raw) return Partner{cut, PathJoin(dir, file), nullptr, std::move(raw)};
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<Server::Partner> Server::FindPartner(const Document& doc, std::string* why) const {
   if (!doc.path || !doc.name) {
-    alone("not a route text: the file name must be NAME_linea.txt or NAME_NUMBER-.txt");
-    return;
+    *why = "not a route text: the file name must be NAME_linea.txt or NAME_NUMBER-.txt";
+    return std::nullopt;
+  }
+  if (doc.kind == TextKind::kLinea) {
+    std::optional<Partner> p = FindTrainTextFor(doc);
+    if (!p)
+      *why = "no train text " + doc.name->nome_linea + "_NUMBER-.txt beside this line description";
+    return p;
   }
   const std::string dir = DirOf(*doc.path);
-  const std::string base = BaseOf(*doc.path);
-
-  // The other text of the pair: open in the editor, else on disk.
-  std::optional<TextName> names;
-  std::string partner_path;
-  const Document* partner_open = nullptr;
-  std::optional<std::string> partner_raw;
-  if (doc.kind == TextKind::kLinea) {
-    for (const auto& [uri, d] : docs_.all()) {
-      if (!d.path || d.kind != TextKind::kTreno || DirOf(*d.path) != dir) continue;
-      for (const TextName& cut : TrainNameCuts(BaseOf(*d.path))) {
-        if (cut.nome_linea == doc.name->nome_linea) {
-          names = cut;
-          partner_path = *d.path;
-          partner_open = &d;
-          break;
-        }
-      }
-      if (names) break;
-    }
-    if (!names) {
-      for (const std::string& file : disk_.list(dir)) {
-        for (const TextName& cut : TrainNameCuts(file)) {
-          if (cut.nome_linea != doc.name->nome_linea) continue;
-          partner_raw = disk_.read(PathJoin(dir, file));
-          if (!partner_raw) continue;
-          names = cut;
-          partner_path = PathJoin(dir, file);
-          break;
-        }
-        if (names) break;
-      }
-    }
-    if (!names) {
-      alone("no train text " + doc.name->nome_linea + "_NUMBER-.txt beside this line description");
-      return;
-    }
-  } else {
-    const std::vector<TextName> cuts = TrainNameCuts(base);
-    for (const TextName& cut : cuts) {
-      const std::string path = PathJoin(dir, LineaFileName(cut.nome_linea));
-      if ((partner_open = docs_.FindByPath(path)) != nullptr ||
-          (partner_raw = disk_.read(path))) {
-        names = cut;
-        partner_path = path;
-        break;
-      }
-    }
-    if (!names) {
-      alone("the line description " + cuts.front().nome_linea +
-            "_linea.txt is missing beside this train text");
-      return;
-    }
+  const std::vector<TextName> cuts = TrainNameCuts(BaseOf(*doc.path));
+  for (const TextName& cut : cuts) {
+    const std::string path = PathJoin(dir, LineaFileName(cut.nome_linea));
+    if (const Document* open = docs_.FindByPath(path))
+      return Partner{cut, path, open, std::nullopt};
+    if (std::optional<std::string> raw = disk_.read(path))
+      return Partner{cut, path, nullptr, std::move(raw)};
   }
+  *why = "the line description " + cuts.front().nome_linea +
+         "_linea.txt is missing beside this train text";
+  return std::nullopt;
+}
 
+void Server::Recheck(const Document& doc, std::vector<std::string>& out) {
+  std::string why;
+  const std::optional<Partner> partner = FindPartner(doc, &why);
+  if (!partner) return PublishAlone(doc, why, out);
+
+  const Document* partner_open = partner->open;
   const bool linea_is_doc = doc.kind == TextKind::kLinea;
   const std::string partner_text =
-      partner_open != nullptr ? std::string() : DiskTextAsUtf8(*partner_raw);
+      partner_open != nullptr ? std::string() : DiskTextAsUtf8(*partner->raw);
   const std::string_view partner_view =
       partner_open != nullptr ? std::string_view(partner_open->text) : std::string_view(partner_text);
-  const std::string_view partner_bytes =
-      partner_open != nullptr ? std::string_view(partner_open->text) : std::string_view(*partner_raw);
+  const std::string_view partner_bytes = partner_open != nullptr
+                                             ? std::string_view(partner_open->text)
+                                             : std::string_view(*partner->raw);
 
   PairTexts texts;
-  texts.nome_linea = names->nome_linea;
-  texts.numero_treno = names->numero_treno;
+  texts.nome_linea = partner->names.nome_linea;
+  texts.numero_treno = partner->names.numero_treno;
   texts.linea = linea_is_doc ? std::string_view(doc.text) : partner_bytes;
   texts.treno = linea_is_doc ? partner_bytes : std::string_view(doc.text);
   const PairOutcome outcome = CompilePair(texts);
@@ -451,7 +442,8 @@ void Server::Recheck(const Document& doc, std::vector<std::string>& out) {
   std::vector<PlacedFinding> theirs =
       PlaceFindings(outcome, partner_kind, ViewedText{partner_view, partner_rows}, encoding_);
   Publish(doc.uri, mine, out);
-  const std::string partner_uri = partner_open != nullptr ? partner_open->uri : UriOfPath(partner_path);
+  const std::string partner_uri =
+      partner_open != nullptr ? partner_open->uri : UriOfPath(partner->path);
   Publish(partner_uri, theirs, out);
   analyses_[doc.uri] = Analysis{std::move(mine), outcome.last_cell};
   if (partner_open != nullptr) analyses_[partner_uri] = Analysis{std::move(theirs), outcome.last_cell};

@@ -67,7 +67,20 @@ class Server {
   void Notify(const std::string& method, const nlohmann::json& params,
               std::vector<std::string>& out);
   nlohmann::json Initialize(const nlohmann::json& params);
+  // The other text of a pair: open in the editor (`open`), else read from disk (`raw`).
+  struct Partner {
+    TextName names;
+    std::string path;
+    const Document* open = nullptr;
+    std::optional<std::string> raw;
+  };
+  // Compiles the pair `doc` belongs to and publishes the findings of both texts.
   void Recheck(const Document& doc, std::vector<std::string>& out);
+  // The partner of `doc`, or nothing with `why` saying what is missing.
+  std::optional<Partner> FindPartner(const Document& doc, std::string* why) const;
+  std::optional<Partner> FindTrainTextFor(const Document& linea) const;
+  // Publishes one finding on the first line of a text that cannot be compiled.
+  void PublishAlone(const Document& doc, const std::string& message, std::vector<std::string>& out);
   void Publish(const std::string& uri, const std::vector<PlacedFinding>& findings,
                std::vector<std::string>& out);
   const Document* Require(const nlohmann::json& params, int* error_code, std::string* error);

@@ -28,6 +28,18 @@ struct TrackCell {
 
 inline constexpr int kCellBytes = 15;
 
+// The fields of a cell in file order, by their documented names: `visit(name, field)`
+// for each, stopping at the first that returns false. The cell file's encoder and
+// decoder and dump all walk this one list. `Cell` is TrackCell or const TrackCell.
+template <typename Cell, typename Visit>
+bool ForEachCellField(Cell& c, Visit&& visit) {
+  return visit("tipo", c.tipo) && visit("dato1", c.dato1) && visit("dato2", c.dato2) &&
+         visit("dato3", c.dato3) && visit("dato4", c.dato4) && visit("tempo", c.tempo) &&
+         visit("preavviso", c.preavviso) && visit("montagna", c.montagna) &&
+         visit("velocita", c.velocita) && visit("pendenza", c.pendenza) &&
+         visit("aderenza", c.aderenza);
+}
+
 class CellGrid {
  public:
   // Sizes the grid for a line of `line_length` metres (which must lie in 0..1000000)

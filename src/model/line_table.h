@@ -31,6 +31,21 @@ struct LineRecord {
   int32_t orario = 0;
 };
 
+// The fields of a slot in file order, by their documented names: `visit(name, field)`
+// for each, stopping at the first that returns false. `nome` is the one text (in the
+// file a 16-bit length, then its bytes). The line file's encoder and decoder and dump
+// all walk this one list. `Record` is LineRecord or const LineRecord.
+template <typename Record, typename Visit>
+bool ForEachSlotField(Record& r, Visit&& visit) {
+  return visit("tipo", r.tipo) && visit("inizio", r.inizio) && visit("fine", r.fine) &&
+         visit("posizione", r.posizione) && visit("opzione1", r.opzione1) &&
+         visit("nome", r.nome) && visit("valore1", r.valore1) && visit("valore2", r.valore2) &&
+         visit("valore3", r.valore3) && visit("valore4", r.valore4) &&
+         visit("valore5", r.valore5) && visit("opzione2", r.opzione2) &&
+         visit("opzione3", r.opzione3) && visit("opzione4", r.opzione4) &&
+         visit("opzione5", r.opzione5) && visit("orario", r.orario);
+}
+
 inline constexpr int kLineSlots = 87;
 inline constexpr int kSlotFixedBytes = 34;
 // Named slots.

@@ -7,8 +7,8 @@
 //
 // Items are placed on cells kept apart, so most scenarios compile with no error; a test
 // uses only those that do.
-#ifndef PERCORSO_DECOMPILE_RANDOM_SCENARIO_FOR_TEST_H_
-#define PERCORSO_DECOMPILE_RANDOM_SCENARIO_FOR_TEST_H_
+#ifndef PERCORSO_TESTING_RANDOM_SCENARIO_H_
+#define PERCORSO_TESTING_RANDOM_SCENARIO_H_
 
 #include <algorithm>
 #include <cmath>
@@ -79,8 +79,9 @@ class RandomScenarioMaker {
   void Take(int64_t c) { taken_.insert(c); }
 
   std::string Name() {
-    static const char* kNames[] = {"VALLE", "PONTE ALTO", "SAN MARCO - NORD", "CASE, BIVIO",
-                                   "  RIVA", "L'ARCO \"2\"", "_", "CAMPO", "\xC8STRA"};
+    static const char* kNames[] = {"VALLE",       "PONTE ALTO", "SAN MARCO - NORD",
+                                   "CASE, BIVIO", "  RIVA",     "L'ARCO \"2\"",
+                                   "_",           "CAMPO",      "\xC8STRA"};
     return kNames[Uniform(0, 8)];
   }
   static std::string Quoted(const std::string& t) {
@@ -153,10 +154,10 @@ class RandomScenarioMaker {
 
   std::string Treno() {
     std::string s = "[generale]\r\n";
-    s += Row("numero vetture", {Uniform(1, 20)}) + Row("percentuale massa frenata", {Uniform(50, 150)}) +
-         Row("sabbia", {Uniform(0, 500)}) +
-         "orologio, " + std::to_string(Uniform(0, 23)) + " " + std::to_string(Uniform(0, 59)) + " " +
-         std::to_string(Uniform(0, 59)) + "\r\n";
+    s += Row("numero vetture", {Uniform(1, 20)}) +
+         Row("percentuale massa frenata", {Uniform(50, 150)}) + Row("sabbia", {Uniform(0, 500)}) +
+         "orologio, " + std::to_string(Uniform(0, 23)) + " " + std::to_string(Uniform(0, 59)) +
+         " " + std::to_string(Uniform(0, 59)) + "\r\n";
     s += "[aderenze]\r\n";
     for (int64_t c = Chance(50) ? 0 : Uniform(1, 50); c <= n_ - 2; c += Uniform(10, 400))
       s += Row("aderenza", {50 * c + (c > 0 ? Off() : 0), Uniform(0, 300)});
@@ -164,7 +165,8 @@ class RandomScenarioMaker {
     for (int64_t c = 0; c <= n_ - 2; c += Uniform(5, 300))
       s += Row("velocita", {50 * c, 5 * Uniform(0, 60)});
     if (Chance(20)) {
-      for (int i = 0; i < Uniform(1, 4); ++i) s += Row("velocita", {50 * (n_ - 2), 5 * Uniform(1, 30)});
+      for (int i = 0; i < Uniform(1, 4); ++i)
+        s += Row("velocita", {50 * (n_ - 2), 5 * Uniform(1, 30)});
     }
     s += "[stazioni]\r\n";
     int64_t previous_end = -1000;
@@ -182,14 +184,15 @@ class RandomScenarioMaker {
       const int64_t stop = end / 50 - 1;
       if (tipo < 25 && (stop <= 1 || taken_.count(stop))) break;
       if (tipo < 25) Take(stop);
-      s += "stazione, " + std::to_string(p) + ", " + std::to_string(tipo) + ", " + std::to_string(len) +
-           ", " + std::to_string(Uniform(0, 3)) + ", " + std::to_string(Uniform(0, 2)) + ", " +
-           std::to_string(sixth) + ", " + std::to_string(Uniform(-5, 5)) + "," +
-           std::to_string(Uniform(0, 9)) + "," + std::to_string(Uniform(0, 255)) + ", " +
-           std::to_string(Uniform(0, 4)) + "," + std::to_string(Uniform(0, 4)) + "," +
-           std::to_string(Uniform(0, 4)) + ", " + std::to_string(Uniform(0, 1)) + ", " +
-           std::to_string(Uniform(0, 23)) + "," + std::to_string(Uniform(0, 59)) + "," +
-           std::to_string(Uniform(0, 59)) + ", " + Quoted(Name()) + "\r\n";
+      s += "stazione, " + std::to_string(p) + ", " + std::to_string(tipo) + ", " +
+           std::to_string(len) + ", " + std::to_string(Uniform(0, 3)) + ", " +
+           std::to_string(Uniform(0, 2)) + ", " + std::to_string(sixth) + ", " +
+           std::to_string(Uniform(-5, 5)) + "," + std::to_string(Uniform(0, 9)) + "," +
+           std::to_string(Uniform(0, 255)) + ", " + std::to_string(Uniform(0, 4)) + "," +
+           std::to_string(Uniform(0, 4)) + "," + std::to_string(Uniform(0, 4)) + ", " +
+           std::to_string(Uniform(0, 1)) + ", " + std::to_string(Uniform(0, 23)) + "," +
+           std::to_string(Uniform(0, 59)) + "," + std::to_string(Uniform(0, 59)) + ", " +
+           Quoted(Name()) + "\r\n";
       previous_end = end;
     }
     s += "[rallentamenti]\r\n";
@@ -206,8 +209,8 @@ class RandomScenarioMaker {
       for (int64_t c = start - 30; c <= end + 14; ++c) Take(c);
       const int64_t v = 5 * Uniform(4, 30);
       const int64_t x = 50 * (start - 1) + (start > 32 ? Off() : 0);
-      s += Row("rallentamento", {x, v, 50 * (end - 1) - x, Uniform(0, 1), approach ? 1 : 0,
-                                 Chance(70) ? v : 0});
+      s += Row("rallentamento",
+               {x, v, 50 * (end - 1) - x, Uniform(0, 1), approach ? 1 : 0, Chance(70) ? v : 0});
     }
     s += "[segnali]\r\n";
     for (int i = 0; i < Uniform(0, 40); ++i) {
@@ -239,4 +242,4 @@ class RandomScenarioMaker {
 
 }  // namespace percorso
 
-#endif  // PERCORSO_DECOMPILE_RANDOM_SCENARIO_FOR_TEST_H_
+#endif  // PERCORSO_TESTING_RANDOM_SCENARIO_H_
