@@ -3,6 +3,7 @@
 
 #include "inspect/report_facts.h"
 #include "inspect/svg.h"
+#include "model/items.h"
 #include "model/track_plan.h"
 
 namespace percorso {
@@ -42,7 +43,8 @@ std::string BoardPanels(const std::string& text) {
 
 std::string CellKm(int32_t cell) {
   if (cell < 0) return "<span class=\"muted\">none</span>";
-  return std::to_string(cell) + " <span class=\"muted\">(" + Km(int64_t{cell} * 50) + " km)</span>";
+  return std::to_string(cell) + " <span class=\"muted\">(" + Km(int64_t{cell} * kCellMetres) +
+         " km)</span>";
 }
 
 }  // namespace

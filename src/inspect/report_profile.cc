@@ -42,7 +42,15 @@ std::string Rect(double x, double y, double w, double h, std::string_view cls,
          std::string(extra) + "/>";
 }
 
-std::string Cell(int32_t c) { return "cell " + std::to_string(c) + " (" + Km(int64_t{c} * 50) + " km)"; }
+// Where a cell begins along the line, in metres: items are drawn at the start of their cell.
+template <typename Int>
+double CellStartM(Int cell) {
+  return static_cast<double>(cell) * kCellMetres;
+}
+
+std::string Cell(int32_t c) {
+  return "cell " + std::to_string(c) + " (" + Km(int64_t{c} * kCellMetres) + " km)";
+}
 
 // A vertical axis with round ticks, grid lines across the plot and a title.
 std::string YAxis(const Vertical& v, const Scale& sc, const std::string& id,
@@ -102,7 +110,8 @@ struct ProfileLayout {
 ProfileLayout LayOutProfile(const ReportFacts& f, const CompiledView& view) {
   ProfileLayout L;
   L.sc = Scale{0, static_cast<double>(f.drawn_end_m)};
-  L.drawn_cells = std::min(view.cells.size(), static_cast<size_t>((f.drawn_end_m + 49) / 50));
+  L.drawn_cells = std::min(view.cells.size(),
+                           static_cast<size_t>((f.drawn_end_m + kCellMetres - 1) / kCellMetres));
   const Scale& sc = L.sc;
 
   // Station names in rows so that no two touch.
@@ -122,7 +131,7 @@ ProfileLayout LayOutProfile(const ReportFacts& f, const CompiledView& view) {
     std::string t = std::to_string(sd.speed) + " km/h";
     // Beside the bottom of the dip, right of its end.
     int32_t end = sd.end_cell >= 0 ? sd.end_cell : sd.start_cell;
-    double x = sc.X(end * 50.0) + 5, w = TextWidth(t, 11);
+    double x = sc.X(CellStartM(end)) + 5, w = TextWidth(t, 11);
     L.slow_spans.push_back({x, x + w});
     L.slow_text.push_back(t);
   }
@@ -212,11 +221,11 @@ void DrawItemLanes(const ReportFacts& f, const ProfileLayout& L, std::string& s)
     s += SvgText(kLeft - 8, L.RowY(r) + 4, "lane-name", row_names[r], "end");
     s += Line(kLeft, L.RowY(r), L.sc.X(L.sc.m1), L.RowY(r), "lane-rule");
   }
-  auto inside = [&](int32_t cell) { return cell >= 0 && cell * 50.0 <= L.sc.m1; };
+  auto inside = [&](int32_t cell) { return cell >= 0 && CellStartM(cell) <= L.sc.m1; };
   for (const ItemFact& it : f.signals) {
     if (!inside(it.cell)) continue;
     const TrackCell& c = it.c;
-    s += Glyph("signal", L.sc.X(it.cell * 50.0), L.RowY(0), "signal",
+    s += Glyph("signal", L.sc.X(CellStartM(it.cell)), L.RowY(0), "signal",
                "signal at " + Cell(it.cell) + ": dato1 " + std::to_string(c.dato1) + ", dato2 " +
                    std::to_string(c.dato2) + ", dato3 " + std::to_string(c.dato3) + ", dato4 " +
                    std::to_string(c.dato4) + ", tempo " + std::to_string(c.tempo),
@@ -224,7 +233,7 @@ void DrawItemLanes(const ReportFacts& f, const ProfileLayout& L, std::string& s)
   }
   for (const ItemFact& it : f.warnings) {
     if (!inside(it.cell)) continue;
-    s += Glyph("triangle", L.sc.X(it.cell * 50.0), L.RowY(1), "warning",
+    s += Glyph("triangle", L.sc.X(CellStartM(it.cell)), L.RowY(1), "warning",
                std::string(CellItemName(it.c.tipo)) + " at " + Cell(it.cell) + ", dato1 " +
                    std::to_string(it.c.dato1));
   }
@@ -234,7 +243,7 @@ void DrawItemLanes(const ReportFacts& f, const ProfileLayout& L, std::string& s)
     auto pair = [](int code) {
       return std::to_string(LeftSpeed(code)) + "/" + std::to_string(RightSpeed(code));
     };
-    s += Glyph("triangle", L.sc.X(it.cell * 50.0), L.RowY(2), "speed-board",
+    s += Glyph("triangle", L.sc.X(CellStartM(it.cell)), L.RowY(2), "speed-board",
                "speed boards at " + Cell(it.cell) + ", left/right km/h: A " + pair(c.dato1) +
                    ", B " + pair(c.dato2) + ", C " + pair(c.dato3) + "; stripes " +
                    std::to_string(c.dato4 / 10) + "/" + std::to_string(c.dato4 % 10));
@@ -243,7 +252,8 @@ void DrawItemLanes(const ReportFacts& f, const ProfileLayout& L, std::string& s)
     if (!inside(it.cell)) continue;
     std::string what = Is(it.c.tipo, ItemType::kAbbattimento) ? "point of " + std::to_string(it.c.dato1) + " at "
                                        : "point without value at ";
-    s += Glyph("diamond", L.sc.X(it.cell * 50.0), L.RowY(3), "protection", what + Cell(it.cell));
+    s += Glyph("diamond", L.sc.X(CellStartM(it.cell)), L.RowY(3), "protection",
+               what + Cell(it.cell));
   }
   for (const ItemFact& it : f.board_cells) {
     if (!inside(it.cell)) continue;
@@ -251,7 +261,7 @@ void DrawItemLanes(const ReportFacts& f, const ProfileLayout& L, std::string& s)
     for (const BoardFact& b : f.boards) {
       if (b.slot == it.c.dato1) text = b.text;
     }
-    s += Glyph("square", L.sc.X(it.cell * 50.0), L.RowY(4), "board",
+    s += Glyph("square", L.sc.X(CellStartM(it.cell)), L.RowY(4), "board",
                "indicator board at " + Cell(it.cell) + ": " + text);
   }
 }
@@ -270,15 +280,15 @@ void DrawSpeedChart(const ReportFacts& f, const ProfileLayout& L,
     if (k == 0) {
       d = "M" + Num(L.sc.X(0)) + "," + Num(y);
     } else if (cells[k].velocita != cells[k - 1].velocita) {
-      d += " H" + Num(L.sc.X(k * 50.0)) + " V" + Num(y);
+      d += " H" + Num(L.sc.X(CellStartM(k))) + " V" + Num(y);
     }
   }
-  if (L.drawn_cells > 0) d += " H" + Num(L.sc.X(L.drawn_cells * 50.0));
+  if (L.drawn_cells > 0) d += " H" + Num(L.sc.X(CellStartM(L.drawn_cells)));
   s += "<path id=\"speed-limit\" class=\"speed-line\" d=\"" + d + "\"/>";
   for (size_t i = 0; i < f.slowdowns.size(); ++i) {
     const SlowdownFact& sd = f.slowdowns[i];
-    double x0 = L.sc.X(sd.start_cell * 50.0);
-    double x1 = sd.end_cell >= 0 ? L.sc.X(std::min(sd.end_cell * 50.0, L.sc.m1)) : x0 + 2;
+    double x0 = L.sc.X(CellStartM(sd.start_cell));
+    double x1 = sd.end_cell >= 0 ? L.sc.X(std::min(CellStartM(sd.end_cell), L.sc.m1)) : x0 + 2;
     double y = vs.Y(sd.speed);
     std::string what = "slowdown at " + std::to_string(sd.speed) + " km/h from " +
                        Cell(sd.start_cell) +
@@ -312,7 +322,7 @@ void DrawElevationChart(const ProfileLayout& L, const std::vector<TrackCell>& ce
   for (size_t k = 1; k < elev.size(); ++k) {
     // Only the cells where the gradient changes bend the line.
     if (k + 1 < elev.size() && cells[k].pendenza == cells[k - 1].pendenza) continue;
-    line += " L" + Num(L.sc.X(k * 50.0)) + "," + Num(ve.Y(elev[k]));
+    line += " L" + Num(L.sc.X(CellStartM(k))) + "," + Num(ve.Y(elev[k]));
   }
   std::string area = line + " V" + Num(ve.Y(ve.v0)) + " H" + Num(L.sc.X(0)) + "Z";
   s += "<path class=\"elevation-area\" d=\"" + area + "\"/>";
