@@ -1,20 +1,17 @@
 #include "app/build_run.h"
 
-#include <malloc.h>
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
 
-#include "model/error_meanings.h"
 #include "base/file_io.h"
+#include "base/heap.h"
+#include "builtin/builtin_texts.h"
 #include "builtin/crew_documents.h"
 #include "compiler/compile.h"
-#include "builtin/builtin_texts.h"
+#include "model/error_meanings.h"
 #include "model/names.h"
 
 namespace percorso {
@@ -25,27 +22,6 @@ namespace {
 // two arrays of doubles, the plan file and the cell file, for the 103 901 places of the
 // built-in line, about 7 MB; and a little room for the rest.
 constexpr size_t kBuildRunHeapBytes = size_t{8} << 20;
-
-// Fresh memory is made present one page at a time, each on its first touch, and on this
-// kind of virtual machine a page fault costs more than writing the page: faulting the
-// compile's 7 MB in page by page cost more than all the run's file operations. So the
-// heap is grown once, its pages are made present in one call, and it is kept: large
-// blocks come from the heap instead of mappings of their own, and a freed block stays in
-// the heap for the next one. Best effort: a kernel without MADV_POPULATE_WRITE (before
-// Linux 5.14) refuses it and the pages come one at a time as before.
-void PrepareHeap(size_t bytes) {
-  ::mallopt(M_MMAP_THRESHOLD, static_cast<int>(2 * bytes));
-  ::mallopt(M_TRIM_THRESHOLD, static_cast<int>(4 * bytes));
-  void* block = std::malloc(bytes);
-  if (block == nullptr) return;
-  const uintptr_t page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
-  const uintptr_t begin = (reinterpret_cast<uintptr_t>(block) + page - 1) & ~(page - 1);
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(page - 1);
-  if (end > begin) {
-    ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
-  }
-  std::free(block);
-}
 
 }  // namespace
 
@@ -68,7 +44,7 @@ int RunBuild(const std::filesystem::path& dir, std::ostream& out, std::ostream& 
     // texts half-written, which the author should know.
     err << "percorso: " << lock.error()->Message() << "; going on without the lock" << std::endl;
   }
-  PrepareHeap(kBuildRunHeapBytes);
+  PrepareHeap(kBuildRunHeapBytes, HeapPages::kPresentNow);
   // The waiting window of a desktop build is a console line here.
   out << "Attendere" << std::endl;
 

@@ -6,8 +6,13 @@
 
 #include "app/compile_command.h"
 #include "app/export_command.h"
+#include "base/heap.h"
 
 namespace percorso {
+
+namespace {
+constexpr size_t kCompileHeapBytes = size_t{48} << 20;
+}  // namespace
 
 CommandAction DefineCompile(CLI::App& sub, std::ostream& document_out, std::ostream& err) {
   struct Values {
@@ -46,6 +51,9 @@ CommandAction DefineCompile(CLI::App& sub, std::ostream& document_out, std::ostr
     if (line->count() > 0) v->options.linea = v->linea;
     if (train->count() > 0) v->options.treno = v->treno;
     if (out->count() > 0) v->options.out = v->out;
+    // Room for the longest line's compile (about 40 MB at its peak), its pages taken
+    // as they are used: a short line touches only the first of them.
+    PrepareHeap(kCompileHeapBytes, HeapPages::kOnFirstTouch);
     return RunCompile(v->options, document_out, err);
   };
 }

@@ -12,18 +12,17 @@ void TrackPlan::Create(int32_t line_length) {
   upper_ = static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(line_length) + 7000, -1,
                                                     int64_t{kMaxPlanLineLength} + 7000));
   next_ = 0;
-  x_.assign(static_cast<size_t>(upper_ + 1), 0.0);
-  y_.assign(static_cast<size_t>(upper_ + 1), 0.0);
+  // Left unset on purpose (see the header): new double[n], not new double[n]().
+  x_.reset(new double[static_cast<size_t>(upper_ + 1)]);
+  y_.reset(new double[static_cast<size_t>(upper_ + 1)]);
 }
 
 void TrackPlan::Reset() {
   exists_ = false;
   upper_ = -1;
   next_ = 0;
-  x_.clear();
-  x_.shrink_to_fit();
-  y_.clear();
-  y_.shrink_to_fit();
+  x_.reset();
+  y_.reset();
 }
 
 void TrackPlan::Start() {

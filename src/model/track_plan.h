@@ -3,13 +3,16 @@
 // 16-bit integers, computed points as doubles, and the rest stay empty.
 //
 // Held compactly as two arrays of doubles and the point counter: every point below the
-// counter has been computed, every point from the counter up is empty.
+// counter has been computed, every point from the counter up is empty. The arrays are
+// not cleared when made: only points below the counter are ever read, and clearing a
+// plan of a million points would cost more than computing the built-in line.
 #ifndef PERCORSO_MODEL_TRACK_PLAN_H_
 #define PERCORSO_MODEL_TRACK_PLAN_H_
 
 #include <cstdint>
-#include <string>
-#include <vector>
+#include <memory>
+#include <span>
+#include <stdexcept>
 
 namespace percorso {
 
@@ -52,11 +55,12 @@ class TrackPlan {
   }
 
   // Checked access to a point's components: callers read only points below next();
-  // any other point number is a bug.
-  double x(int64_t j) const { return x_.at(static_cast<size_t>(j)); }
-  double y(int64_t j) const { return y_.at(static_cast<size_t>(j)); }
-  const std::vector<double>& xs() const { return x_; }
-  const std::vector<double>& ys() const { return y_; }
+  // any other point number is a bug, refused with std::out_of_range.
+  double x(int64_t j) const { return x_[Computed(j)]; }
+  double y(int64_t j) const { return y_[Computed(j)]; }
+  // The computed points' components, points 0 to next() - 1.
+  std::span<const double> xs() const { return {x_.get(), static_cast<size_t>(next_)}; }
+  std::span<const double> ys() const { return {y_.get(), static_cast<size_t>(next_)}; }
 
   // Tag of point j's elements: int16 for points 0 and 1 once started, double for
   // computed points, empty otherwise.
@@ -66,11 +70,16 @@ class TrackPlan {
   }
 
  private:
+  size_t Computed(int64_t j) const {
+    if (j < 0 || j >= next_) throw std::out_of_range("plan point not computed");
+    return static_cast<size_t>(j);
+  }
+
   bool exists_ = false;
   int32_t upper_ = -1;
   int64_t next_ = 0;
-  std::vector<double> x_;
-  std::vector<double> y_;
+  std::unique_ptr<double[]> x_;  // upper_ + 1 places, those below next_ set
+  std::unique_ptr<double[]> y_;
 };
 
 }  // namespace percorso
