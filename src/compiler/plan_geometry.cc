@@ -8,18 +8,16 @@ namespace {
 
 // Each step computes point next() from the two points before it, as stored.
 inline bool StepStraight(TrackPlan& plan) {
-  const int64_t j = plan.next();
-  const double x1 = plan.x(j - 1), y1 = plan.y(j - 1);
-  const double dx = x1 - plan.x(j - 2);
-  const double dy = y1 - plan.y(j - 2);
+  const double x1 = plan.last().x, y1 = plan.last().y;
+  const double dx = x1 - plan.before_last().x;
+  const double dy = y1 - plan.before_last().y;
   return plan.Append(x1 + dx, y1 + dy);
 }
 
 inline bool StepCurve(TrackPlan& plan, double k) {
-  const int64_t j = plan.next();
-  const double x1 = plan.x(j - 1), y1 = plan.y(j - 1);
-  const double dx = x1 - plan.x(j - 2);
-  const double dy = y1 - plan.y(j - 2);
+  const double x1 = plan.last().x, y1 = plan.last().y;
+  const double dx = x1 - plan.before_last().x;
+  const double dy = y1 - plan.before_last().y;
   return plan.Append(x1 + (dx + k * dy), y1 + (dy - k * dx));
 }
 
@@ -38,17 +36,34 @@ std::optional<double> CurvatureOf(std::string_view token) {
 
 void StartPlan(TrackPlan& plan) { plan.Start(); }
 
+namespace {
+
+// The per-metre loops: step until point `to` is computed or the plan is full; false
+// once the point counter has passed kPlanPointLimit.
+bool StraightThrough(TrackPlan& plan, int64_t to) {
+  while (plan.next() <= to) {
+    if (!StepStraight(plan)) break;
+    if (plan.next() > kPlanPointLimit) return false;
+  }
+  return true;
+}
+
+bool CurveThrough(TrackPlan& plan, int64_t to, double k) {
+  while (plan.next() <= to) {
+    if (!StepCurve(plan, k)) break;
+    if (plan.next() > kPlanPointLimit) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 CurveOutcome ExtendWithCurve(TrackPlan& plan, int64_t start, int64_t length, double k) {
   const int64_t end = start + length;
   const int64_t last = static_cast<int64_t>(plan.upper()) - 2;
   if (!plan.started() || std::max(start, end) > last) return CurveOutcome::kBeyondPlan;
-  while (plan.next() <= start) {
-    if (!StepStraight(plan)) break;
-    if (plan.next() > kPlanPointLimit) return CurveOutcome::kPastPointLimit;
-  }
-  while (plan.next() <= end) {
-    if (!StepCurve(plan, k)) break;
-    if (plan.next() > kPlanPointLimit) return CurveOutcome::kPastPointLimit;
+  if (!StraightThrough(plan, start) || !CurveThrough(plan, end, k)) {
+    return CurveOutcome::kPastPointLimit;
   }
   return CurveOutcome::kDone;
 }
