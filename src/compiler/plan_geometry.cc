@@ -6,18 +6,21 @@ namespace percorso {
 
 namespace {
 
-// Each step computes point next() from the two points before it, as stored.
+// Each step computes point next() from the two points before it, as stored (read
+// through the spans, unchecked: a step runs once a metre).
 inline bool StepStraight(TrackPlan& plan) {
-  const double x1 = plan.last().x, y1 = plan.last().y;
-  const double dx = x1 - plan.before_last().x;
-  const double dy = y1 - plan.before_last().y;
+  const int64_t j = plan.next();
+  const double x1 = plan.xs()[j - 1], y1 = plan.ys()[j - 1];
+  const double dx = x1 - plan.xs()[j - 2];
+  const double dy = y1 - plan.ys()[j - 2];
   return plan.Append(x1 + dx, y1 + dy);
 }
 
 inline bool StepCurve(TrackPlan& plan, double k) {
-  const double x1 = plan.last().x, y1 = plan.last().y;
-  const double dx = x1 - plan.before_last().x;
-  const double dy = y1 - plan.before_last().y;
+  const int64_t j = plan.next();
+  const double x1 = plan.xs()[j - 1], y1 = plan.ys()[j - 1];
+  const double dx = x1 - plan.xs()[j - 2];
+  const double dy = y1 - plan.ys()[j - 2];
   return plan.Append(x1 + (dx + k * dy), y1 + (dy - k * dx));
 }
 

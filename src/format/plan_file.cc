@@ -10,22 +10,11 @@ namespace percorso {
 
 namespace {
 
-// Appends one component to `out`: points 0 and 1 as 16-bit integers, the computed
-// points as doubles, then the tag 0 alone of each empty element. The elements are
-// encoded into a small buffer that stays in the cache and appended a block at a time, so
-// that the file's memory is written once (a zero-filled buffer of the file's size would
-// be written twice).
-void AppendComponent(std::string* out, std::span<const double> values, int64_t starts,
-                     int64_t upper) {
-  constexpr size_t kBlock = 16384;
-  char block[kBlock + 16];
-  char* p = block;
-  auto flush_if_full = [&] {
-    if (static_cast<size_t>(p - block) < kBlock) return;
-    out->append(block, static_cast<size_t>(p - block));
-    p = block;
-  };
-  const int64_t next = static_cast<int64_t>(values.size());
+// Writes one component into `p`: points 0 and 1 as 16-bit integers, the computed points
+// as doubles. The empty elements after them are the tag 0 alone, which the zero-filled
+// buffer already holds, so they are skipped.
+char* EncodeComponent(char* p, std::span<const double> values, int64_t starts, int64_t next,
+                      int64_t upper) {
   int64_t j = 0;
   for (; j < starts; ++j) {
     p = EncodeFixed16(p, kPlanInt16);
@@ -34,10 +23,8 @@ void AppendComponent(std::string* out, std::span<const double> values, int64_t s
   for (; j < next; ++j) {
     p = EncodeFixed16(p, kPlanDouble);
     p = EncodeDouble(p, values[static_cast<size_t>(j)]);
-    flush_if_full();
   }
-  out->append(block, static_cast<size_t>(p - block));
-  out->append(static_cast<size_t>(2 * (upper + 1 - next)), '\0');
+  return p + 2 * (upper + 1 - next);
 }
 
 const char* TagName(uint16_t tag) {
@@ -53,14 +40,16 @@ const char* TagName(uint16_t tag) {
 
 std::string EncodePlanFile(const TrackPlan& plan) {
   if (!plan.exists()) return std::string();
+  // The plan file is written element by element straight into a buffer of its exact
+  // size: the longest plan is 20 MB, and one append per element would dominate a build.
   const int64_t upper = plan.upper();
   const int64_t next = std::min<int64_t>(plan.next(), upper + 1);
   const int64_t starts = std::min<int64_t>(next, 2);
   const int64_t component = 2 * (upper + 1) + 2 * starts + 8 * (next - starts);
-  std::string out;
-  out.reserve(static_cast<size_t>(2 * component));
-  AppendComponent(&out, plan.xs().first(static_cast<size_t>(next)), starts, upper);
-  AppendComponent(&out, plan.ys().first(static_cast<size_t>(next)), starts, upper);
+  std::string out(static_cast<size_t>(2 * component), '\0');
+  char* p = out.data();
+  p = EncodeComponent(p, plan.xs(), starts, next, upper);
+  EncodeComponent(p, plan.ys(), starts, next, upper);
   return out;
 }
 

@@ -32,8 +32,6 @@ void TrackPlan::Start() {
   x_[1] = 0;
   y_[1] = 1;
   next_ = 2;
-  before_last_ = {0, 0};
-  last_ = {0, 1};
 }
 
 }  // namespace percorso

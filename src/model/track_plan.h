@@ -51,19 +51,8 @@ class TrackPlan {
     x_[static_cast<size_t>(next_)] = x;
     y_[static_cast<size_t>(next_)] = y;
     ++next_;
-    before_last_ = last_;
-    last_ = {x, y};
     return true;
   }
-
-  // The points next() - 1 and next() - 2, from which the next point is computed; kept
-  // beside the arrays so that a step reads no array. Meaningful once started().
-  struct Point {
-    double x = 0;
-    double y = 0;
-  };
-  const Point& last() const { return last_; }
-  const Point& before_last() const { return before_last_; }
 
   // Checked access to a point's components: callers read only points below next();
   // any other point number is a bug, refused with std::out_of_range.
@@ -91,8 +80,6 @@ class TrackPlan {
   int64_t next_ = 0;
   std::unique_ptr<double[]> x_;  // upper_ + 1 places, those below next_ set
   std::unique_ptr<double[]> y_;
-  Point last_;
-  Point before_last_;
 };
 
 }  // namespace percorso
