@@ -105,13 +105,15 @@ test-fuzz: deps-test
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 	cd $(FUZZ_DIR)/fuzz && ctest --output-on-failure -j $(JOBS)
 
-# The long fuzzing run (not part of `make test`): every target FUZZ_SECONDS seconds in
-# turn with its corpus and dictionary, at the lowest priority, while the kill test runs
+# The long fuzzing run (not part of `make test`): every target FUZZ_SECONDS seconds with
+# its corpus and dictionary, FUZZ_PARALLEL targets at a time (one per core unless told),
+# at the lowest priority, while the kill test runs
 # KILL_ROUNDS rounds beside them (fuzz/fuzz_long.sh). Inputs that crash, hang or run out
 # of memory are added to fuzz/corpus/<target>/ as regression cases and fail the run; the
 # figures of every target are in $(FUZZ_DIR)/long/summary.txt.
 FUZZ_SECONDS ?= 300
 KILL_ROUNDS  ?= 2000
+FUZZ_PARALLEL ?= $(JOBS)
 fuzz-long: deps-test
 	cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DPERCORSO_FUZZ=ON -DPERCORSO_TESTS=OFF >/dev/null
@@ -119,7 +121,7 @@ fuzz-long: deps-test
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_INSTALL_PREFIX="$(PREFIX)" >/dev/null
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target percorso_tests
-	nice -n 19 fuzz/fuzz_long.sh $(FUZZ_DIR) $(BUILD_DIR) $(FUZZ_SECONDS) $(KILL_ROUNDS)
+	nice -n 19 fuzz/fuzz_long.sh $(FUZZ_DIR) $(BUILD_DIR) $(FUZZ_SECONDS) $(KILL_ROUNDS) $(FUZZ_PARALLEL)
 
 # Every stage must pass: make stops at the first that fails, and so fails as a whole.
 test: test-release test-asan test-fuzz

@@ -1,9 +1,9 @@
-#!/bin/sh
-# The long fuzzing run: every libFuzzer target of a fuzz build in turn, each for SECONDS
-# with its corpus and dictionary, while the kill test of the release build runs long
-# beside them.
+#!/bin/bash
+# The long fuzzing run: every libFuzzer target of a fuzz build for SECONDS with its corpus
+# and dictionary, PARALLEL targets at a time (default: one per core), while the kill test
+# of the release build runs long beside them.
 #
-#   fuzz/fuzz_long.sh FUZZ_BUILD_DIR RELEASE_BUILD_DIR SECONDS KILL_ROUNDS
+#   fuzz/fuzz_long.sh FUZZ_BUILD_DIR RELEASE_BUILD_DIR SECONDS KILL_ROUNDS [PARALLEL]
 #
 # Each target starts from its seeds in fuzz/corpus/<target>/ and from what earlier long
 # runs found in FUZZ_BUILD_DIR/long/corpus/<target>/ (kept between runs, outside the
@@ -18,6 +18,7 @@ fuzz_build=$(cd "$1" && pwd)
 release_build=$(cd "$2" && pwd)
 seconds=$3
 kill_rounds=$4
+parallel=${5:-$(nproc)}
 source=$(cd "$(dirname "$0")/.." && pwd)
 long=$fuzz_build/long
 mkdir -p "$long/corpus" "$long/artifacts" "$long/logs"
@@ -28,10 +29,14 @@ PERCORSO_KILL_ROUNDS=$kill_rounds "$release_build/percorso_tests" \
 kill_pid=$!
 
 summary=$long/summary.txt
-printf '%-22s %14s %10s %8s %8s  %s\n' target executions exec/s cov ft found > "$summary"
-failed=0
-for exe in "$fuzz_build"/fuzz/*_fuzz; do
-  [ -x "$exe" ] || continue
+rows=$long/rows
+rm -rf "$rows"
+mkdir -p "$rows"
+
+# Runs one target and writes its row of the summary to $rows/<target>; an input that
+# crashes, hangs or runs out of memory is kept as a regression case and marks the row.
+run_target() {
+  local exe=$1 name seeds corpus artifacts log dict status execs rate cov ft found a kind keep
   name=$(basename "$exe")
   seeds=$source/fuzz/corpus/$name
   corpus=$long/corpus/$name
@@ -55,13 +60,36 @@ for exe in "$fuzz_build"/fuzz/*_fuzz; do
     keep=$seeds/found-$kind-$(sha1sum "$a" | cut -c1-12)
     cp "$a" "$keep" && rm "$a"
     found="$found $(basename "$keep")"
-    failed=1
   done
   [ "$found" = none ] || found=${found#none }
-  if [ "$status" != 0 ] && [ "$found" = none ]; then found="exit status $status (see $log)"; failed=1; fi
+  if [ "$status" != 0 ] && [ "$found" = none ]; then found="exit status $status (see $log)"; fi
   printf '%-22s %14s %10s %8s %8s  %s\n' "$name" "${execs:-?}" "${rate:-?}" "${cov:-?}" \
-    "${ft:-?}" "$found" >> "$summary"
+    "${ft:-?}" "$found" > "$rows/$name"
+}
+
+# The targets running, by process id: a new one starts when one of them ends.
+declare -A running=()
+for exe in "$fuzz_build"/fuzz/*_fuzz; do
+  [ -x "$exe" ] || continue
+  if [ "${#running[@]}" -ge "$parallel" ]; then
+    wait -n -p ended "${!running[@]}"
+    unset "running[$ended]"
+  fi
+  run_target "$exe" &
+  running[$!]=1
 done
+[ "${#running[@]}" = 0 ] || wait "${!running[@]}"
+
+printf '%-22s %14s %10s %8s %8s  %s\n' target executions exec/s cov ft found > "$summary"
+failed=0
+total=0
+for row in "$rows"/*; do
+  cat "$row" >> "$summary"
+  set -- $(cat "$row")
+  case "$2" in *[!0-9]*|'') failed=1 ;; *) total=$((total + $2)) ;; esac
+  [ "$6" = none ] || failed=1
+done
+echo "executions in all: $total" >> "$summary"
 
 wait "$kill_pid"
 kill_status=$?
