@@ -16,7 +16,10 @@ enum class HeapPages {
 
 // Grows the heap once by `bytes` and keeps it for the rest of the process: blocks up to
 // 32 MB then come from the heap instead of mappings of their own, and a freed block
-// stays in the heap for the next. The grown heap is asked for huge pages (2 MB).
+// stays in the heap for the next. The grown heap starts on a huge-page boundary (below
+// it the heap holds a filler block of address space, never touched) and is asked for
+// huge pages (2 MB): no page of it is touched before the advice, which would keep its
+// 2 MB in small pages.
 //
 // Why: fresh memory is made present one page at a time, each on its first touch, and
 // on the virtual machines this runs on a page fault, and a translation miss on a page of
