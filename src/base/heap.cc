@@ -19,9 +19,12 @@ constexpr size_t kLargestHeapBlock = size_t{32} << 20;
 constexpr size_t kHeapPiece = size_t{30} << 20;
 constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
 
+// The filler below the prepared heap, held for the rest of the process.
+void* held_filler = nullptr;
+
 // Makes the next block taken from the top of the heap start on a huge-page boundary, by
-// holding a filler block below it for the rest of the process (address space only: its
-// pages are never touched but the first). Blocks are carved from the heap's top upwards,
+// holding a filler block below it for the rest of the process (address space only: no
+// page of it is touched but at its two ends). Blocks are carved from the heap's top upwards,
 // so the compile's memory then lies in the huge pages prepared after the filler, and no
 // memory below the boundary is made present for nothing.
 //
@@ -31,8 +34,6 @@ constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
 // size asked plus its 8-byte header, rounded to 16 bytes, so the filler ends where the
 // next block's header goes, 16 bytes below the boundary. Where the filler does not land
 // where the probe did, it is given back and the heap is left as it is.
-void* held_filler = nullptr;
-
 void AlignHeapTop() {
   constexpr size_t kProbeBytes = size_t{64} << 10;
   void* probe = std::malloc(kProbeBytes);
