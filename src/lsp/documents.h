@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "lsp/positions.h"
-#include "lsp/row_schema.h"
+#include "compiler/row_schema.h"
 
 namespace percorso::lsp {
 
