@@ -5,7 +5,8 @@ Each folder under src/ is a layer whose src/<layer>/CMakeLists.txt declares it w
 percorso_layer(<layer> <layers it links>...). A file of a layer may include headers of
 its own layer and of every layer its library links, directly or through those layers;
 a test (*_test.cc) may include the test helpers of src/testing as well. The links must
-form no circle, and no folder under src/ may be named `build`.
+form no circle, and no folder under src/ may be named `build`. Every header's guard
+names its place (src/a/b_c.h: PERCORSO_A_B_C_H_).
 
   tools/check_includes.py SOURCE_DIR     exit 0 when all holds, 1 with one line a fault
 """
@@ -93,6 +94,13 @@ def main(argv):
         if path.name.endswith("_test.cc"):
             allowed.add(TEST_HELPERS)
         text = path.read_text(encoding="utf-8", errors="replace")
+        if path.suffix == ".h":
+            # A header's guard names its place: src/a/b_c.h guards with PERCORSO_A_B_C_H_,
+            # so that a moved header cannot keep the guard of its old place.
+            guard = "PERCORSO_" + re.sub(r"[^A-Za-z0-9]", "_", str(rel)).upper() + "_"
+            found = re.search(r"^#ifndef\s+(\S+)", text, re.M)
+            if not found or found.group(1) != guard:
+                faults.append(f"src/{rel}: header guard {found.group(1) if found else 'missing'}, expected {guard}")
         for m in INCLUDE.finditer(text):
             target = m.group(1)
             line = text.count("\n", 0, m.start()) + 1

@@ -1,7 +1,7 @@
 // `percorso decompile`: reads a compiled scenario (NAME_NUMBER.dat, NAME_NUMBER.sim and,
 // when present, NAME_linea.dat) and writes the two texts that compile back to it.
-#ifndef PERCORSO_DECOMPILE_DECOMPILE_COMMAND_H_
-#define PERCORSO_DECOMPILE_DECOMPILE_COMMAND_H_
+#ifndef PERCORSO_APP_DECOMPILE_COMMAND_H_
+#define PERCORSO_APP_DECOMPILE_COMMAND_H_
 
 #include <filesystem>
 #include <iosfwd>
@@ -28,4 +28,4 @@ int RunDecompile(const DecompileOptions& options, std::ostream& out, std::ostrea
 
 }  // namespace percorso
 
-#endif  // PERCORSO_DECOMPILE_DECOMPILE_COMMAND_H_
+#endif  // PERCORSO_APP_DECOMPILE_COMMAND_H_

@@ -1,6 +1,6 @@
 // `percorso lsp`: the language server over standard input and output.
-#ifndef PERCORSO_LSP_LSP_COMMAND_H_
-#define PERCORSO_LSP_LSP_COMMAND_H_
+#ifndef PERCORSO_APP_LSP_COMMAND_H_
+#define PERCORSO_APP_LSP_COMMAND_H_
 
 #include <iosfwd>
 
@@ -21,4 +21,4 @@ CommandAction DefineLsp(CLI::App& sub, std::ostream& out, std::ostream& err);
 
 }  // namespace percorso
 
-#endif  // PERCORSO_LSP_LSP_COMMAND_H_
+#endif  // PERCORSO_APP_LSP_COMMAND_H_

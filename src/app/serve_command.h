@@ -1,8 +1,8 @@
 // `percorso serve`: a live preview of a pair of texts in the browser. It serves the
 // report page of the pair, compiled in memory (nothing is written to disk), recompiles
 // whenever either text changes and pushes the new page to every open browser.
-#ifndef PERCORSO_SERVE_SERVE_COMMAND_H_
-#define PERCORSO_SERVE_SERVE_COMMAND_H_
+#ifndef PERCORSO_APP_SERVE_COMMAND_H_
+#define PERCORSO_APP_SERVE_COMMAND_H_
 
 #include <filesystem>
 #include <functional>
@@ -44,4 +44,4 @@ CommandAction DefineServeOptions(CLI::App& sub, ServeRunner run);
 
 }  // namespace percorso
 
-#endif  // PERCORSO_SERVE_SERVE_COMMAND_H_
+#endif  // PERCORSO_APP_SERVE_COMMAND_H_
