@@ -3,7 +3,11 @@
 #include <csignal>
 #include <iostream>
 
+#include "base/heap.h"
+#include "builtin/builtin_texts.h"
+#include "lsp/compile_pair.h"
 #include "lsp/framing.h"
+#include "model/line_list.h"
 
 namespace percorso::lsp {
 
@@ -47,6 +51,13 @@ int RunServer(std::istream& in, std::ostream& out, std::ostream& err, Server& se
 
 namespace percorso {
 
+namespace {
+
+// Room for the longest line's compile, as for `compile`.
+constexpr size_t kLspHeapBytes = size_t{48} << 20;
+
+}  // namespace
+
 CommandAction DefineLsp(CLI::App& sub, std::ostream& out, std::ostream& err) {
   sub.footer(
       "Speaks the Language Server Protocol on standard input and output, for editors:\n"
@@ -60,6 +71,15 @@ CommandAction DefineLsp(CLI::App& sub, std::ostream& out, std::ostream& err) {
     // A client that goes away must end the server with a message, not a signal.
     std::signal(SIGPIPE, SIG_IGN);
     std::ios::sync_with_stdio(false);
+    // The editor's first diagnostics come as fast as the later ones: the heap is grown
+    // once for a compile's blocks, and one compile of the built-in pair, while the
+    // editor starts, touches its pages and the compiler's tables before the first text.
+    PrepareHeap(kLspHeapBytes, HeapPages::kOnFirstTouch);
+    {
+      const std::string linea = RenderText(LineaRows());
+      const std::string treno = RenderText(TrenoRows());
+      lsp::CompilePair({kBuiltinLineName, kBuiltinTrainNumber, linea, treno});
+    }
     lsp::Server server(lsp::RealDisk(lsp::kMaxBodyBytes));
     return lsp::RunServer(std::cin, out, err, server);
   };
