@@ -240,6 +240,10 @@ class Loader {
   // What stands on a taken cell and the row that put it there, in either text:
   // "a signal (segnale), put there by the row at Prova_7-.txt:12".
   std::string Occupant(int64_t cell) const;
+  // The last row that put an item on `cell`, or nullptr.
+  const PlacedItem* PlacingRow(int64_t cell) const;
+  // Gives the error just recorded for a taken cell that cell and the row standing there.
+  void NoteTakenCell(int64_t cell);
 
   // Failures.
   void Record(int32_t numero, std::optional<int32_t> pos, ErrorOrigin origin, At at,
@@ -289,17 +293,30 @@ void Loader::Record(int32_t numero, std::optional<int32_t> pos, ErrorOrigin orig
   st_.errore.Record(d);
 }
 
+const PlacedItem* Loader::PlacingRow(int64_t cell) const {
+  if (st_.placed == nullptr) return nullptr;
+  for (auto it = st_.placed->rbegin(); it != st_.placed->rend(); ++it)
+    if (it->cell == cell) return &*it;
+  return nullptr;
+}
+
 std::string Loader::Occupant(int64_t cell) const {
   if (!st_.griglia.Contains(cell)) return "nothing";
   std::string s = ItemWords(st_.griglia.at(cell).tipo);
-  if (st_.placed == nullptr) return s;
-  for (auto it = st_.placed->rbegin(); it != st_.placed->rend(); ++it) {
-    if (it->cell != cell) continue;
-    const std::string& file =
-        it->origin == ErrorOrigin::kLineText ? in_.linea.name : in_.treno.name;
-    return s + ", put there by the row at " + file + ":" + std::to_string(it->line);
+  const PlacedItem* row = PlacingRow(cell);
+  if (row == nullptr) return s;
+  const std::string& file = row->origin == ErrorOrigin::kLineText ? in_.linea.name : in_.treno.name;
+  return s + ", put there by the row at " + file + ":" + std::to_string(row->line);
+}
+
+void Loader::NoteTakenCell(int64_t cell) {
+  Diagnostic& d = st_.errore.log.back();
+  d.cell = static_cast<int32_t>(cell);
+  if (const PlacedItem* row = PlacingRow(cell)) {
+    d.other_origin = row->origin;
+    d.other_line = row->line;
+    d.other_column = row->column;
   }
-  return s;
 }
 
 Flow Loader::Fail(int32_t numero, std::optional<int32_t> pos, At at, std::string detail) {
@@ -412,7 +429,7 @@ Flow Loader::RecordRejection(const char* row, const NumberField& first, const Re
   const bool taken = r.rejected() && st_.griglia.Contains(r.cell);
   if (taken) detail += ": " + Occupant(r.cell);
   Record(numero, first.value, origin_, AtField(first), std::move(detail));
-  if (taken) st_.errore.log.back().cell = static_cast<int32_t>(r.cell);
+  if (taken) NoteTakenCell(r.cell);
   if (origin_ == ErrorOrigin::kLineText)
     del_.linea = true;
   else
@@ -723,7 +740,7 @@ Flow Loader::LoadBoard(const TextField& tok) {
     const Flow f = Fail(err::kBoardCellTaken, p.value, AtField(p),
                         "indicator board at " + std::to_string(p.value) + " m: cell " +
                             std::to_string(c) + " already holds " + Occupant(c));
-    st_.errore.log.back().cell = static_cast<int32_t>(c);
+    NoteTakenCell(c);
     return f;
   }
   TrackCell& cell = st_.griglia.at(c);
@@ -857,7 +874,7 @@ Flow Loader::LoadAbbattimento(const TextField&) {
     const Flow f = Fail(err::kAbbattimentoCellTaken, v[0].value, AtField(v[0]),
                         "abbattimento at " + std::to_string(v[0].value) + " m: cell " +
                             std::to_string(c) + " already holds " + Occupant(c));
-    st_.errore.log.back().cell = static_cast<int32_t>(c);
+    NoteTakenCell(c);
     return f;
   }
   TrackCell& cell = st_.griglia.at(c);

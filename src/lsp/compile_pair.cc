@@ -53,6 +53,9 @@ Finding ToFinding(const Diagnostic& d) {
   f.column = d.column;
   if (d.has_posizione) f.posizione = d.posizione;
   f.cell = d.cell;
+  f.other_origin = d.other_origin;
+  f.other_line = d.other_line;
+  f.other_column = d.other_column;
   const ErrorMeaning* m = FindMeaning(d.numero);
   f.meaning = m != nullptr ? m->meaning : "";
   f.message = DiagnosticMessage(d, f.meaning);

@@ -33,6 +33,10 @@ struct Finding {
   int32_t cell = -1;
   std::string message;   // what went wrong, without the place
   std::string meaning;   // the plain meaning of the code, for the hover
+  // A cell found taken: the row that put the item already standing there.
+  ErrorOrigin other_origin = ErrorOrigin::kNone;
+  int other_line = 0;  // 1-based; 0 when there is none
+  int other_column = 0;
 };
 
 struct PairTexts {
