@@ -429,7 +429,11 @@ Flow Loader::RecordRejection(const char* row, const NumberField& first, const Re
   const bool taken = r.rejected() && st_.griglia.Contains(r.cell);
   if (taken) detail += ": " + Occupant(r.cell);
   Record(numero, first.value, origin_, AtField(first), std::move(detail));
-  if (taken) NoteTakenCell(r.cell);
+  if (taken) {
+    NoteTakenCell(r.cell);
+  } else if (r.rejected() && r.cell >= INT32_MIN && r.cell <= INT32_MAX) {
+    st_.errore.log.back().cell = static_cast<int32_t>(r.cell);  // a cell outside the grid
+  }
   if (origin_ == ErrorOrigin::kLineText)
     del_.linea = true;
   else
@@ -1005,6 +1009,7 @@ Flow Loader::ComputeStationZone(LineRecord& s, const StationRow& row, StationZon
     Record(err::kPositionOutOfRange, row.posizione.value, origin_, AtField(row.posizione),
            "station zone ends at " + std::to_string(end) + " m: its last cell " +
                std::to_string(last) + " lies beyond the grid's last cell " + std::to_string(n_));
+    st_.errore.log.back().cell = static_cast<int32_t>(last);  // end fits 32 bits, checked above
     return Flow::kLeave;
   }
   return Flow::kGo;

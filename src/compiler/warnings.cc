@@ -686,13 +686,18 @@ void WarningWatch::CheckStationTime(const NumberField& p, const NumberField (&t)
 // Once the train data is read: every slowdown against the speed limit in force where it
 // starts, from the velocita row of the highest position at or before it.
 void WarningWatch::CheckSlowdownSpeeds() {
+  if (slowdowns_.empty()) return;
+  // By position, rows of one position in text order: the last of them is in force.
+  std::stable_sort(limits_.begin(), limits_.end(), [](const SpeedLimit& a, const SpeedLimit& b) {
+    return a.posizione < b.posizione;
+  });
   for (const Slowdown& s : slowdowns_) {
-    const SpeedLimit* in_force = nullptr;
-    for (const SpeedLimit& l : limits_) {
-      if (l.posizione > s.posizione) continue;
-      if (in_force == nullptr || l.posizione >= in_force->posizione) in_force = &l;
-    }
-    if (in_force == nullptr || in_force->kmh == 0 || s.v.value <= in_force->kmh) continue;
+    auto after = std::upper_bound(
+        limits_.begin(), limits_.end(), s.posizione,
+        [](int32_t p, const SpeedLimit& l) { return p < l.posizione; });
+    if (after == limits_.begin()) continue;
+    const SpeedLimit* in_force = &*(after - 1);
+    if (in_force->kmh == 0 || s.v.value <= in_force->kmh) continue;
     Add(WarningKind::kSlowdownAboveLimit, s.v.line, s.v.column,
         "slowdown speed " + std::to_string(s.v.value) + " km/h at " + Metres(s.posizione) +
             " is above the speed limit of " + std::to_string(in_force->kmh) +
