@@ -21,11 +21,13 @@ struct PlacedFinding {
   Range range;
   Severity severity = Severity::kError;
   std::string code;
-  std::string message;  // with the position and cell, when known
-  std::string meaning;
+  std::string message;  // UTF-8, as `compile --format json` gives it
+  std::string meaning;  // UTF-8
+  std::optional<int32_t> posizione;  // metres, when known
+  std::optional<int32_t> cell;
   // A cell found taken: where the row standing there is, for the editor's related
   // information; `other_line` 0 when there is none.
-  ErrorOrigin other_origin = ErrorOrigin::kNone;
+  FindingFile other_about = FindingFile::kNone;
   int other_line = 0;
   int other_column = 0;
   std::optional<Range> other_range;  // set by the server from the other row's text
