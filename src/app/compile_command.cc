@@ -1,8 +1,10 @@
 #include "app/compile_command.h"
 
+#include <algorithm>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/error_meanings.h"
@@ -45,10 +47,64 @@ bool CheckGivenNames(const std::optional<std::string>& linea,
 
 namespace {
 
+bool IsFile(const std::filesystem::path& p) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(p, ec);
+}
+
+// Texts named like a train text but for its hyphen ("Montelago_101.txt" beside
+// "Montelago_linea.txt"): the names they were surely meant to have.
+std::vector<std::pair<std::string, std::string>> TrainTextsWithoutHyphen(
+    const std::filesystem::path& dir, const std::optional<std::string>& linea) {
+  std::vector<std::pair<std::string, std::string>> out;
+  std::error_code ec;
+  constexpr std::string_view kTxt = ".txt";
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() <= kTxt.size() || name.compare(name.size() - kTxt.size(), kTxt.size(), kTxt) != 0)
+      continue;
+    const std::string stem = name.substr(0, name.size() - kTxt.size());
+    const size_t cut = stem.rfind('_');
+    if (cut == std::string::npos || cut == 0 || cut + 1 == stem.size()) continue;
+    const std::string line = stem.substr(0, cut);
+    const std::string number = stem.substr(cut + 1);
+    if (number == "linea" || number.back() == '-' || (linea && *linea != line)) continue;
+    if (!IsFile(dir / LineaFileName(line)) || IsFile(dir / TrenoFileName(line, number))) continue;
+    out.emplace_back(name, TrenoFileName(line, number));
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// The one line description a check of the line alone is about: the one named by --line,
+// or else the only one in the directory. Nothing when there is none or more than one.
+std::optional<std::string> LoneLineText(const CompileOptions& o) {
+  if (o.linea) {
+    if (IsFile(o.dir / LineaFileName(*o.linea))) return *o.linea;
+    return std::nullopt;
+  }
+  std::optional<std::string> found;
+  std::error_code ec;
+  constexpr std::string_view kSuffix = "_linea.txt";
+  for (std::filesystem::directory_iterator it(o.dir, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() <= kSuffix.size() ||
+        name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0)
+      continue;
+    if (found) return std::nullopt;
+    found = name.substr(0, name.size() - kSuffix.size());
+  }
+  if (found && CheckName("line name", *found, false)) return std::nullopt;
+  return found;
+}
+
 // Settles the line name and train number: both checked when given, the missing ones
-// taken from the one pair of texts in the directory. Returns false after a message.
+// taken from the one pair of texts in the directory. A check (--check) without a train
+// text checks the line description alone: `line_only` is then set and the train number
+// left empty. Returns false after a message.
 bool ResolveNames(const CompileOptions& o, std::string* linea, std::string* treno,
-                  std::ostream& err) {
+                  bool* line_only, std::ostream& err) {
   if (!CheckGivenNames(o.linea, o.treno, err)) return false;
   const PairChoice choice = ChooseTextPair(o.dir, o.linea, o.treno);
   if (choice.chosen) {
@@ -59,10 +115,26 @@ bool ResolveNames(const CompileOptions& o, std::string* linea, std::string* tren
   const std::vector<TextPair>& pairs = choice.candidates;
   std::string where = o.dir.lexically_normal().string();
   if (pairs.empty()) {
+    const auto unhyphened = TrainTextsWithoutHyphen(o.dir, o.linea);
+    if (o.check && !o.treno && unhyphened.empty()) {
+      if (std::optional<std::string> lone = LoneLineText(o)) {
+        *linea = *lone;
+        treno->clear();
+        *line_only = true;
+        return true;
+      }
+    }
     err << "percorso: no pair of texts NAME_linea.txt + NAME_NUMBER-.txt";
     if (o.linea) err << " with line name \"" << *o.linea << "\"";
     if (o.treno) err << " with train number \"" << *o.treno << "\"";
     err << " in " << where << "\n";
+    for (const auto& [name, meant] : unhyphened) {
+      err << "percorso: " << Shown(o.dir, name)
+          << " lacks the hyphen that ends a train text's name: did you mean `" << meant
+          << "`?\n";
+    }
+    if (!o.check && !o.treno && unhyphened.empty() && LoneLineText(o))
+      err << "percorso: compile --check checks a line description alone\n";
     return false;
   }
   err << "percorso: " << where << " holds " << pairs.size()
@@ -167,16 +239,28 @@ int RunCompile(const CompileOptions& o, std::ostream& out, std::ostream& err) {
   std::vector<WarningKind> silenced;
   if (!ParseOutputOptions(o, &format, &silenced, err)) return kExitUsage;
   std::string linea_name, treno_name;
-  if (!ResolveNames(o, &linea_name, &treno_name, err)) return kExitUsage;
+  bool line_only = false;
+  if (!ResolveNames(o, &linea_name, &treno_name, &line_only, err)) return kExitUsage;
 
   const std::filesystem::path out_dir = o.out.value_or(o.dir);
   PairRequest request;
   request.nome_linea = linea_name;
   request.numero_treno = treno_name;
   request.linea = ReadAuthorText(o.dir, LineaFileName(linea_name));
-  request.treno = ReadAuthorText(o.dir, TrenoFileName(linea_name, treno_name));
+  if (line_only) {
+    // The line description alone: an empty train text adds no row, and what the compile
+    // says of the missing train data is left out below.
+    if (format == Format::kText) {
+      err << "percorso: no train text beside " << Shown(o.dir, LineaFileName(linea_name))
+          << ": checking the line description alone\n";
+    }
+    request.treno = BufferText(TrenoFileName(linea_name, treno_name), "(no train text)", "");
+  } else {
+    request.treno = ReadAuthorText(o.dir, TrenoFileName(linea_name, treno_name));
+  }
   request.plan = o.no_plan ? PlanChoice::kWithoutPlan : PlanChoice::kWithPlan;
-  request.scenario_name = Shown(out_dir, CellFileName(linea_name, treno_name));
+  request.scenario_name = line_only ? Shown(o.dir, LineaFileName(linea_name))
+                                    : Shown(out_dir, CellFileName(linea_name, treno_name));
   request.silenced = silenced;
   // A text that cannot be read stops the run before the compile; the first is named.
   for (const AuthorText* t : {&request.linea, &request.treno}) {
@@ -185,6 +269,13 @@ int RunCompile(const CompileOptions& o, std::ostream& out, std::ostream& err) {
     break;
   }
   PairResult result = CompileTextPair(std::move(request));
+  if (line_only) {
+    // The missing train data's own warnings (no speed, no adhesion) go.
+    std::erase_if(result.findings, [](const Finding& f) { return f.about == FindingFile::kTreno; });
+    result.warnings = static_cast<size_t>(std::count_if(
+        result.findings.begin(), result.findings.end(),
+        [](const Finding& f) { return f.severity == FindingSeverity::kWarning; }));
+  }
   CompileReport report;
   report.findings = std::move(result.findings);
   if (!result.compiled_pair) {

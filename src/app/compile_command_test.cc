@@ -86,15 +86,16 @@ TEST(CompileCommandTest, EachFamilyOfErrorsIsReportedAtItsPlace) {
        SmallTrain({}), "R_linea.txt:7:18: error 21: a pair of speed boards stands on a cell",
        "result: error 21 at 2950 m; wrote " + all, kExitError},
       {"pass: the near window of a slowdown start is full", SmallLine(),
-       SmallTrain({"abbattimento, 1700, 0", "abbattimento, 1750, 0", "abbattimento, 1800, 0",
-                   "rallentamento,  2000, 120, 500, 0, 0, 0"}),
+       SmallTrain({"velocita, 1500, 140", "abbattimento, 1700, 0", "abbattimento, 1750, 0",
+                   "abbattimento, 1800, 0", "rallentamento,  2000, 120, 500, 0, 0, 0"}),
        "R_1.dat: error 12: no free cell for a protection point before a slowdown start",
        "result: error 12 at 2050 m; wrote " + all, kExitError},
       {"reserved places: an item with a value in cell 1", SmallLine(),
        SmallTrain({"abbattimento, 50, 7"}),
        "R_1-.txt:4:15: error 1250: a reserved place (slot 85 valore1 or cell 1 dato1) is already "
-       "in use: an item of type 12 with dato1 = 7 stands at metres 50 to 99, put there by this "
-       "row (cell 1)",
+       "in use: an item of type 12, an abbattimento mark with a value, with dato1 = 7 stands at "
+       "metres 50 to 99, put there by this row; the first 100 m of the line must stay free of "
+       "items, since cell 1 holds the scenario's own codes (cell 1)",
        "result: error 1250; wrote nothing",
        kExitStopped},
   };
@@ -134,7 +135,8 @@ TEST(CompileCommandTest, PassErrorNamesTheCellAndTextErrorQuotesTheLine) {
   // and the pass still finds the full window before the slowdown.
   const std::string d = dir.path().string() + "/";
   EXPECT_EQ(r.err, d + "R_1-.txt:8:12: error 16: a signal stands on a cell that is already "
-                       "taken: signal at 2000 m: its cell 41 already holds an item (at 2000 m)\n"
+                       "taken: signal at 2000 m: its cell 41 already holds an item: the start of a slowdown "
+                "(`rallentamento`), put there by the row at R_1-.txt:7 (at 2000 m, cell 41)\n"
                        "\tsegnale,  2000, 1, 4, 0, 0, 0, 0, 0,0,0, 0\n"
                        "\t          ^\n" +
                        d + "R_1.dat: error 12: no free cell for a protection point before a "

@@ -1,5 +1,6 @@
 #include "app/machine_diagnostics.h"
 
+#include <filesystem>
 #include <map>
 
 #include <nlohmann/json.hpp>
@@ -14,6 +15,9 @@ namespace percorso {
 namespace {
 
 using nlohmann::json;
+
+// The base of the relative paths of a SARIF log's results.
+constexpr const char* kSourceRoot = "SRCROOT";
 
 // A relative path as a URI reference: unreserved characters and "/" as they are, every
 // other byte percent-encoded.
@@ -71,6 +75,7 @@ std::string CompileReportSarif(const CompileReport& r) {
   std::map<std::string, size_t> rule_index;
   json rules = json::array();
   json results = json::array();
+  bool relative = false;
   for (const Finding& f : r.findings) {
     const bool warning = f.severity == FindingSeverity::kWarning;
     auto [it, added] = rule_index.try_emplace(f.code, rules.size());
@@ -89,7 +94,13 @@ std::string CompileReportSarif(const CompileReport& r) {
                    {"level", warning ? "warning" : "error"},
                    {"message", {{"text", f.MessageUtf8()}}}};
     if (!f.file.empty()) {
-      json physical = {{"artifactLocation", {{"uri", UriOf(f.file)}}}};
+      json artifact = {{"uri", UriOf(f.file)}};
+      // A relative path is relative to the directory the compile ran in.
+      if (!f.file.empty() && f.file[0] != '/') {
+        artifact["uriBaseId"] = kSourceRoot;
+        relative = true;
+      }
+      json physical = {{"artifactLocation", std::move(artifact)}};
       if (f.line > 0) {
         json region = {{"startLine", f.line}};
         if (f.column > 0) region["startColumn"] = f.column;
@@ -115,6 +126,18 @@ std::string CompileReportSarif(const CompileReport& r) {
               {"invocations", json::array({std::move(invocation)})},
               {"columnKind", "unicodeCodePoints"},
               {"results", std::move(results)}};
+  if (relative) {
+    std::error_code ec;
+    const std::filesystem::path cwd = std::filesystem::current_path(ec);
+    json base = json::object();
+    if (!ec && cwd.is_absolute()) {
+      std::string uri = "file://" + UriOf(cwd.generic_string());
+      if (uri.back() != '/') uri.push_back('/');
+      base["uri"] = uri;
+    }
+    base["description"] = {{"text", "the directory percorso compile ran in"}};
+    run["originalUriBaseIds"] = {{kSourceRoot, std::move(base)}};
+  }
   json doc = {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
               {"version", "2.1.0"},
               {"runs", json::array({std::move(run)})}};

@@ -75,7 +75,8 @@ TEST(WarningsCli, PrintedWithCaretCountedAndSilenced) {
   EXPECT_EQ(all.status, kExitOk);
   const std::string shown = p.dir.path().string() + "/R_1-.txt";
   EXPECT_NE(all.err.find(shown + ":5:1: warning: row not recognised in [vel_limite], ignored: "
-                                 "\"velocta\" [unknown-row]\nvelocta,   2000,   160\n^\n"),
+                                 "\"velocta\"; did you mean `velocita`? [unknown-row]\n"
+                                 "velocta,   2000,   160\n^\n"),
             std::string::npos)
       << all.err;
   EXPECT_NE(all.err.find(shown + ":6:17: warning: speed 137 km/h is not a multiple of 5: it is "
@@ -224,7 +225,26 @@ TEST(Explain, TheCommandPrintsAnExplanationOrFailsAsUsage) {
   r = RunProcess(req);
   EXPECT_EQ(r.status, kExitUsage);
   EXPECT_EQ(r.out, "");
-  EXPECT_NE(r.err.find("no error number or warning is named \"14\""), std::string::npos);
+  EXPECT_NE(r.err.find("no error number, warning or row keyword is named \"14\""),
+            std::string::npos);
+}
+
+// A row keyword gives the row's fields in order, with unit, range and meaning.
+TEST(Explain, ARowKeywordGivesItsFieldsInOrder) {
+  ProcessRequest req;
+  req.argv = {PERCORSO_EXE, "explain", "velocita"};
+  ProcessResult r = RunProcess(req);
+  EXPECT_EQ(r.status, 0) << r.err;
+  const size_t first = r.out.find("1. posizione (m, whole number");
+  const size_t second = r.out.find("2. velocita (km/h, whole number");
+  EXPECT_NE(first, std::string::npos) << r.out;
+  EXPECT_NE(second, std::string::npos) << r.out;
+  EXPECT_LT(first, second);
+  EXPECT_NE(r.out.find("train data"), std::string::npos);
+  req.argv = {PERCORSO_EXE, "explain", "stazione"};
+  r = RunProcess(req);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("17. "), std::string::npos) << r.out;
 }
 
 }  // namespace

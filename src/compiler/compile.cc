@@ -66,7 +66,8 @@ Diagnostic ReservedPlaceTaken(const Compilation& c, const std::vector<PlacedItem
                std::to_string(first ? identity.valore1 : identity.orario);
     return d;
   }
-  d.detail = "an item of type " + std::to_string(cell1.tipo) + " with " +
+  d.detail = "an item of type " + std::to_string(cell1.tipo) + ", " + ItemWords(cell1.tipo) +
+             ", with " +
              (first ? "dato1 = " + std::to_string(cell1.dato1)
                     : "dato2 = " + std::to_string(cell1.dato2)) +
              " stands at metres 50 to 99";
@@ -78,6 +79,8 @@ Diagnostic ReservedPlaceTaken(const Compilation& c, const std::vector<PlacedItem
     d.detail += ", put there by this row";
     break;
   }
+  d.detail += "; the first 100 m of the line must stay free of items, since cell 1 holds "
+              "the scenario's own codes";
   return d;
 }
 

@@ -69,18 +69,24 @@ TEST(CompileScenario, ReservedPlacesAlreadyTakenGiveNoBytes) {
        Treno("abbattimento, 150, 50\r\nabbattimento, 100, 50\r\n"
              "rallentamento, 350, 120, 1000, 0, 0, 0\r\n"),
        CompileVerdict::kReserved1250,
-       "an item of type 12 with dato1 = 180 stands at metres 50 to 99",
+       "an item of type 12, an abbattimento mark with a value, with dato1 = 180 stands at "
+       "metres 50 to 99; the first 100 m of the line must stay free of items, since cell 1 "
+       "holds the scenario's own codes",
        ErrorOrigin::kNone, 0, 0},
       {"abbattimento with a value on cell 1", kLinea, Treno("sabbia, 3\r\nabbattimento, 50, 7\r\n"),
        CompileVerdict::kReserved1250,
-       "an item of type 12 with dato1 = 7 stands at metres 50 to 99, put there by this row",
+       "an item of type 12, an abbattimento mark with a value, with dato1 = 7 stands at "
+       "metres 50 to 99, put there by this row; the first 100 m of the line must stay free of "
+       "items, since cell 1 holds the scenario's own codes",
        ErrorOrigin::kTrainText, 3, 15},
       // A speed-board pair on cell 1 with only a speed B: dato1 0, dato2 2500.
       {"speed board on cell 1",
        "[generale]\r\nlunghezza percorso, 2000\r\n[cartelli]\r\n"
        "indicatori_vmax, 0, 0, 125, 0, 0, 0, 0, 0, 0\r\n[fine]\r\n",
        Treno(""), CompileVerdict::kReserved1251,
-       "an item of type 6 with dato2 = 2500 stands at metres 50 to 99, put there by this row",
+       "an item of type 6, a pair of speed boards (`indicatori_vmax`), with dato2 = 2500 stands "
+       "at metres 50 to 99, put there by this row; the first 100 m of the line must stay free "
+       "of items, since cell 1 holds the scenario's own codes",
        ErrorOrigin::kLineText, 4, 18},
       // An abbattimento without value on cell 1: a type, but both places still zero.
       {"type-13 point on cell 1", kLinea, Treno("abbattimento, 50, 0\r\n"),

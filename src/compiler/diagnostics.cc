@@ -155,6 +155,13 @@ Finding FindingOfError(const Diagnostic& d, std::string_view meaning, const Quot
   f.column = d.column;
   if (d.has_posizione) f.posizione = d.posizione;
   if (d.cell >= 0) f.cell = d.cell;
+  if (d.other_line > 0 && (d.other_origin == ErrorOrigin::kLineText ||
+                           d.other_origin == ErrorOrigin::kTrainText)) {
+    f.other_about =
+        d.other_origin == ErrorOrigin::kLineText ? FindingFile::kLinea : FindingFile::kTreno;
+    f.other_line = d.other_line;
+    f.other_column = d.other_column;
+  }
   if (text != nullptr) {
     f.about = d.origin == ErrorOrigin::kLineText ? FindingFile::kLinea : FindingFile::kTreno;
     Quote(f, *text);

@@ -72,6 +72,10 @@ struct Finding {
   int end_column = 0;      // 1-based, just past the field; 0 when unknown
   std::optional<int32_t> posizione;  // metres
   std::optional<int32_t> cell;
+  // A cell found taken: the row that put the item already standing there, in either text.
+  FindingFile other_about = FindingFile::kNone;
+  int other_line = 0;      // 0 when there is none
+  int other_column = 0;
   std::string message;     // what went wrong, without the place; Windows-1252 as quoted
   std::optional<std::string_view> quoted_line;  // the author's line `line`, as written
   bool quoted_from_utf8 = false; // `quoted_line` is UTF-8 (else Windows-1252)

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "compiler/field_reader.h"
+#include "compiler/field_words.h"
 #include "compiler/keywords.h"
 #include "compiler/plan_geometry.h"
 #include "compiler/chainage.h"
@@ -105,12 +106,46 @@ std::string SlowdownRejection(const Rejection& r, const SlowdownRow& row, int32_
     case err::kApproachCellTaken: {
       const int64_t a = SlowdownApproachCell(row.posizione);
       return what + ": one of its approach cells " + std::to_string(a - 3) + " to " +
-             std::to_string(a) + " already holds an item";
+             std::to_string(a) + ", cell " + std::to_string(r.cell) + ", already holds an item";
     }
     default:
       return what + ": rejected";
   }
 }
+
+}  // namespace
+
+std::string ItemWords(uint8_t tipo) {
+  switch (static_cast<ItemType>(tipo)) {
+    case ItemType::kSignal:
+      return "a signal (`segnale`)";
+    case ItemType::kSlowdownEnd:
+      return "the end of a slowdown (`rallentamento`)";
+    case ItemType::kSlowdownStart:
+      return "the start of a slowdown (`rallentamento`)";
+    case ItemType::kSlowdownWarning:
+      return "the warning point of a slowdown (`rallentamento`), 1200 m before its start";
+    case ItemType::kSlowdownApproach:
+      return "an approach cell of a slowdown's warning point (`rallentamento`)";
+    case ItemType::kSpeedBoards:
+      return "a pair of speed boards (`indicatori_vmax`)";
+    case ItemType::kStationStop:
+      return "the stop cell of a station (`stazione`), the last cell of its zone";
+    case ItemType::kSpanMarker:
+      return "a marker of a montagna span";
+    case ItemType::kAbbattimento:
+      return "an abbattimento mark with a value";
+    case ItemType::kAbbattimentoBare:
+      return "an abbattimento mark";
+    case ItemType::kBoard:
+      return "an indicator board (`cartello_indicatore`)";
+    case ItemType::kNone:
+      break;
+  }
+  return "an item of type " + std::to_string(tipo);
+}
+
+namespace {
 
 class Loader {
  public:
@@ -202,6 +237,14 @@ class Loader {
     if (st_.placed != nullptr) st_.placed->push_back({cell, origin_, row.line, row.column});
   }
 
+  // What stands on a taken cell and the row that put it there, in either text:
+  // "a signal (segnale), put there by the row at Prova_7-.txt:12".
+  std::string Occupant(int64_t cell) const;
+  // The last row that put an item on `cell`, or nullptr.
+  const PlacedItem* PlacingRow(int64_t cell) const;
+  // Gives the error just recorded for a taken cell that cell and the row standing there.
+  void NoteTakenCell(int64_t cell);
+
   // Failures.
   void Record(int32_t numero, std::optional<int32_t> pos, ErrorOrigin origin, At at,
               std::string detail);
@@ -250,6 +293,32 @@ void Loader::Record(int32_t numero, std::optional<int32_t> pos, ErrorOrigin orig
   st_.errore.Record(d);
 }
 
+const PlacedItem* Loader::PlacingRow(int64_t cell) const {
+  if (st_.placed == nullptr) return nullptr;
+  for (auto it = st_.placed->rbegin(); it != st_.placed->rend(); ++it)
+    if (it->cell == cell) return &*it;
+  return nullptr;
+}
+
+std::string Loader::Occupant(int64_t cell) const {
+  if (!st_.griglia.Contains(cell)) return "nothing";
+  std::string s = ItemWords(st_.griglia.at(cell).tipo);
+  const PlacedItem* row = PlacingRow(cell);
+  if (row == nullptr) return s;
+  const std::string& file = row->origin == ErrorOrigin::kLineText ? in_.linea.name : in_.treno.name;
+  return s + ", put there by the row at " + file + ":" + std::to_string(row->line);
+}
+
+void Loader::NoteTakenCell(int64_t cell) {
+  Diagnostic& d = st_.errore.log.back();
+  d.cell = static_cast<int32_t>(cell);
+  if (const PlacedItem* row = PlacingRow(cell)) {
+    d.other_origin = row->origin;
+    d.other_line = row->line;
+    d.other_column = row->column;
+  }
+}
+
 Flow Loader::Fail(int32_t numero, std::optional<int32_t> pos, At at, std::string detail) {
   Record(numero, pos, origin_, at, std::move(detail));
   if (origin_ == ErrorOrigin::kLineText)
@@ -267,8 +336,7 @@ Flow Loader::Fail25(At at, std::string detail) {
 }
 
 Flow Loader::Fail25(const ReadFailure& f, const char* row, const char* field) {
-  std::string where = std::string(field) + " of a \"" + row + "\" row";
-  return Fail25({f.line, f.column}, where + ": " + f.Message());
+  return Fail25({f.line, f.column}, FieldInWords(row, field) + ": " + f.Message());
 }
 
 // --- Reading ---------------------------------------------------------------------------
@@ -310,7 +378,7 @@ bool Loader::ReadName(const char* row, const char* name, TextField* out) {
 // --- Checks and fills ------------------------------------------------------------------
 
 Flow Loader::RefuseOutOfRange(const char* row, const NumberField& p, int32_t margin) {
-  std::string detail = std::string("position of a \"") + row + "\" row: ";
+  std::string detail = FieldInWords(row, "position") + ": ";
   if (p.value < 0) {
     detail += std::to_string(p.value) + " m is negative";
   } else {
@@ -358,7 +426,14 @@ Flow Loader::RecordRejection(const char* row, const NumberField& first, const Re
           ? std::string("an earlier position out of range left error 15 standing, so this \"") +
                 row + "\" row is taken as rejected and ends the load"
           : why;
+  const bool taken = r.rejected() && st_.griglia.Contains(r.cell);
+  if (taken) detail += ": " + Occupant(r.cell);
   Record(numero, first.value, origin_, AtField(first), std::move(detail));
+  if (taken) {
+    NoteTakenCell(r.cell);
+  } else if (r.rejected() && r.cell >= INT32_MIN && r.cell <= INT32_MAX) {
+    st_.errore.log.back().cell = static_cast<int32_t>(r.cell);  // a cell outside the grid
+  }
   if (origin_ == ErrorOrigin::kLineText)
     del_.linea = true;
   else
@@ -510,6 +585,7 @@ Flow Loader::LoadLineLength(const TextField&) {
   st_.griglia.Create(l.value);
   n_ = st_.griglia.upper();
   has_length_ = true;
+  if (watch_) watch_->SetLineLength(l.value);
   if (plan_) st_.piano.Create(l.value);
   return Flow::kGo;
 }
@@ -665,10 +741,11 @@ Flow Loader::LoadBoard(const TextField& tok) {
   if (watch_) watch_->CheckBoardRow(p);
   const int64_t c = ItemCellOf(p.value);
   if (!st_.griglia.IsFree(c)) {
-    return Fail(err::kBoardCellTaken, p.value, AtField(p),
-                "indicator board at " + std::to_string(p.value) + " m: cell " + std::to_string(c) +
-                    " already holds an item of type " +
-                    std::to_string(st_.griglia.Contains(c) ? st_.griglia.at(c).tipo : 0));
+    const Flow f = Fail(err::kBoardCellTaken, p.value, AtField(p),
+                        "indicator board at " + std::to_string(p.value) + " m: cell " +
+                            std::to_string(c) + " already holds " + Occupant(c));
+    NoteTakenCell(c);
+    return f;
   }
   TrackCell& cell = st_.griglia.at(c);
   NotePlaced(c, p);
@@ -715,6 +792,7 @@ Flow Loader::LoadTrainRow(const TextField& tok) {
     static constexpr FieldShape kShapes[] = {{kI16, "hours"}, {kI16, "minutes"}, {kI16, "seconds"}};
     NumberField t[3];
     if (!ReadRow("orologio", kShapes, t)) return Flow::kStop;
+    if (watch_) watch_->CheckClockRow(t);
     ident.valore3 = static_cast<int16_t>(t[0].value);
     ident.valore4 = static_cast<int16_t>(t[1].value);
     ident.valore5 = static_cast<int16_t>(t[2].value);
@@ -738,7 +816,7 @@ Flow Loader::LoadSpeed(const TextField&) {
   if (watch_) watch_->CheckSpeedRow(v);
   const int64_t units = RoundHalfEven(v[1].value, 5);
   if (units < 0 || units > 255) {
-    return Fail25(AtField(v[1]), "speed of a \"velocita\" row: " + std::to_string(v[1].value) +
+    return Fail25(AtField(v[1]), FieldInWords("velocita", "speed") + ": " + std::to_string(v[1].value) +
                                      " km/h gives " + std::to_string(units) +
                                      " units of 5 km/h, outside 0 to 255");
   }
@@ -797,10 +875,11 @@ Flow Loader::LoadAbbattimento(const TextField&) {
   if (watch_) watch_->CheckAbbattimentoRow(v);
   const int64_t c = CellAt(v[0].value);
   if (!st_.griglia.IsFree(c)) {
-    return Fail(err::kAbbattimentoCellTaken, v[0].value, AtField(v[0]),
-                "abbattimento at " + std::to_string(v[0].value) + " m: cell " + std::to_string(c) +
-                    " already holds an item of type " +
-                    std::to_string(st_.griglia.Contains(c) ? st_.griglia.at(c).tipo : 0));
+    const Flow f = Fail(err::kAbbattimentoCellTaken, v[0].value, AtField(v[0]),
+                        "abbattimento at " + std::to_string(v[0].value) + " m: cell " +
+                            std::to_string(c) + " already holds " + Occupant(c));
+    NoteTakenCell(c);
+    return f;
   }
   TrackCell& cell = st_.griglia.at(c);
   NotePlaced(c, v[0]);
@@ -874,6 +953,7 @@ Flow Loader::ReadStation(LineRecord& s, StationRow* row) {
   TextField name;
   if (!ReadRow(kRow, kRest, f)) return Flow::kStop;
   if (!ReadName(kRow, "name (field 17)", &name)) return Flow::kStop;
+  if (watch_) watch_->CheckStationTime(p, {f[10], f[11], f[12]});
   s.opzione1 = static_cast<uint8_t>(f[0].value);
   s.opzione5 = static_cast<uint8_t>(f[1].value);
   s.opzione4 = static_cast<uint8_t>(f[2].value);
@@ -929,6 +1009,7 @@ Flow Loader::ComputeStationZone(LineRecord& s, const StationRow& row, StationZon
     Record(err::kPositionOutOfRange, row.posizione.value, origin_, AtField(row.posizione),
            "station zone ends at " + std::to_string(end) + " m: its last cell " +
                std::to_string(last) + " lies beyond the grid's last cell " + std::to_string(n_));
+    st_.errore.log.back().cell = static_cast<int32_t>(last);  // end fits 32 bits, checked above
     return Flow::kLeave;
   }
   return Flow::kGo;

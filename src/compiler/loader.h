@@ -70,6 +70,10 @@ struct LoaderState {
   WarningChoice warnings = WarningChoice::kWatch;
 };
 
+// What an item of the cell grid is, in the words of the row that writes it: "a signal
+// (segnale)", "an indicator board (cartello_indicatore)".
+std::string ItemWords(uint8_t tipo);
+
 // Loads both texts in memory. Expects the table cleared and the error number 0.
 LoaderDeletions LoadTexts(const LoaderInput& in, const LoaderState& st);
 

@@ -1,8 +1,13 @@
 #include "compiler/warnings.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <span>
+#include <vector>
 #include <utility>
 
 #include "base/rounding.h"
+#include "compiler/field_words.h"
 #include "compiler/keywords.h"
 #include "model/items.h"
 
@@ -34,6 +39,43 @@ bool IsThreeDigits(std::string_view s) {
   return true;
 }
 
+bool IsDigits(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// "1350.5", "-0.25": a number with a decimal point.
+bool IsDecimal(std::string_view s) {
+  if (!s.empty() && (s[0] == '-' || s[0] == '+')) s.remove_prefix(1);
+  const size_t point = s.find('.');
+  if (point == std::string_view::npos) return false;
+  return (IsDigits(s.substr(0, point)) || point == 0) && IsDigits(s.substr(point + 1));
+}
+
+bool IsWholeNumber(std::string_view s) {
+  if (!s.empty() && (s[0] == '-' || s[0] == '+')) s.remove_prefix(1);
+  return IsDigits(s);
+}
+
+// "96 900": one to three digits, a single blank and then the three digits of `group`,
+// the way a thousands separator is written.
+bool LooksLikeThousands(const NumberField& first, const NumberField& group) {
+  std::string_view digits = first.text;
+  if (!digits.empty() && digits[0] == '-') digits.remove_prefix(1);
+  if (digits.empty() || digits.size() > 3 || !IsDigits(digits)) return false;
+  if (first.line != group.line || !IsThreeDigits(group.text)) return false;
+  // A joined number has the next field after it on its line, so the byte after it exists.
+  const char after = first.text.data()[first.text.size()];
+  return after == ' ' && group.column == first.column + static_cast<int>(first.text.size()) + 1;
+}
+
+std::string Clock(int64_t seconds) {
+  auto two = [](int64_t v) { return (v < 10 ? "0" : "") + std::to_string(v); };
+  return std::to_string(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60);
+}
+
 // The keywords of each part of the texts, matched as the loader matches them but with
 // case ignored throughout: only to tell an author where a row he wrote belongs.
 bool GeneralWord(const Folded& f) {
@@ -50,9 +92,59 @@ bool TrainWord(const Folded& f) {
          f.Has("rallentamento") || f.Has("abbattimento") || f.Has("stazione");
 }
 
+// The keywords an author writes in each part of the texts, as the built-in texts spell them.
+constexpr std::string_view kGeneralKeywords[] = {
+    "lunghezza percorso",           "progressiva chilometrica uno", "progressiva chilometrica due",
+    "progressiva chilometrica tre", "sfondo uno",                   "sfondo due",
+    "sfondo tre",                   "ripetizione segnali 4 codici"};
+constexpr std::string_view kLineBodyKeywords[] = {
+    "pendenza", "curvad4", "curvas4", "montagna", "indicatori_vmax", "cartello_indicatore"};
+constexpr std::string_view kTrainKeywords[] = {
+    "percentuale massa frenata", "numero vetture", "velocita", "aderenza",     "orologio",
+    "sabbia",                    "segnale",        "rallentamento", "abbattimento", "stazione"};
+
+// Edit distance of two short words, letter case ignored.
+size_t EditDistance(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t up = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1,
+                         diagonal + (lower(a[i - 1]) == lower(b[j - 1]) ? 0 : 1)});
+      diagonal = up;
+    }
+  }
+  return row[b.size()];
+}
+
+// The keyword of `keywords` nearest to `token`, when it is near enough to be a slip.
+std::string_view NearestKeyword(std::string_view token, std::span<const std::string_view> keywords) {
+  constexpr size_t kLongest = 60;
+  if (token.size() > kLongest) return {};
+  std::string_view best;
+  size_t best_distance = SIZE_MAX;
+  for (std::string_view k : keywords) {
+    const size_t d = EditDistance(token, k);
+    if (d < best_distance) {
+      best_distance = d;
+      best = k;
+    }
+  }
+  const size_t allowed = std::max<size_t>(2, best.size() / 3);
+  return best_distance <= allowed ? best : std::string_view{};
+}
+
 constexpr int32_t kCell = kCellMetres;
 constexpr int32_t kSpeedStep = 5;
+constexpr int32_t kRunOutMetres = 7000;  // the grid runs this far past the line's end
 constexpr size_t kMaxWarnings = 100000;
+constexpr int64_t kSecondsPerDay = 24 * 3600;
+// A scheduled time this far below the one before it is taken as the run passing midnight.
+constexpr int64_t kMidnightJump = kSecondsPerDay / 2;
 
 }  // namespace
 
@@ -85,6 +177,8 @@ void WarningWatch::StartGeneral() {
 
 void WarningWatch::StartTrain() {
   text_ = WarningText::kTrain;
+  comment_rest_ = TextField{};
+  split_pending_ = false;
   phase_ = Phase::kPreamble;
   row_line_ = 0;
   has_joined_ = false;
@@ -123,6 +217,7 @@ void WarningWatch::EndText(bool at_end) {
             ": a keyword that is the last field of a text is never read as a row");
   }
   if (text_ != WarningText::kTrain) return;
+  CheckSlowdownSpeeds();
   if (speed_rows_ == 0) {
     Add(WarningKind::kEmptyText, 0, 0,
         "the train data has no \"velocita\" row: the speed is 0 over the whole line");
@@ -145,7 +240,11 @@ void WarningWatch::CheckToken(const TextField& tok) {
     return;
   }
   const std::string_view text = Trimmed(tok.text);
-  if (has_joined_ && joined_.line == tok.line && IsThreeDigits(text)) {
+  NumberField group;
+  group.text = text;
+  group.line = tok.line;
+  group.column = tok.column;
+  if (has_joined_ && joined_.line == tok.line && LooksLikeThousands(joined_, group)) {
     // "96 900": the row took 96, and 900 is read as the next keyword.
     Add(WarningKind::kSplitNumber, joined_.line, joined_.column,
         "digits separated by blanks in one field, " + Quoted(std::string(joined_.text) + " " +
@@ -156,6 +255,17 @@ void WarningWatch::CheckToken(const TextField& tok) {
   }
   has_joined_ = false;
   if (!tok.first_on_line && tok.line == row_line_ && leftover_line_ != tok.line &&
+      !text.empty() && split_pending_ && split_first_.line == tok.line) {
+    // "velocita, 96 900, 140": read as two numbers, the thousands leave a field over.
+    Add(WarningKind::kSplitNumber, split_first_.line, split_first_.column,
+        "digits separated by blanks in one field, " +
+            Quoted(std::string(split_first_.text) + " " + std::string(split_second_.text)) +
+            ", are read as two numbers, " + std::string(split_first_.text) + " and " +
+            std::string(split_second_.text) + ", so " + Quoted(text) +
+            " is left over and read as a new row's keyword");
+    leftover_line_ = tok.line;
+  }
+  if (!tok.first_on_line && tok.line == row_line_ && leftover_line_ != tok.line &&
       !text.empty()) {
     Add(WarningKind::kRowSpansLines, tok.line, tok.column,
         "field left over at the end of a \"" + std::string(last_row_name_ != nullptr ? last_row_name_ : "") +
@@ -164,8 +274,90 @@ void WarningWatch::CheckToken(const TextField& tok) {
   }
 }
 
+// The first part of a comment line cut by a comma was skipped; the field after the comma
+// is read as a keyword. Said once the row it makes (or not) is known.
+void WarningWatch::CheckAfterSkipped(const TextField& skipped, const TextField& tok) {
+  if (phase_ == Phase::kPreamble || !skipped.first_on_line) return;
+  const std::string_view comment = Trimmed(skipped.text);
+  const std::string_view rest = Trimmed(tok.text);
+  if (!IsComment(comment) || rest.empty() || IsComment(rest)) return;
+  comment_ = skipped;
+  comment_rest_ = tok;
+}
+
+// A keyword field such as "velocita 9000 90": a word, then numbers after blanks. A curve
+// or signal-repetition keyword whose only number is one digit names its class or code
+// count that way and is left alone.
+bool WarningWatch::HoldsValuesAfterBlanks(std::string_view keyword) {
+  const std::string_view text = Trimmed(keyword);
+  size_t numbers = 0;
+  size_t words = 0;
+  size_t i = 0;
+  std::string_view last;
+  bool number_run = true;  // the words read so far from the end are all numbers
+  std::vector<std::string_view> parts;
+  while (i < text.size()) {
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    const size_t start = i;
+    while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
+    if (i > start) parts.push_back(text.substr(start, i - start));
+  }
+  for (size_t k = parts.size(); k-- > 0;) {
+    if (number_run && IsWholeNumber(parts[k])) {
+      ++numbers;
+      last = parts[k];
+    } else {
+      number_run = false;
+      ++words;
+    }
+  }
+  if (numbers == 0 || words == 0) return false;
+  const Folded f(text);
+  if (numbers == 1 && last.size() == 1 && (f.Has("curva") || f.Has("ripetizione"))) return false;
+  return true;
+}
+
+void WarningWatch::SayPendingRowNote(const TextField* first_field) {
+  if (!pending_row_note_) return;
+  pending_row_note_ = false;
+  row_warned_ = true;  // one word about the row's shape is enough
+  const std::string row(RowName());
+  const bool elsewhere = first_field != nullptr && first_field->line != keyword_.line;
+  if (row_from_comment_) {
+    std::string message = "a comment cannot hold a comma: only " + Quoted(Trimmed(comment_.text)) +
+                          " is skipped as a comment, and the rest of the line, " +
+                          Quoted(Trimmed(comment_rest_.text)) + ", ";
+    if (row_fields_ == 0)
+      message += "is read as a keyword and ignored";
+    else if (elsewhere)
+      message += "is read as a \"" + row + "\" row that takes its fields from line " +
+                 std::to_string(first_field->line) + " on";
+    else
+      message += "is read as a \"" + row + "\" row";
+    Add(WarningKind::kCommentComma, comment_.line, comment_.column, message);
+    return;
+  }
+  if (row_fields_ == 0) return;  // no keyword: the row is unknown, said as such
+  const std::string_view text = Trimmed(keyword_.text);
+  size_t blank = 0;
+  while (blank < text.size() && text[blank] != ' ' && text[blank] != '\t') ++blank;
+  std::string message = "no comma after the keyword " + Quoted(text.substr(0, blank)) +
+                        ": the whole field " + Quoted(text) +
+                        " is read as the keyword, so the \"" + row +
+                        "\" row takes its values from the fields after it";
+  if (elsewhere) message += ", from line " + std::to_string(first_field->line) + " on";
+  message += "; put a comma after " + Quoted(text.substr(0, blank));
+  const int offset = static_cast<int>(std::min<size_t>(blank, 1000000));
+  Add(WarningKind::kMissingComma, keyword_.line, keyword_.column + offset, message);
+}
+
 void WarningWatch::CheckRow() {
   const std::string_view text = Trimmed(keyword_.text);
+  if (pending_row_note_) {
+    const bool from_comment = row_from_comment_;
+    SayPendingRowNote(nullptr);
+    if (from_comment && row_fields_ == 0) return;
+  }
   if (row_fields_ == 0) {
     if (IsSectionHeader(text))
       section_ = std::string(text.substr(0, 40));
@@ -207,20 +399,31 @@ void WarningWatch::WarnUnrecognised(const TextField& keyword) {
     Add(WarningKind::kMisplacedRow, keyword.line, keyword.column,
         Quoted(text) + " is a row of " + belongs + ", ignored in " + section_);
   } else {
-    Add(WarningKind::kUnknownRow, keyword.line, keyword.column,
-        "row not recognised in " + section_ + ", ignored: " + Quoted(text));
+    std::string message = "row not recognised in " + section_ + ", ignored: " + Quoted(text);
+    const std::string_view nearest =
+        NearestKeyword(text, general ? std::span<const std::string_view>(kGeneralKeywords)
+                             : train ? std::span<const std::string_view>(kTrainKeywords)
+                                     : std::span<const std::string_view>(kLineBodyKeywords));
+    if (!nearest.empty()) message += "; did you mean `" + std::string(nearest) + "`?";
+    Add(WarningKind::kUnknownRow, keyword.line, keyword.column, message);
   }
 }
 
 void WarningWatch::CheckNumber(const NumberField& f, std::string_view row,
                                std::string_view field) {
-  if (has_joined_ && joined_.line == f.line && IsThreeDigits(f.text) && !row_warned_) {
-    Add(WarningKind::kSplitNumber, joined_.line, joined_.column,
-        "digits separated by blanks in one field, " +
-            Quoted(std::string(joined_.text) + " " + std::string(f.text)) +
-            ", are read as two numbers, " + std::string(joined_.text) + " and " +
-            std::string(f.text));
-    row_warned_ = true;
+  if (pending_row_note_) {
+    TextField at;
+    at.line = f.line;
+    at.column = f.column;
+    SayPendingRowNote(&at);
+  }
+  // Blank-separated numbers are a form of the format; a thousands separator is only told
+  // apart by what it does to the row, known at the row's end.
+  if (has_joined_ && joined_.line == f.line && !split_pending_ && !row_warned_ &&
+      LooksLikeThousands(joined_, f)) {
+    split_pending_ = true;
+    split_first_ = joined_;
+    split_second_ = f;
   }
   joined_ = f;
   has_joined_ = f.joined;
@@ -234,15 +437,20 @@ void WarningWatch::CheckNumber(const NumberField& f, std::string_view row,
     return;
   }
   if (!f.numeric && !f.text.empty()) {
-    Add(WarningKind::kNotANumber, f.line, f.column,
-        std::string(field) + " of a \"" + std::string(row) + "\" row: " + Quoted(f.text) +
-            " is not a whole number and reads 0");
+    std::string message = FieldInWords(row, field) + ": " + Quoted(f.text) +
+                          " is not a whole number and reads 0";
+    if (IsDecimal(f.text)) {
+      message += IsPositionField(field) ? "; positions are whole metres"
+                                        : "; the field holds whole numbers only";
+    }
+    Add(WarningKind::kNotANumber, f.line, f.column, message);
   }
 }
 
 void WarningWatch::WatchText(const TextField& f) {
   ++row_fields_;
   has_joined_ = false;
+  SayPendingRowNote(&f);
   if (row_warned_ || f.line == keyword_.line) return;
   Add(WarningKind::kRowSpansLines, f.line, f.column,
       "the row of line " + std::to_string(keyword_.line) +
@@ -297,12 +505,14 @@ void WarningWatch::WarnWraps(const NumberField& at, int64_t value, std::string_v
 // --- Rows ---------------------------------------------------------------------------------
 
 void WarningWatch::CheckGradientRow(const NumberField (&v)[2]) {
+  if (ValuesMisread()) return;
   CheckRising(gradient_, v[0], "pendenza");
   CheckRounded(v[0], RoundHalfEven(v[0].value, kCell), "pendenza");
   CheckFits8(v[1], int64_t{v[1].value} + 100, "gradient + 100 =");
 }
 
 void WarningWatch::CheckCurveRow(const NumberField (&v)[2], const TrackPlan& plan) {
+  if (ValuesMisread()) return;
   const int64_t start = v[0].value;
   const int64_t end = start + v[1].value;
   const int64_t next = plan.next();
@@ -318,13 +528,22 @@ void WarningWatch::CheckCurveRow(const NumberField (&v)[2], const TrackPlan& pla
 }
 
 void WarningWatch::CheckMontagnaRow(const NumberField (&v)[3]) {
+  if (ValuesMisread()) return;
   CheckRounded(v[0], RoundHalfEven(v[0].value, kCell), "montagna");
   CheckRounded(v[1], RoundHalfEven(int64_t{v[1].value} - kCell, kCell), "montagna");
   const int64_t tipo = v[2].value > 10 ? int64_t{v[2].value} - 10 : v[2].value;
   CheckFits8(v[2], tipo, "span type");
+  // The span covers the cells from inizio's up to the one before fine's.
+  if (CellAt(int64_t{v[1].value} - kCell) < CellAt(v[0].value)) {
+    Add(WarningKind::kReversedSpan, v[1].line, v[1].column,
+        "montagna span from " + Metres(v[0].value) + " (inizio) to " + Metres(v[1].value) +
+            " (fine): its end does not come after its start, so it marks no cell; give inizio "
+            "first and fine after it");
+  }
 }
 
 void WarningWatch::CheckSpeedBoardsRow(const NumberField (&v)[9]) {
+  if (ValuesMisread()) return;
   const int64_t cell = ItemCellOf(v[0].value);
   CheckRounded(v[0], cell, "indicatori_vmax");
   CheckItemPosition(v[0], cell, "indicatori_vmax");
@@ -344,6 +563,7 @@ void WarningWatch::CheckSpeedBoardsRow(const NumberField (&v)[9]) {
 }
 
 void WarningWatch::CheckBoardRow(const NumberField& p) {
+  if (ValuesMisread()) return;
   const int64_t cell = ItemCellOf(p.value);
   CheckRounded(p, cell, "cartello_indicatore");
   CheckItemPosition(p, cell, "cartello_indicatore");
@@ -351,8 +571,18 @@ void WarningWatch::CheckBoardRow(const NumberField& p) {
 
 void WarningWatch::CheckSpeedRow(const NumberField (&v)[2]) {
   ++speed_rows_;
+  if (ValuesMisread()) return;
   CheckRising(speed_, v[0], "velocita");
   CheckRounded(v[0], RoundHalfEven(v[0].value, kCell), "velocita");
+  const int64_t stored = RoundHalfEven(v[1].value, kSpeedStep) * kSpeedStep;
+  if (stored >= 0 && stored <= INT32_MAX)
+    limits_.push_back({v[0].value, static_cast<int32_t>(stored), v[0].line});
+  if (stored == 0 && v[0].value < line_length_) {
+    Add(WarningKind::kZeroSpeedLimit, v[1].line, v[1].column,
+        "speed limit " + std::to_string(v[1].value) + " km/h from " + Metres(v[0].value) +
+            " is stored as 0 km/h, within the line (" + Metres(line_length_) +
+            " long): no train can run on from there");
+  }
   if (v[1].value % kSpeedStep != 0) {
     Add(WarningKind::kRoundedSpeed, v[1].line, v[1].column,
         "speed " + std::to_string(v[1].value) + " km/h is not a multiple of 5: it is stored as " +
@@ -362,14 +592,17 @@ void WarningWatch::CheckSpeedRow(const NumberField (&v)[2]) {
 
 void WarningWatch::CheckAdhesionRow(const NumberField (&v)[2]) {
   ++adhesion_rows_;
+  if (ValuesMisread()) return;
   CheckRising(adhesion_, v[0], "aderenza");
   CheckRounded(v[0], RoundHalfEven(v[0].value, kCell), "aderenza");
   CheckFits8(v[1], v[1].value, "adhesion");
 }
 
 void WarningWatch::CheckSignalRow(const NumberField (&v)[11]) {
+  if (ValuesMisread()) return;
   const int64_t cell = ItemCellOf(v[0].value);
   CheckRising(signal_, v[0], "segnale");
+  CheckPastLineEnd(v[0], "signal");
   CheckRounded(v[0], cell, "segnale");
   CheckItemPosition(v[0], cell, "segnale");
   // s1..s3 with d1..d3, and rapp with the aspect sx * 3 + dx: each pair makes one field.
@@ -382,21 +615,95 @@ void WarningWatch::CheckSignalRow(const NumberField (&v)[11]) {
 }
 
 void WarningWatch::CheckSlowdownRow(const NumberField (&v)[6]) {
+  if (ValuesMisread()) return;
   const int64_t cell = ItemCellOf(v[0].value);
   CheckRounded(v[0], cell, "rallentamento");
   CheckItemPosition(v[0], cell, "rallentamento");
   CheckFits16(v[1], v[1].value, "slowdown speed");
+  if (v[1].value > 0) slowdowns_.push_back({v[0].value, v[1]});
   CheckFits16(v[3], v[3].value, "f_tt");
   CheckFits16(v[5], v[5].value, "second speed");
 }
 
 void WarningWatch::CheckAbbattimentoRow(const NumberField (&v)[2]) {
+  if (ValuesMisread()) return;
   const int64_t cell = RoundHalfEven(v[0].value, kCell);
   CheckRounded(v[0], cell, "abbattimento");
   CheckItemPosition(v[0], cell, "abbattimento");
   if (v[1].value > 0) CheckFits16(v[1], v[1].value, "abbattimento value");
 }
 
-void WarningWatch::CheckStationRow(const NumberField& p) { CheckRising(station_, p, "stazione"); }
+void WarningWatch::CheckStationRow(const NumberField& p) {
+  if (ValuesMisread()) return;
+  CheckRising(station_, p, "stazione");
+  CheckPastLineEnd(p, "station");
+}
+
+void WarningWatch::CheckPastLineEnd(const NumberField& p, std::string_view what) {
+  if (p.value <= line_length_) return;
+  Add(WarningKind::kPastLineEnd, p.line, p.column,
+      std::string(what) + " at " + Metres(p.value) + " stands past the end of the line at " +
+          Metres(line_length_) + ", in the run-out of " + Metres(kRunOutMetres) +
+          " the grid adds after it");
+}
+
+void WarningWatch::CheckTimeFields(const NumberField (&t)[3], std::string_view what) {
+  static constexpr const char* kUnit[] = {"hour", "minute", "second"};
+  static constexpr int32_t kLimit[] = {24, 60, 60};
+  for (int i = 0; i < 3; ++i) {
+    if (t[i].value >= 0 && t[i].value < kLimit[i]) continue;
+    Add(WarningKind::kImpossibleTime, t[i].line, t[i].column,
+        std::string(kUnit[i]) + " " + std::to_string(t[i].value) + " of " + std::string(what) +
+            " is not a time of day (" + kUnit[i] + "s run 0 to " + std::to_string(kLimit[i] - 1) +
+            "): it is added up as " + std::to_string(t[0].value) + " h " +
+            std::to_string(t[1].value) + " min " + std::to_string(t[2].value) + " s");
+    return;  // one word about a time is enough
+  }
+}
+
+void WarningWatch::CheckClockRow(const NumberField (&t)[3]) {
+  if (ValuesMisread()) return;
+  CheckTimeFields(t, "the clock (orologio)");
+}
+
+void WarningWatch::CheckStationTime(const NumberField& p, const NumberField (&t)[3]) {
+  if (ValuesMisread()) return;
+  if (t[0].value == 0 && t[1].value == 0 && t[2].value == 0) return;  // no scheduled time
+  CheckTimeFields(t, "a station's scheduled time");
+  const int64_t seconds = int64_t{t[0].value} * 3600 + int64_t{t[1].value} * 60 + t[2].value;
+  // Stations stand in rising order; one behind the one before is its own fault.
+  if (last_timed_.seen && p.value > last_timed_.posizione && seconds < last_timed_.seconds &&
+      last_timed_.seconds - seconds < kMidnightJump) {
+    Add(WarningKind::kImpossibleTime, t[0].line, t[0].column,
+        "the station at " + Metres(p.value) + " is scheduled at " + Clock(seconds) +
+            ", before the station at " + Metres(last_timed_.posizione) + " (line " +
+            std::to_string(last_timed_.line) + ") scheduled at " + Clock(last_timed_.seconds) +
+            ": the timetable runs backwards along the line");
+  }
+  last_timed_ = {true, seconds, p.value, p.line};
+}
+
+// Once the train data is read: every slowdown against the speed limit in force where it
+// starts, from the velocita row of the highest position at or before it.
+void WarningWatch::CheckSlowdownSpeeds() {
+  if (slowdowns_.empty()) return;
+  // By position, rows of one position in text order: the last of them is in force.
+  std::stable_sort(limits_.begin(), limits_.end(), [](const SpeedLimit& a, const SpeedLimit& b) {
+    return a.posizione < b.posizione;
+  });
+  for (const Slowdown& s : slowdowns_) {
+    auto after = std::upper_bound(
+        limits_.begin(), limits_.end(), s.posizione,
+        [](int32_t p, const SpeedLimit& l) { return p < l.posizione; });
+    if (after == limits_.begin()) continue;
+    const SpeedLimit* in_force = &*(after - 1);
+    if (in_force->kmh == 0 || s.v.value <= in_force->kmh) continue;
+    Add(WarningKind::kSlowdownAboveLimit, s.v.line, s.v.column,
+        "slowdown speed " + std::to_string(s.v.value) + " km/h at " + Metres(s.posizione) +
+            " is above the speed limit of " + std::to_string(in_force->kmh) +
+            " km/h in force there (the \"velocita\" row of line " +
+            std::to_string(in_force->line) + "): it slows nothing");
+  }
+}
 
 }  // namespace percorso

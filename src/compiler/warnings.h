@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "compiler/field_reader.h"
 #include "compiler/keywords.h"
@@ -40,6 +41,11 @@ class WarningWatch {
   // These run for every field: the common case, a field that needs no word, is decided
   // here, inline; the rest in the .cc.
   void WatchToken(const TextField& tok) {
+    // A field after one that was skipped, on the same line: the rest of a comment line
+    // that holds a comma.
+    const bool after_skipped =
+        !last_token_read_as_row_ && !tok.first_on_line && tok.line == last_token_.line;
+    if (after_skipped) CheckAfterSkipped(last_token_, tok);
     last_token_ = tok;
     last_token_read_as_row_ = false;
     if (phase_ != Phase::kPreamble && !has_joined_ && (tok.first_on_line || tok.line != row_line_))
@@ -54,19 +60,32 @@ class WarningWatch {
     // A header or a comment read as a row says so itself; its fields need no more words.
     // One pass over the token turns away the plain keywords.
     bool maybe = false;
-    for (char c : keyword.text) maybe = maybe || c == '-' || c == '[';
+    bool blank = false;
+    for (char c : keyword.text) {
+      maybe = maybe || c == '-' || c == '[';
+      blank = blank || c == ' ' || c == '\t';
+    }
     keyword_special_ = maybe && (IsComment(keyword.text) || IsSectionHeader(keyword.text));
     row_warned_ = keyword_special_;
+    split_pending_ = false;
+    // The rest of a comment line, or a keyword with its values after blanks: said at the
+    // row's first field, when it is known what the row is.
+    row_from_comment_ = comment_rest_.line == keyword.line && comment_rest_.column == keyword.column &&
+                        phase_ != Phase::kPreamble;
+    missing_comma_ = blank && !keyword_special_ && phase_ != Phase::kPreamble &&
+                     HoldsValuesAfterBlanks(keyword.text);
+    pending_row_note_ = row_from_comment_ || missing_comma_;
   }
   void EndRow() {
-    if (row_fields_ == 0 || keyword_special_) return CheckRow();
+    if (row_fields_ == 0 || keyword_special_ || pending_row_note_) return CheckRow();
     row_line_ = row_warned_ ? 0 : keyword_.line;
     last_row_name_ = row_name_;
   }
   void WatchNumber(const NumberField& f, const char* row, const char* field) {
     ++row_fields_;
     if (row_name_ == nullptr) row_name_ = row;
-    if (!has_joined_ && !f.joined && f.numeric && f.line == keyword_.line) return;
+    if (!has_joined_ && !f.joined && f.numeric && f.line == keyword_.line && !pending_row_note_)
+      return;
     CheckNumber(f, row, field);
   }
   void WatchText(const TextField& f);
@@ -83,6 +102,12 @@ class WarningWatch {
   void CheckSlowdownRow(const NumberField (&v)[6]);
   void CheckAbbattimentoRow(const NumberField (&v)[2]);
   void CheckStationRow(const NumberField& p);
+  // The line length of the general section: stations and signals beyond it stand in the
+  // run-out.
+  void SetLineLength(int32_t metres) { line_length_ = metres; }
+  // Hours, minutes and seconds of the clock row and of a station's scheduled time.
+  void CheckClockRow(const NumberField (&t)[3]);
+  void CheckStationTime(const NumberField& p, const NumberField (&t)[3]);
 
  private:
   enum class Phase : uint8_t { kPreamble, kGeneral, kBody };
@@ -100,7 +125,35 @@ class WarningWatch {
     int line = 0;
   };
 
+  // A speed limit row and a slowdown, kept to compare once the train data is read.
+  struct SpeedLimit {
+    int32_t posizione = 0;
+    int32_t kmh = 0;  // as stored: in steps of 5 km/h
+    int line = 0;
+  };
+  struct Slowdown {
+    int32_t posizione = 0;
+    NumberField v;
+  };
+  // A station's scheduled time, to tell whether the timetable runs backwards.
+  struct Timed {
+    bool seen = false;
+    int64_t seconds = 0;
+    int32_t posizione = 0;
+    int line = 0;
+  };
+
+  // A row already said to be misshapen (fields taken from other lines, a header or a
+  // comment read as a row, a keyword holding its values): its values are not what the
+  // author wrote for them, so nothing more is said of them.
+  bool ValuesMisread() const { return row_warned_; }
   void CheckToken(const TextField& tok);
+  void CheckAfterSkipped(const TextField& skipped, const TextField& tok);
+  void SayPendingRowNote(const TextField* first_field);
+  static bool HoldsValuesAfterBlanks(std::string_view keyword);
+  void CheckTimeFields(const NumberField (&t)[3], std::string_view what);
+  void CheckSlowdownSpeeds();
+  void CheckPastLineEnd(const NumberField& p, std::string_view what);
   void CheckRow();
   void CheckNumber(const NumberField& f, std::string_view row, std::string_view field);
   std::string_view RowName() const { return row_name_ != nullptr ? row_name_ : ""; }
@@ -154,7 +207,24 @@ class WarningWatch {
   bool has_bracket_ = false;
   bool skipped_ = false;  // the train data had no "[generale]": nothing of it was read
 
+  // A number followed by a single blank and three digits ("96 900"), kept until it is
+  // known whether reading it as two numbers left a field over on its line.
+  bool split_pending_ = false;
+  NumberField split_first_;
+  NumberField split_second_;
+
+  // The comment a comma cut (its first part, skipped) and the field after the comma.
+  TextField comment_;
+  TextField comment_rest_;
+  bool row_from_comment_ = false;
+  bool missing_comma_ = false;  // the row's keyword field holds its values after blanks
+  bool pending_row_note_ = false;
+
+  int32_t line_length_ = 0;
   LastPosition gradient_, speed_, adhesion_, signal_, station_;
+  std::vector<SpeedLimit> limits_;
+  std::vector<Slowdown> slowdowns_;
+  Timed last_timed_;
   int speed_rows_ = 0;
   int adhesion_rows_ = 0;
   std::unordered_map<int64_t, RoundedItem> rounded_items_;

@@ -97,6 +97,9 @@ std::vector<PlacedFinding> PlaceFindings(const PairOutcome& outcome, TextKind ki
     p.meaning = Cp1252ToUtf8(f.meaning);
     p.posizione = f.posizione;
     p.cell = f.cell;
+    p.other_about = f.other_about;
+    p.other_line = f.other_line;
+    p.other_column = f.other_column;
     p.range = FirstLine(lines, e);
     if (f.line > 0 && static_cast<size_t>(f.line) <= lines.count()) {
       const size_t n = static_cast<size_t>(f.line - 1);
@@ -120,6 +123,16 @@ std::vector<PlacedFinding> PlaceFindings(const PairOutcome& outcome, TextKind ki
     out.push_back(std::move(p));
   }
   return out;
+}
+
+std::optional<Range> RangeOfField(std::string_view utf8, int line, int column, PositionEncoding e) {
+  const LineIndex lines(utf8);
+  if (line <= 0 || static_cast<size_t>(line) > lines.count()) return std::nullopt;
+  const size_t n = static_cast<size_t>(line - 1);
+  const std::string_view text = lines.Line(n);
+  const Span s = column > 0 ? FieldFrom(text, ByteOfCodePoint(text, static_cast<size_t>(column - 1)))
+                            : Span{0, text.size()};
+  return RangeOfSpan(text, n, s, e);
 }
 
 std::string DiskTextAsUtf8(std::string_view raw) {

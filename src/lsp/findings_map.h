@@ -25,6 +25,13 @@ struct PlacedFinding {
   std::string meaning;  // UTF-8
   std::optional<int32_t> posizione;  // metres, when known
   std::optional<int32_t> cell;
+  // A cell found taken: where the row standing there is, for the editor's related
+  // information; `other_line` 0 when there is none.
+  FindingFile other_about = FindingFile::kNone;
+  int other_line = 0;
+  int other_column = 0;
+  std::optional<Range> other_range;  // set by the server from the other row's text
+  std::string other_uri;
 };
 
 // A text of a pair as the editor holds it.
@@ -36,6 +43,10 @@ struct ViewedText {
 // The findings of `outcome` that belong to the text of kind `kind`.
 std::vector<PlacedFinding> PlaceFindings(const PairOutcome& outcome, TextKind kind,
                                          const ViewedText& text, PositionEncoding e);
+
+// The range of the field at 1-based `line` and `column` (in characters) of `utf8`, or
+// nothing when the text has no such line.
+std::optional<Range> RangeOfField(std::string_view utf8, int line, int column, PositionEncoding e);
 
 // A text as read from disk, in UTF-8 for the editor: a UTF-8 text as it is (byte-order
 // mark removed), a Windows-1252 text converted; line ends become LF. Every character

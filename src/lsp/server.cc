@@ -349,6 +349,11 @@ void Server::Publish(const std::string& uri, const std::vector<PlacedFinding>& f
       d["data"] = json{{"position_m", f.posizione ? json(*f.posizione) : json(nullptr)},
                        {"cell", f.cell ? json(*f.cell) : json(nullptr)}};
     }
+    if (f.other_range && !f.other_uri.empty()) {
+      d["relatedInformation"] = json::array(
+          {json{{"location", {{"uri", f.other_uri}, {"range", ToJson(*f.other_range)}}},
+                {"message", "the item already standing in the cell comes from this row"}}});
+    }
     diagnostics.push_back(std::move(d));
   }
   out.push_back(Dump(json{{"jsonrpc", "2.0"},
@@ -366,6 +371,36 @@ void Server::PublishAlone(const Document& doc, const std::string& message,
   f.message = message;
   analyses_[doc.uri] = Analysis{{f}, -1};
   Publish(doc.uri, {f}, out);
+}
+
+// A line description without its train data still shows its own rows' findings, beside
+// the word that the pair is incomplete: it is compiled with an empty train text, whose
+// own findings (no speed, no adhesion) are left out.
+void Server::PublishLineAlone(const Document& doc, const std::string& message,
+                              std::vector<std::string>& out) {
+  PairTexts texts;
+  texts.nome_linea = doc.name->nome_linea;
+  texts.linea = std::string_view(doc.text);
+  texts.treno = std::string_view();
+  PairOutcome outcome = CompilePair(texts);
+  std::erase_if(outcome.findings,
+                [](const percorso::Finding& f) { return f.about == FindingFile::kTreno; });
+  std::vector<PlacedFinding> findings =
+      PlaceFindings(outcome, TextKind::kLinea, ViewedText{doc.text, &RowsOf(doc)}, encoding_);
+  for (PlacedFinding& f : findings) {
+    if (f.other_line <= 0 || f.other_about != FindingFile::kLinea) continue;
+    f.other_range = RangeOfField(doc.text, f.other_line, f.other_column, encoding_);
+    f.other_uri = doc.uri;
+  }
+  const LineIndex lines(doc.text);
+  const std::string_view first = lines.Line(0);
+  PlacedFinding pair;
+  pair.range = Range{{0, 0}, {0, CharacterAt(first, first.size(), encoding_)}};
+  pair.code = "pair";
+  pair.message = message;
+  findings.insert(findings.begin(), std::move(pair));
+  analyses_[doc.uri] = Analysis{findings, outcome.last_cell};
+  Publish(doc.uri, findings, out);
 }
 
 std::optional<Server::Partner> Server::FindTrainTextFor(const Document& linea) const {
@@ -419,6 +454,7 @@ std::optional<Server::Partner> Server::FindPartner(const Document& doc, std::str
 void Server::Recheck(const Document& doc, std::vector<std::string>& out) {
   std::string why;
   const std::optional<Partner> partner = FindPartner(doc, &why);
+  if (!partner && doc.kind == TextKind::kLinea && doc.name) return PublishLineAlone(doc, why, out);
   if (!partner) return PublishAlone(doc, why, out);
 
   const Document* partner_open = partner->open;
@@ -465,9 +501,24 @@ void Server::Recheck(const Document& doc, std::vector<std::string>& out) {
   }
   std::vector<PlacedFinding> theirs =
       PlaceFindings(outcome, partner_kind, ViewedText{partner_view, partner_rows}, encoding_);
-  Publish(doc.uri, mine, out);
   const std::string partner_uri =
       partner_open != nullptr ? partner_open->uri : UriOfPath(partner->path);
+  // A cell found taken points at the row standing there, in this text or the other.
+  const std::string_view linea_view = linea_is_doc ? std::string_view(doc.text) : partner_view;
+  const std::string_view treno_view = linea_is_doc ? partner_view : std::string_view(doc.text);
+  const std::string& linea_uri = linea_is_doc ? doc.uri : partner_uri;
+  const std::string& treno_uri = linea_is_doc ? partner_uri : doc.uri;
+  for (std::vector<PlacedFinding>* list : {&mine, &theirs}) {
+    for (PlacedFinding& f : *list) {
+      if (f.other_line <= 0) continue;
+      const bool in_linea = f.other_about == FindingFile::kLinea;
+      if (!in_linea && f.other_about != FindingFile::kTreno) continue;
+      f.other_range =
+          RangeOfField(in_linea ? linea_view : treno_view, f.other_line, f.other_column, encoding_);
+      f.other_uri = in_linea ? linea_uri : treno_uri;
+    }
+  }
+  Publish(doc.uri, mine, out);
   Publish(partner_uri, theirs, out);
   analyses_[doc.uri] = Analysis{std::move(mine), outcome.last_cell};
   if (partner_open != nullptr) analyses_[partner_uri] = Analysis{std::move(theirs), outcome.last_cell};

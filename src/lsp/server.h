@@ -81,6 +81,8 @@ class Server {
   std::optional<Partner> FindTrainTextFor(const Document& linea) const;
   // Publishes one finding on the first line of a text that cannot be compiled.
   void PublishAlone(const Document& doc, const std::string& message, std::vector<std::string>& out);
+  void PublishLineAlone(const Document& doc, const std::string& message,
+                        std::vector<std::string>& out);
   void Publish(const std::string& uri, const std::vector<PlacedFinding>& findings,
                std::vector<std::string>& out);
   const Document* Require(const nlohmann::json& params, int* error_code, std::string* error);

@@ -267,14 +267,50 @@ TEST(LspDiagnosticsTest, ATextWithoutItsPartnerNamesTheMissingFile) {
   json d = c.Diagnostics("file:///r/Monte_Rosso_7-.txt");
   ASSERT_EQ(d.size(), 1u);
   EXPECT_THAT(d[0]["message"].get<std::string>(), HasSubstr("Monte_Rosso_linea.txt"));
+  // A line description alone is still compiled: beside the missing partner, its own fault
+  // (no line length, error 25) shows.
   c.Open("file:///s/Monte_linea.txt", "[generale]\r\n");
   d = c.Diagnostics("file:///s/Monte_linea.txt");
-  ASSERT_EQ(d.size(), 1u);
+  ASSERT_EQ(d.size(), 2u) << d.dump();
   EXPECT_THAT(d[0]["message"].get<std::string>(), HasSubstr("Monte_NUMBER-.txt"));
+  EXPECT_EQ(d[1]["code"], "25");
   c.Open("file:///r/notes.txt", "x\r\n");
   d = c.Diagnostics("file:///r/notes.txt");
   ASSERT_EQ(d.size(), 1u);
   EXPECT_THAT(d[0]["message"].get<std::string>(), HasSubstr("NAME_linea.txt"));
+}
+
+TEST(LspDiagnosticsTest, ALineDescriptionAloneShowsItsOwnErrors) {
+  TestClient c;
+  c.Initialize();
+  const std::string uri = "file:///s/Monte_linea.txt";
+  c.Open(uri, "[generale]\r\nlunghezza percorso, 5000\r\n[corpo]\r\ncurvad, 1000, 200\r\n[fine]\r\n");
+  const json d = c.Diagnostics(uri);
+  ASSERT_EQ(d.size(), 2u) << d.dump();
+  EXPECT_EQ(d[0]["code"], "pair");
+  EXPECT_EQ(d[1]["code"], "103");
+  EXPECT_EQ(d[1]["range"]["start"]["line"], 3);
+}
+
+// A signal on the cell of a speed-board pair of the line description on disk: the error
+// is on the signal's position, and its related information points at the boards' row.
+TEST(LspDiagnosticsTest, ACollisionPointsAtTheRowAlreadyInTheCell) {
+  const std::string linea = BuiltinLinea();
+  TestClient c(Files{{kLineaPath, linea}});
+  c.Initialize();
+  std::string treno = BuiltinTreno();
+  const Position at = Find(treno, "segnale,    1750", "1750");
+  c.Open(kTrenoUri, treno);
+  c.Replace(kTrenoUri, Range{at, {at.line, at.character + 4}}, "1350");
+  const json d = c.Diagnostics(kTrenoUri);
+  ASSERT_EQ(d.size(), 1u) << d.dump();
+  EXPECT_EQ(d[0]["code"], "16");
+  EXPECT_EQ(d[0]["range"], RangeJson(at.line, at.character, at.character + 4));
+  ASSERT_TRUE(d[0].contains("relatedInformation")) << d.dump();
+  const json& related = d[0]["relatedInformation"][0]["location"];
+  EXPECT_EQ(related["uri"], kLineaUri);
+  const Position boards = Find(linea, "indicatori_vmax,  1350", "1350");
+  EXPECT_EQ(related["range"], RangeJson(boards.line, boards.character, boards.character + 4));
 }
 
 TEST(LspDiagnosticsTest, ColumnsFollowTheNegotiatedEncoding) {

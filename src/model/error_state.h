@@ -29,6 +29,10 @@ struct Diagnostic {
   int column = 0;   // 1-based byte column of the offending field, 0 when unknown
   int32_t cell = -1;  // cell number for errors of the pass
   std::string detail;  // what exactly failed, when more can be said than the number's meaning
+  // A cell found taken: the row that put the item already standing there, in either text.
+  ErrorOrigin other_origin = ErrorOrigin::kNone;
+  int other_line = 0;    // 0 when there is none
+  int other_column = 0;  // its position field
 };
 
 struct ErrorState {

@@ -179,9 +179,42 @@ constexpr WarningHelp kWarningHelp[] = {
      "cell; the second is then rejected with the error of its kind",
      "segnale, 3025, 1, 4,0,0, 0, 1, 1,0,0, 0\nsegnale, 3075, 1, 4,0,0, 0, 1, 1,0,0, 0",
      "write positions in multiples of 50, one item a cell"},
+    {WarningKind::kCommentComma, "a comment line that holds a comma, its rest read as a row",
+     "a comma ends a field even in a comment, so only the part before the first comma is "
+     "skipped as a comment; the rest is read as the next row's keyword, and a keyword in it "
+     "takes its fields from the lines after it",
+     "-- the climb, pendenza rises to 12\npendenza, 1000, 12",
+     "write comments without commas (use a semicolon or a dash)"},
+    {WarningKind::kMissingComma, "a keyword set apart from its values by blanks instead of a comma",
+     "a text field runs to the next comma or line end, so \"velocita 9000 90\" is one keyword "
+     "field and the row's values are taken from the fields after it, often on the next line",
+     "velocita 1000 90\nvelocita, 1500, 60", "put a comma after the keyword: velocita, 1000, 90"},
+    {WarningKind::kPastLineEnd, "a station or signal placed past the end of the line",
+     "the grid runs 7000 m past the line length so that a train can run out; a station or "
+     "signal placed there stands beyond the line the general section describes",
+     "lunghezza percorso, 25000\nstazione, 26000, 5, 500, 0,0,0, 0,0,0, 0,0,0, 0, 15,46,0, CAPOLINEA",
+     "place stations and signals within the line length, or lengthen the line"},
+    {WarningKind::kReversedSpan, "a montagna span whose end comes before its start, dropped",
+     "a montagna span covers the cells from inizio up to fine; with fine at or before inizio it "
+     "covers none and marks nothing, yet counts as the span before the next one",
+     "montagna,  10400,   10250,  12", "give the span's start first: montagna, 10250, 10400, 12"},
+    {WarningKind::kImpossibleTime, "a time of day that cannot be, or a timetable that goes back",
+     "a clock or station time with minutes or seconds of 60 or more or hours of 24 or more is "
+     "added up into seconds as written; a station scheduled before the station before it runs "
+     "the timetable backwards along the line",
+     "orologio, 14, 75, 0", "write hours 0 to 23, minutes and seconds 0 to 59, times rising along the line"},
+    {WarningKind::kSlowdownAboveLimit, "a slowdown whose speed is above the line's speed limit there",
+     "a slowdown (rallentamento) lowers the speed; one above the velocita limit in force at "
+     "its position never slows the train",
+     "velocita, 0, 100\nrallentamento, 5000, 120, 400, 0, 0, 120",
+     "give the slowdown a speed below the limit where it stands"},
+    {WarningKind::kZeroSpeedLimit, "a speed limit of 0 km/h on open line",
+     "a velocita row with speed 0 (or below 3 km/h, stored as 0) within the line stops every "
+     "train there for good",
+     "velocita, 5000, 0", "give the speed in km/h; a train stops at stations, not by a limit of 0"},
 };
 
-static_assert(std::size(kWarningHelp) == 16);
+static_assert(std::size(kWarningHelp) == 23);
 
 Explanation OfError(const ErrorHelp& h) {
   const ErrorMeaning* m = FindMeaning(h.numero);

@@ -28,6 +28,13 @@ constexpr KindName kNames[] = {
     {WarningKind::kUnknownHeader, "unknown-header"},
     {WarningKind::kEmptyText, "empty-text"},
     {WarningKind::kCellCollisionRisk, "cell-collision-risk"},
+    {WarningKind::kCommentComma, "comment-comma"},
+    {WarningKind::kMissingComma, "missing-comma"},
+    {WarningKind::kPastLineEnd, "past-line-end"},
+    {WarningKind::kReversedSpan, "reversed-span"},
+    {WarningKind::kImpossibleTime, "impossible-time"},
+    {WarningKind::kSlowdownAboveLimit, "slowdown-above-limit"},
+    {WarningKind::kZeroSpeedLimit, "zero-speed-limit"},
 };
 
 constexpr WarningKind kKinds[] = {
@@ -36,7 +43,10 @@ constexpr WarningKind kKinds[] = {
     WarningKind::kRoundedPosition,  WarningKind::kRoundedSpeed,    WarningKind::kCurveDropped,
     WarningKind::kValueWraps,       WarningKind::kAfterEnd,        WarningKind::kHeaderIsRow,
     WarningKind::kCommentAsKeyword, WarningKind::kMisplacedRow,    WarningKind::kUnknownHeader,
-    WarningKind::kEmptyText,        WarningKind::kCellCollisionRisk,
+    WarningKind::kEmptyText,        WarningKind::kCellCollisionRisk, WarningKind::kCommentComma,
+    WarningKind::kMissingComma,     WarningKind::kPastLineEnd,     WarningKind::kReversedSpan,
+    WarningKind::kImpossibleTime,   WarningKind::kSlowdownAboveLimit,
+    WarningKind::kZeroSpeedLimit,
 };
 
 static_assert(std::size(kNames) == std::size(kKinds));

@@ -31,6 +31,13 @@ enum class WarningKind : uint8_t {
   kUnknownHeader,
   kEmptyText,
   kCellCollisionRisk,
+  kCommentComma,
+  kMissingComma,
+  kPastLineEnd,
+  kReversedSpan,
+  kImpossibleTime,
+  kSlowdownAboveLimit,
+  kZeroSpeedLimit,
 };
 
 // Every kind, in the order above.
