@@ -34,15 +34,22 @@ CommandAction DefineReport(CLI::App& sub, std::ostream& out, std::ostream& err) 
       ->default_str(".");
   sub.add_option("--line", options->line, "Line name")->type_name("NAME");
   sub.add_option("--train", options->train, "Train number")->type_name("NUMBER");
+  CLI::Option* out_dir =
+      sub.add_option("--out", options->out_dir,
+                     "Directory for the page NAME_NUMBER_report.html (default: DIR; created "
+                     "when missing)")
+          ->type_name("DIR");
   sub.add_option("-o,--output", options->output,
                  "The page to write (default: DIR/NAME_NUMBER_report.html)")
-      ->type_name("FILE");
+      ->type_name("FILE")
+      ->excludes(out_dir);
   sub.footer(
       "Writes one self-contained HTML page: the track map, the profile along the line\n"
       "and the tables of stations, boards and chainage references.\n"
       "Exit status: 0 written; 1 a compiled file is broken; 2 a bad command line or no\n"
       "single scenario in DIR; 3 a file cannot be read or the page cannot be written.\n\n"
       "Example:\n"
+      "  percorso report --dir routes --out pages\n"
       "  percorso report --dir routes -o routes/route.html");
   return [options, &out, &err] { return RunReport(*options, out, err); };
 }

@@ -116,11 +116,34 @@ TEST_F(BuiltinReportTest, PageIsSelfContainedAndSmall) {
   EXPECT_EQ(html.find("https://"), std::string::npos);
   EXPECT_EQ(html.find(" src="), std::string::npos);
   EXPECT_EQ(html.find("<link"), std::string::npos);
-  EXPECT_EQ(html.find("<script"), std::string::npos);
+  // One script, inline: the zoom of the drawings.
+  const size_t script = html.find("<script");
+  ASSERT_NE(script, std::string::npos);
+  EXPECT_EQ(html.compare(script, 8, "<script>"), 0);
+  EXPECT_EQ(html.find("<script", script + 1), std::string::npos);
+  EXPECT_EQ(html.find("fetch("), std::string::npos);
+  EXPECT_EQ(html.find("XMLHttpRequest"), std::string::npos);
   // The header's figures come from slots 84 to 86.
   EXPECT_NE(html.find("96.900 km"), std::string::npos);
   EXPECT_NE(html.find("14:45:20"), std::string::npos);
   EXPECT_NE(html.find("0.900 to 95.700 km, 4 codes"), std::string::npos);
+}
+
+// The longest line, loaded as densely as the texts allow: the page stays under 1 MB, its
+// long tables say what they leave out, and its charts keep about two points a pixel.
+TEST(ReportTest, MaximalScenarioPageIsUnderOneMegabyte) {
+  const std::string html = RenderReport(ViewOf(MaxScenarioFiles()));
+  EXPECT_LT(html.size(), 1000u * 1000) << html.size();
+  EXPECT_NE(html.find(" more not shown: percorso dump Linea_Massima_999.dat lists every cell"),
+            std::string::npos);
+  for (const char* id : {"speed-limit", "elevation", "gradient"}) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(html, m, std::regex(std::string("id=\"") + id + "\"[^>]* d=\"([^\"]*)\"")))
+        << id;
+    EXPECT_LT(m[1].length(), 120000) << id;
+  }
+  // Items too close to part on the drawing are marks that count them.
+  EXPECT_NE(html.find(" signals from cell "), std::string::npos);
 }
 
 TEST(ReportTest, TextsAreConvertedAndEscaped) {
@@ -218,8 +241,6 @@ TEST(ReportTest, PageThatCannotBeWrittenIsAnErrorNamingIt) {
   const Case cases[] = {
       {"a directory where the page should be", "", dir.path() / "Piccola_7_report.html",
        "Is a directory"},
-      {"a directory that does not exist", dir.path() / "none" / "r.html",
-       dir.path() / "none" / "r.html", "No such file or directory"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -229,7 +250,65 @@ TEST(ReportTest, PageThatCannotBeWrittenIsAnErrorNamingIt) {
     EXPECT_EQ(r.err, "percorso report: cannot write " + c.page.string() + ": " + c.reason + "\n");
   }
   EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "Piccola_7_report.html"));
-  EXPECT_FALSE(std::filesystem::exists(dir.path() / "none"));
+}
+
+// --out DIR puts the page into DIR and -o FILE names it; either creates the directories
+// it needs, and a file standing where one must be is an error naming it (status 3).
+TEST(ReportTest, OutAndOutputCreateTheDirectoriesTheyNeed) {
+  TempDir dir;
+  const ScenarioFiles f = SmallScenario();
+  dir.Write("Piccola_7.dat", f.cells);
+  dir.Write("Piccola_7.sim", f.line);
+  dir.Write("Piccola_linea.dat", f.plan);
+  dir.Write("plain", "not a directory");
+  const std::filesystem::path into = dir.path() / "pages" / "deep";
+  ReportRun out = Report(ReportOptions{dir.path(), "", "", "", into});
+  ASSERT_EQ(out.status, 0) << out.err;
+  EXPECT_EQ(out.out, "wrote " + (into / "Piccola_7_report.html").string() + "\n");
+  const std::string page = dir.Read("pages/deep/Piccola_7_report.html");
+  EXPECT_NE(page.find("id=\"map-track\""), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "Piccola_7_report.html"));
+
+  ReportRun named = Report(ReportOptions{dir.path(), "", "", dir.path() / "new" / "r.html"});
+  ASSERT_EQ(named.status, 0) << named.err;
+  EXPECT_EQ(dir.Read("new/r.html"), page);
+
+  for (const ReportOptions& o : {ReportOptions{dir.path(), "", "", "", dir.path() / "plain" / "x"},
+                                 ReportOptions{dir.path(), "", "", dir.path() / "plain" / "r.html"}}) {
+    ReportRun r = Report(o);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err.rfind("percorso report: cannot create directory " +
+                              (dir.path() / "plain").string() + ": ", 0), 0u) << r.err;
+  }
+}
+
+// A directory with texts but nothing compiled: the message says to compile them first;
+// an empty one says only that there is no compiled scenario.
+TEST(ReportTest, TextsWithoutCompiledFilesSayToCompileFirst) {
+  TempDir dir;
+  dir.Write("Colle_linea.txt", "");
+  dir.Write("Colle_7-.txt", "");
+  ReportRun r = Report(ReportOptions{dir.path(), "", "", ""});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "percorso report: no compiled scenario (NAME_NUMBER.sim with NAME_NUMBER.dat) in " +
+                       dir.path().string() + "; it holds the texts Colle_linea.txt and Colle_7-.txt: " +
+                       "compile them first (percorso compile --dir " + dir.path().string() + ")\n");
+  TempDir empty;
+  ReportRun none = Report(ReportOptions{empty.path(), "", "", ""});
+  EXPECT_EQ(none.status, 2);
+  EXPECT_EQ(none.err, "percorso report: no compiled scenario (NAME_NUMBER.sim with NAME_NUMBER.dat) in " +
+                          empty.path().string() + "\n");
+}
+
+// The scheduled time of a station without one is a dash, not midnight.
+TEST(ReportTest, StationWithoutScheduledTimeShowsADash) {
+  const std::string html = RenderReport(ViewOf(SmallScenario()));
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(html, m, std::regex("<tr data-slot=\"2\"[^>]*>(.*?)</tr>")));
+  EXPECT_NE(m[1].str().find("<td class=\"time\"><span class=\"muted\">—</span></td>"),
+            std::string::npos) << m[1];
+  EXPECT_EQ(html.find("00:00:00"), std::string::npos);
+  EXPECT_NE(html.find("<td class=\"time\">14:46:00</td>"), std::string::npos);
 }
 
 }  // namespace
