@@ -44,7 +44,7 @@ std::string BoardPanels(const std::string& text) {
 
 // The rows a table of point items shows at most: the longest line has some ten thousand
 // signals, and a page of them all would weigh megabytes; `dump` lists every cell.
-constexpr size_t kItemTableRows = 400;
+constexpr size_t kItemTableRows = 200;
 
 // The last row of a table cut at kItemTableRows: how many rows are left out and where
 // to find them.

@@ -26,7 +26,7 @@ constexpr int kMaxNameRows = 4;
 constexpr int kMaxSlowRows = 3;
 // Point items closer than this on the drawing are drawn as one mark that says how many
 // it stands for, so that a long line's lanes stay readable and its page small.
-constexpr double kItemGroupPx = 2;
+constexpr double kItemGroupPx = 3;
 
 struct Scale {
   double m0 = 0, m1 = 1;  // metres
@@ -64,12 +64,12 @@ std::string Cell(int32_t c) {
 // the profile is zoomed, so that it keeps its width on screen.
 std::string MarkAt(double x) { return " data-mx=\"" + Num(x) + "\""; }
 
-// The cells that make one column of a chart: one cell while a cell is wider than half a
-// pixel (every line up to about 100 km), more on a longer line, so that a chart holds
-// about two points a pixel whatever the line's length.
+// The cells that make one column of a chart: one cell while a cell is more than half a
+// pixel wide (every line up to about 100 km), more on a longer line, so that a chart
+// holds about one column a pixel whatever the line's length.
 size_t CellsPerColumn(const Scale& sc) {
   const double px_per_cell = kCellMetres * (kWidth - kLeft - kRight) / (sc.m1 - sc.m0);
-  return std::max<size_t>(1, static_cast<size_t>(0.5 / px_per_cell));
+  return std::max<size_t>(1, static_cast<size_t>(1 / px_per_cell));
 }
 
 // A vertical axis with round ticks, grid lines across the plot and a title.
@@ -289,7 +289,7 @@ void DrawLane(const std::vector<ItemFact>& items, const ProfileLayout& L, int ro
     } else {
       s += Glyph(shape, x, L.RowY(row), cls,
                  std::to_string(j - i) + " " + what + " from " + Cell(items[i].cell) + " to " +
-                     Cell(items[j - 1].cell) + " (zoom in or see the tables for each)",
+                     Cell(items[j - 1].cell),
                  " data-items=\"" + std::to_string(j - i) + "\"");
     }
     i = j;

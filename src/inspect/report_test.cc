@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -137,11 +138,12 @@ TEST(ReportTest, MaximalScenarioPageIsUnderOneMegabyte) {
   EXPECT_NE(html.find(" more not shown: percorso dump Linea_Massima_999.dat lists every cell"),
             std::string::npos);
   for (const char* id : {"speed-limit", "elevation", "gradient"}) {
-    std::smatch m;
-    ASSERT_TRUE(std::regex_search(html, m, std::regex(std::string("id=\"") + id + "\"[^>]* d=\"([^\"]*)\"")))
-        << id;
-    EXPECT_LT(m[1].length(), 120000) << id;
+    const size_t at = html.find(std::string("id=\"") + id + "\"");
+    ASSERT_NE(at, std::string::npos) << id;
+    const size_t d = html.find(" d=\"", at) + 4;
+    EXPECT_LT(html.find('"', d) - d, 120000u) << id;
   }
+  if (const char* keep = std::getenv("PERCORSO_KEEP_MAX_PAGE")) WriteFile(keep, html);
   // Items too close to part on the drawing are marks that count them.
   EXPECT_NE(html.find(" signals from cell "), std::string::npos);
 }
@@ -278,7 +280,7 @@ TEST(ReportTest, OutAndOutputCreateTheDirectoriesTheyNeed) {
     ReportRun r = Report(o);
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.err.rfind("percorso report: cannot create directory " +
-                              (dir.path() / "plain").string() + ": ", 0), 0u) << r.err;
+                              (dir.path() / "plain").string(), 0), 0u) << r.err;
   }
 }
 
