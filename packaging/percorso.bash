@@ -41,7 +41,7 @@ _percorso_choices() {
 # with "warning" as $2, the warning names only.
 _percorso_codes() {
     "$1" explain --list 2>/dev/null |
-        awk -v only="$2" 'only == "" || $1 == only { code = $2; sub(/:$/, "", code); print code }'
+        awk -v only="${2-}" 'only == "" || $1 == only { code = $2; sub(/:$/, "", code); print code }'
 }
 
 # The routes in directory $1, one "NAME NUMBER" a line.

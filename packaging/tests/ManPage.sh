@@ -44,7 +44,7 @@ for option in $("$exe" --help | grep -oE '^  -[^ ]+' | tr ',' ' '); do
 done
 # Where the installed editor files are, and what the program started with no arguments
 # does when installed.
-section FILES | grep -qF '/usr/share/percorso/editors/' || fail "FILES does not name the editor files"
+section FILES | grep -qF 'share/percorso/editors/' || fail "FILES does not name the editor files"
 section FILES | tr -s ' \n' ' ' | grep -qF 'percorso build-run --dir DIR' \
   || fail "FILES does not tell of build-run"
 for status in 0 1 2 3; do
