@@ -439,7 +439,7 @@ void DrawElevationChart(const ProfileLayout& L, const std::vector<TrackCell>& ce
     }
   } else {
     // A long line: the lowest and highest point of each column, in the order they come.
-    for (size_t k = per_column; k < elev.size(); k += per_column) {
+    for (size_t k = 0; k < elev.size(); k += per_column) {
       const size_t end = std::min(elev.size(), k + per_column);
       auto [a, b] = std::minmax_element(elev.begin() + static_cast<std::ptrdiff_t>(k),
                                         elev.begin() + static_cast<std::ptrdiff_t>(end));
