@@ -135,7 +135,7 @@ TEST(ReportBrowserTest, BuiltinReportRendersInChromium) {
   dir.Write("Valdoro_Ostrano_55.sim", f.line);
   dir.Write("Valdoro_Ostrano_linea.dat", f.plan);
   std::ostringstream out, err;
-  ASSERT_EQ(RunReport(ReportOptions{dir.path(), "", "", ""}, out, err), 0) << err.str();
+  ASSERT_EQ(RunReport(ReportOptions{dir.path(), "", "", "", ""}, out, err), 0) << err.str();
   const std::filesystem::path page = dir.path() / "Valdoro_Ostrano_55_report.html";
   std::string probed = dir.Read(page.filename().string());
   probed.insert(probed.rfind("</body>"), kLayoutProbe);
@@ -252,7 +252,7 @@ TEST(ReportBrowserTest, MaximalReportZoomsWithoutOverlappingLabels) {
   dir.Write("Linea_Massima_999.sim", f.line);
   dir.Write("Linea_Massima_linea.dat", f.plan);
   std::ostringstream out, err;
-  ASSERT_EQ(RunReport(ReportOptions{dir.path(), "", "", ""}, out, err), 0) << err.str();
+  ASSERT_EQ(RunReport(ReportOptions{dir.path(), "", "", "", ""}, out, err), 0) << err.str();
   std::string probed = dir.Read("Linea_Massima_999_report.html");
   EXPECT_LT(probed.size(), 1000u * 1000);
   probed.insert(probed.rfind("</body>"), kZoomProbe);

@@ -183,12 +183,12 @@ TEST(ReportTest, CommandFindsTheScenarioAndWritesBesideIt) {
   dir.Write("Piccola_7.dat", f.cells);
   dir.Write("Piccola_7.sim", f.line);
   dir.Write("Piccola_linea.dat", f.plan);
-  ReportRun r = Report(ReportOptions{dir.path(), "", "", ""});
+  ReportRun r = Report(ReportOptions{dir.path(), "", "", "", ""});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "wrote " + (dir.path() / "Piccola_7_report.html").string() + "\n");
   EXPECT_NE(dir.Read("Piccola_7_report.html").find("id=\"map-track\""), std::string::npos);
 
-  ReportRun to = Report(ReportOptions{dir.path(), "Piccola", "7", dir.path() / "elsewhere.html"});
+  ReportRun to = Report(ReportOptions{dir.path(), "Piccola", "7", dir.path() / "elsewhere.html", ""});
   EXPECT_EQ(to.status, 0) << to.err;
   EXPECT_EQ(dir.Read("elsewhere.html"), dir.Read("Piccola_7_report.html"));
 }
@@ -207,14 +207,14 @@ TEST(ReportTest, CommandRefusesBadNamesMissingAndBrokenFiles) {
     int status;
     std::string says;
   } cases[] = {
-      {{dir.path(), "", "", ""},
+      {{dir.path(), "", "", "", ""},
        2,
        "several compiled scenarios in " + dir.path().string() +
            ": Piccola_7.sim Piccola_9.sim; choose one"},
-      {{dir.path(), "Other", "", ""}, 2, "no compiled scenario"},
-      {{dir.path(), "../Piccola", "7", ""}, 2, "cannot be a line name"},
-      {{dir.path(), "Piccola", "8", ""}, 3, "cannot read"},  // no Piccola_8.dat
-      {{dir.path(), "Piccola", "7", ""}, 1, "Piccola_linea.dat: byte 4: element 1"},
+      {{dir.path(), "Other", "", "", ""}, 2, "no compiled scenario"},
+      {{dir.path(), "../Piccola", "7", "", ""}, 2, "cannot be a line name"},
+      {{dir.path(), "Piccola", "8", "", ""}, 3, "cannot read"},  // no Piccola_8.dat
+      {{dir.path(), "Piccola", "7", "", ""}, 1, "Piccola_linea.dat: byte 4: element 1"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.says);
@@ -246,7 +246,7 @@ TEST(ReportTest, PageThatCannotBeWrittenIsAnErrorNamingIt) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    ReportRun r = Report(ReportOptions{dir.path(), "Piccola", "7", c.out});
+    ReportRun r = Report(ReportOptions{dir.path(), "Piccola", "7", c.out, ""});
     EXPECT_EQ(r.status, 3);  // a file that cannot be written
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "percorso report: cannot write " + c.page.string() + ": " + c.reason + "\n");
@@ -271,12 +271,12 @@ TEST(ReportTest, OutAndOutputCreateTheDirectoriesTheyNeed) {
   EXPECT_NE(page.find("id=\"map-track\""), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "Piccola_7_report.html"));
 
-  ReportRun named = Report(ReportOptions{dir.path(), "", "", dir.path() / "new" / "r.html"});
+  ReportRun named = Report(ReportOptions{dir.path(), "", "", dir.path() / "new" / "r.html", ""});
   ASSERT_EQ(named.status, 0) << named.err;
   EXPECT_EQ(dir.Read("new/r.html"), page);
 
   for (const ReportOptions& o : {ReportOptions{dir.path(), "", "", "", dir.path() / "plain" / "x"},
-                                 ReportOptions{dir.path(), "", "", dir.path() / "plain" / "r.html"}}) {
+                                 ReportOptions{dir.path(), "", "", dir.path() / "plain" / "r.html", ""}}) {
     ReportRun r = Report(o);
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.err.rfind("percorso report: cannot create directory " +
@@ -290,13 +290,13 @@ TEST(ReportTest, TextsWithoutCompiledFilesSayToCompileFirst) {
   TempDir dir;
   dir.Write("Colle_linea.txt", "");
   dir.Write("Colle_7-.txt", "");
-  ReportRun r = Report(ReportOptions{dir.path(), "", "", ""});
+  ReportRun r = Report(ReportOptions{dir.path(), "", "", "", ""});
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err, "percorso report: no compiled scenario (NAME_NUMBER.sim with NAME_NUMBER.dat) in " +
                        dir.path().string() + "; it holds the texts Colle_linea.txt and Colle_7-.txt: " +
                        "compile them first (percorso compile --dir " + dir.path().string() + ")\n");
   TempDir empty;
-  ReportRun none = Report(ReportOptions{empty.path(), "", "", ""});
+  ReportRun none = Report(ReportOptions{empty.path(), "", "", "", ""});
   EXPECT_EQ(none.status, 2);
   EXPECT_EQ(none.err, "percorso report: no compiled scenario (NAME_NUMBER.sim with NAME_NUMBER.dat) in " +
                           empty.path().string() + "\n");
