@@ -119,7 +119,8 @@ std::string PlaceLabel(BoxPlacer& placer, double x, double y, const std::string&
   bool crowded = i < 0;
   if (crowded) i = 0;
   const Box& b = cands[static_cast<size_t>(i)];
-  std::string s = std::string("<g class=\"thin") + (crowded ? " crowded" : "") + "\"" + MarkAt(x, y) + ">";
+  std::string s =
+      std::string("<g class=\"thin") + (crowded ? " crowded" : "") + "\"" + MarkAt(x, y) + ">";
   s += mark;
   if (!crowded && i >= 8) {  // away from the mark: a thin line leads to it
     double lx = std::clamp(x, b.x0, b.x1), ly = std::clamp(y, b.y0, b.y1);
@@ -223,7 +224,8 @@ std::string PlaceMarksAndLabels(const ReportFacts& f, const std::vector<Point2>&
   marks += "<circle id=\"map-start\" class=\"start-mark\"" + MarkAt(sx, sy) + " cx=\"" + Num(sx) +
            "\" cy=\"" + Num(sy) + "\" r=\"8.5\">" + SvgTitle("start of the line, 0 m") + "</circle>";
   marks += "<rect id=\"map-end\" class=\"end-mark\" data-pos=\"" + std::to_string(line_end) +
-           "\"" + MarkAt(ex, ey) + " x=\"" + Num(ex - 8) + "\" y=\"" + Num(ey - 8) + "\" width=\"16\" height=\"16\">" +
+           "\"" + MarkAt(ex, ey) + " x=\"" + Num(ex - 8) + "\" y=\"" + Num(ey - 8) +
+           "\" width=\"16\" height=\"16\">" +
            SvgTitle("end of the line, " + Km(static_cast<int64_t>(line_end)) + " km") + "</rect>";
   labels += PlaceLabel(placer, sx, sy, "Start", "map-label strong");
   labels += PlaceLabel(placer, ex, ey, "End " + Km(static_cast<int64_t>(line_end)) + " km",
@@ -234,7 +236,8 @@ std::string PlaceMarksAndLabels(const ReportFacts& f, const std::vector<Point2>&
                        Km(st.posizione) + " km (slot " + std::to_string(st.slot) + ")";
     marks += "<circle class=\"station-mark\" data-slot=\"" + std::to_string(st.slot) +
              "\" data-pos=\"" + std::to_string(st.posizione) + "\"" + MarkAt(x, y) + " cx=\"" +
-             Num(x) + "\" cy=\"" + Num(y) + "\" r=\"" + (st.named() ? "4.5" : "3") + "\">" + SvgTitle(what) + "</circle>";
+             Num(x) + "\" cy=\"" + Num(y) + "\" r=\"" + (st.named() ? "4.5" : "3") + "\">" +
+             SvgTitle(what) + "</circle>";
     if (st.named()) labels += PlaceLabel(placer, x, y, st.name, "map-label");
   }
   // Kilometre posts after every station has its label; a post's dot is drawn with its

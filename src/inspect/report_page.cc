@@ -110,7 +110,8 @@ std::string RenderTables(const ReportFacts& f) {
        "positions written in the texts: a point item written at P m stands on cell "
        "round(P / 50 + 1), halves to even, and is shown at that cell's start. A board "
        "written at 4 550 m stands on cell 92, shown at 4.600 km; cell c holds what was "
-       "written from 50c − 75 to 50c − 25 m (a position halfway between two cells goes to the even one).</p>";
+       "written from 50c − 75 to 50c − 25 m (a position halfway between two cells goes to "
+       "the even one).</p>";
   s += "<h2>Stations</h2>";
   s += "<table id=\"stations\"><thead><tr>" + Th("Slot", "num") + Th("Name") + Th("Type", "num") +
        Th("Position (km)", "num") + Th("Zone (km)") + Th("Stop cell") + Th("Scheduled") +

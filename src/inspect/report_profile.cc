@@ -95,7 +95,8 @@ std::string Glyph(const std::string& shape, double x, double y, const std::strin
   std::string d;
   if (shape == "signal") {  // a mast with a lamp
     d = "M" + Num(x) + "," + Num(y + 6) + " V" + Num(y - 2);
-    return "<g class=\"" + cls + "\"" + data + MarkAt(x) + "><path d=\"" + d + "\"/><circle cx=\"" + Num(x) +
+    return "<g class=\"" + cls + "\"" + data + MarkAt(x) + "><path d=\"" + d +
+           "\"/><circle cx=\"" + Num(x) +
            "\" cy=\"" + Num(y - 4) + "\" r=\"3\"/>" + SvgTitle(title) + "</g>";
   }
   if (shape == "diamond") {
@@ -259,7 +260,8 @@ void DrawStations(const ReportFacts& f, const ProfileLayout& L, std::string& s) 
     s += "<g class=\"profile-station\" data-slot=\"" + std::to_string(st.slot) + "\" data-pos=\"" +
          std::to_string(st.posizione) + "\">" + SvgTitle(what);
     // At least a pixel wide, so that a zone stays in sight on the longest line.
-    s += Rect(x0, L.zones_top + 4, std::max(x1 - x0, 1.0), 10, st.named() ? "zone" : "zone unnamed");
+    s += Rect(x0, L.zones_top + 4, std::max(x1 - x0, 1.0), 10,
+              st.named() ? "zone" : "zone unnamed");
     s += Line(x, L.zones_top, x, L.zones_top + 18, "station-tick");
     s += "</g>";
   }
