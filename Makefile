@@ -10,6 +10,7 @@ BUILD_DIR ?= out/release
 ASAN_DIR  ?= out/asan
 BENCH_DIR ?= out/bench
 FUZZ_DIR  ?= out/fuzz
+DEB_DIR   ?= out/deb
 JOBS      ?= $(shell nproc)
 DEBS      := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev \
              nlohmann-json3-dev libcpp-httplib-dev
@@ -160,12 +161,16 @@ uninstall:
 	xargs -d '\n' rm -f < $(BUILD_DIR)/installed_files.txt
 	rm $(BUILD_DIR)/installed_files.txt
 
-# The Debian package, installed under /usr: out/percorso_VERSION_ARCH.deb.
-deb: PREFIX = /usr
-deb: deps-deb build
-	rm -rf $(BUILD_DIR)/package out/percorso_*.deb
-	cpack --config $(BUILD_DIR)/CPackConfig.cmake -B $(BUILD_DIR)/package >/dev/null
-	cp $(BUILD_DIR)/package/percorso_*.deb out/
+# The Debian package, installed under /usr: out/percorso_VERSION_ARCH.deb. Built in a
+# folder of its own without the test suite, so that it builds only what the package holds
+# (the two executables and the manual page) and leaves the prefix of BUILD_DIR alone.
+deb: deps-deb
+	cmake -S . -B $(DEB_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DPERCORSO_TESTS=OFF >/dev/null
+	cmake --build $(DEB_DIR) -j $(JOBS)
+	rm -rf $(DEB_DIR)/package out/percorso_*.deb
+	cpack --config $(DEB_DIR)/CPackConfig.cmake -B $(DEB_DIR)/package >/dev/null
+	cp $(DEB_DIR)/package/percorso_*.deb out/
 	@ls out/percorso_*.deb
 
 clean:

@@ -9,11 +9,13 @@ include(GNUInstallDirs)
 # only changes when that place does, and rewrites the page then.
 set(PERCORSO_MAN_DIR ${CMAKE_BINARY_DIR}/man)
 set(PERCORSO_MAN_PAGE ${PERCORSO_MAN_DIR}/percorso.1)
-file(CONFIGURE OUTPUT ${PERCORSO_MAN_DIR}/docdir.txt CONTENT "${CMAKE_INSTALL_FULL_DOCDIR}\n")
+file(CONFIGURE OUTPUT ${PERCORSO_MAN_DIR}/docdir.txt
+     CONTENT "${CMAKE_INSTALL_FULL_DOCDIR}\n${CMAKE_INSTALL_FULL_DATADIR}\n")
 add_custom_command(
   OUTPUT ${PERCORSO_MAN_PAGE} ${PERCORSO_MAN_PAGE}.gz
   COMMAND sh ${CMAKE_SOURCE_DIR}/packaging/manpage.sh $<TARGET_FILE:percorso>
           ${PROJECT_VERSION} ${CMAKE_INSTALL_FULL_DOCDIR} ${PERCORSO_MAN_PAGE}
+          ${CMAKE_INSTALL_FULL_DATADIR}
   COMMAND gzip -9nkf ${PERCORSO_MAN_PAGE}
   DEPENDS percorso ${PERCORSO_MAN_DIR}/docdir.txt
           ${CMAKE_SOURCE_DIR}/packaging/manpage.sh ${CMAKE_SOURCE_DIR}/packaging/help2roff.awk
@@ -42,7 +44,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/Package.cmake)
 # directory (packaging/tests/). They test the packaging, not the code, so the
 # sanitizer build leaves them out.
 if(PERCORSO_TESTS AND NOT PERCORSO_SANITIZE)
-  foreach(name Destdir ManPage Completion DebPackage SetupAsUser)
+  foreach(name Destdir NoArguments ManPage Completion DebPackage SetupAsUser)
     add_test(NAME Install.${name}
              COMMAND bash ${CMAKE_SOURCE_DIR}/packaging/tests/${name}.sh
                      ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR} ${PROJECT_VERSION})

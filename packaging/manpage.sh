@@ -1,14 +1,15 @@
 #!/bin/sh
-# packaging/manpage.sh PERCORSO VERSION DOCDIR OUTPUT
+# packaging/manpage.sh PERCORSO VERSION DOCDIR OUTPUT [DATADIR]
 #
 # Writes the manual page percorso(1) to OUTPUT from the program's own help: the NAME,
 # SYNOPSIS, DESCRIPTION and OPTIONS from `PERCORSO --help`, then a subsection for every
 # command that help lists, from `PERCORSO COMMAND --help`, so that a command or an
 # option added to the program appears here by itself. The sections that help does not
 # hold (exit status, files, an example session) come from percorso.1.tail beside this
-# script, with @DOCDIR@ replaced by DOCDIR, where the documents are installed.
+# script, with @DOCDIR@ replaced by DOCDIR, where the documents are installed, and
+# @DATADIR@ by DATADIR, where the editor files go (by default DOCDIR's share directory).
 set -eu
-exe=$1 version=$2 docdir=$3 output=$4
+exe=$1 version=$2 docdir=$3 output=$4 datadir=${5:-${3%/doc/*}}
 here=$(dirname "$0")
 awk="awk -f $here/help2roff.awk"
 
@@ -38,6 +39,6 @@ tmp="$output.tmp"
   printf '%s\n' "$help" | $awk -v part=options
   echo ".SH COMMANDS"
   for c in $commands; do "$exe" "$c" --help | $awk -v part=command -v command="$c"; done
-  sed "s|@DOCDIR@|$docdir|g" "$here/percorso.1.tail"
+  sed -e "s|@DOCDIR@|$docdir|g" -e "s|@DATADIR@|$datadir|g" "$here/percorso.1.tail"
 } > "$tmp"
 mv "$tmp" "$output"

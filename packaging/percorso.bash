@@ -4,7 +4,9 @@
 # that they follow the program as it is; the values of --line and --train are the line
 # names and train numbers of the routes in the directory given by --dir on the line
 # (the current directory without one): the text pairs NAME_linea.txt + NAME_NUMBER-.txt
-# and the compiled scenarios NAME_NUMBER.sim.
+# and the compiled scenarios NAME_NUMBER.sim. The values of a FORMAT come from the
+# option's own help line, the warning names of --no-warn and the codes of `explain`
+# from `percorso explain --list`.
 
 # The rows of one table of a --help ("Options", "Subcommands", "Positionals"), the
 # first column only: "-o,--output FILE", "compile", "FILE TEXT REQUIRED".
@@ -13,6 +15,33 @@ _percorso_rows() {
         $0 == table { on = 1; next }
         on && !/^  [^ ]/ { on = 0 }
         on { row = substr($0, 3); sub(/  .*/, "", row); print row }'
+}
+
+# The values an option's help line offers as "a (default), or b or c: ...", but the
+# default: b and c. $1 is the option, the help on standard input.
+_percorso_choices() {
+    awk -v option="$1" '
+        /^  -/ {
+            names = substr($0, 3); sub(/ .*/, "", names)
+            n = split(names, each, ",")
+            for (i = 1; i <= n; i++) if (each[i] == option) found = 1
+            if (!found) next
+            text = $0; sub(/^  [^ ]+( [^ ]+)?  +/, "", text); sub(/:.*/, "", text)
+            gsub(/,/, " ", text)
+            n = split(text, word, " ")
+            for (i = 1; i <= n; i++) {
+                if (word[i] == "or" || word[i] ~ /^\(/ || word[i + 1] == "(default)") continue
+                print word[i]
+            }
+            exit
+        }'
+}
+
+# The codes `percorso explain` knows, from its --list ("error 16: ...", "warning NAME: ...");
+# with "warning" as $2, the warning names only.
+_percorso_codes() {
+    "$1" explain --list 2>/dev/null |
+        awk -v only="${2-}" 'only == "" || $1 == only { code = $2; sub(/:$/, "", code); print code }'
 }
 
 # The routes in directory $1, one "NAME NUMBER" a line.
@@ -103,8 +132,15 @@ _percorso() {
                     COMPREPLY=($(compgen -W "$(_percorso_routes "$dir" |
                         awk -v l="$line" 'l == "" || $1 == l { print $2 }' | sort -u)" -- "$cur"))
                     ;;
+                --no-warn)
+                    COMPREPLY=($(compgen -W "$(_percorso_codes "$exe" warning)" -- "$cur"))
+                    ;;
                 *)
-                    if [[ $type == DIR ]]; then
+                    local choices
+                    choices=$(_percorso_choices "$prev" <<<"$help")
+                    if [[ $type == FORMAT && -n $choices ]]; then
+                        COMPREPLY=($(compgen -W "$choices" -- "$cur"))
+                    elif [[ $type == DIR ]]; then
                         mapfile -t COMPREPLY < <(compgen -d -- "$cur")
                     else
                         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
@@ -123,6 +159,8 @@ _percorso() {
             awk '{ n = split($1, names, ","); for (i = 1; i <= n; i++) print names[i] }')" -- "$cur"))
     elif [[ -z $command ]]; then
         COMPREPLY=($(compgen -W "$commands" -- "$cur"))
+    elif [[ $command == explain ]]; then
+        COMPREPLY=($(compgen -W "$(_percorso_codes "$exe")" -- "$cur"))
     elif [[ -n $positionals ]]; then
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
     fi

@@ -35,7 +35,7 @@ expect "compile" percorso comp
 expect "--version" percorso --ver
 expect "--line" percorso compile --li
 expect "--no-plan --no-warn" percorso compile --check --no
-expect "--output" percorso report --ou
+expect "--out --output" percorso report --ou
 expect "--json" percorso dump --js
 expect "A B Valdoro_Ostrano" percorso compile --dir "$r" --line ""
 expect "Valdoro_Ostrano" percorso compile --dir "$r" --line V
@@ -47,6 +47,25 @@ expect "7" percorso compile --dir = "$r" --line A --train ""
 expect "12 3 55 7" percorso compile --dir = "$r" --train =
 expect "$r/sub" percorso compile --dir "$r/"
 expect "$r/B_3.sim" percorso dump "$r/B"
+# Option values: the formats but the default, the warning names, and for explain every
+# error number and warning name.
+expect "json sarif" percorso compile --format ""
+expect "sarif" percorso compile --format s
+expect "json" percorso compile --format = j
+warnings=$(offered percorso compile --no-warn "")
+for name in unknown-row rounded-position curve-dropped cell-collision-risk; do
+  [[ " $warnings " == *" $name "* ]] || fail "--no-warn does not offer $name: $warnings"
+done
+[[ $warnings =~ ^[a-z-]+( [a-z-]+)*$ ]] || fail "--no-warn offers more than names: $warnings"
+expect "rounded-position rounded-speed" percorso compile --check --no-warn round
+codes=$(offered percorso explain "")
+for code in 1 16 1250 1251 unknown-row empty-text; do
+  [[ " $codes " == *" $code "* ]] || fail "explain does not offer $code: $codes"
+done
+[[ $(wc -w <<<"$codes") == $(percorso explain --list | wc -l) ]] \
+  || fail "explain offers $(wc -w <<<"$codes") codes of $(percorso explain --list | wc -l)"
+expect "1250 1251" percorso explain 125
+expect "--dir" percorso build-run --d
 # The current directory when there is no --dir.
 cd "$r"
 expect "A B Valdoro_Ostrano" percorso compile --line ""

@@ -49,6 +49,14 @@ grep -qE '^-rwxr-xr-x root/root .* \./usr/libexec/percorso/percorso-serve$' <<<"
 
 dpkg-deb -x "$deb" "$scratch/x"
 [[ $("$scratch/x/usr/bin/percorso" --version | head -1) == "percorso $version" ]] || fail "the packaged program"
+# Unpacked into a root of its own, started with no arguments from its place there: it
+# writes nothing and tells how to do the build run elsewhere.
+listing=$(cd "$scratch/x" && find . | sort)
+status=0
+(cd "$scratch/x/usr/bin" && ./percorso) > /dev/null 2> "$scratch/noargs.err" || status=$?
+[[ $status == 2 ]] && grep -qF 'percorso build-run --dir DIR' "$scratch/noargs.err" \
+  || fail "the packaged program without arguments: exit $status: $(cat "$scratch/noargs.err")"
+[[ $(cd "$scratch/x" && find . | sort) == "$listing" ]] || fail "the packaged program wrote files"
 if command -v readelf > /dev/null; then
   ! readelf -S "$scratch/x/usr/bin/percorso" | grep -q '\.debug_info' || fail "the executable is not stripped"
 fi

@@ -42,6 +42,11 @@ done
 for option in $("$exe" --help | grep -oE '^  -[^ ]+' | tr ',' ' '); do
   section OPTIONS | grep -qF -- "$option" || fail "$option is not in OPTIONS"
 done
+# Where the installed editor files are, and what the program started with no arguments
+# does when installed.
+section FILES | grep -qF 'share/percorso/editors/' || fail "FILES does not name the editor files"
+section FILES | tr -s ' \n' ' ' | grep -qF 'percorso build-run --dir DIR' \
+  || fail "FILES does not tell of build-run"
 for status in 0 1 2 3; do
   section "EXIT STATUS" | grep -qE "^       $status " || fail "exit status $status is not documented"
 done

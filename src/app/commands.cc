@@ -76,7 +76,8 @@ int RunCommandLine(int argc, const char* const* argv, std::span<const Command> c
                    std::string_view version_text, std::ostream& out, std::ostream& err) {
   CLI::App app(
       "Compiles railway route scenarios for a train-driving simulator.\n"
-      "Started without arguments it does the built-in build run in its own directory.",
+      "Started without arguments it does the built-in build run in its own directory;\n"
+      "installed, it writes nothing there and tells how: percorso build-run --dir DIR.",
       "percorso");
   app.set_version_flag("--version", std::string(version_text));
   // At most one command; none is reported after the parse, so that an unknown option

@@ -1,7 +1,7 @@
 // The command line of the program. Each command declares its options on its own CLI11
 // sub-application and hands back the action to run once the line has been parsed;
 // main.cc holds the table of commands. Started with no arguments the program does the
-// build run instead, before any of this is looked at.
+// build run instead (or, installed, says how to), before any of this is looked at.
 #ifndef PERCORSO_APP_COMMANDS_H_
 #define PERCORSO_APP_COMMANDS_H_
 
@@ -31,6 +31,7 @@ CommandAction DefineDecompile(CLI::App& sub, std::ostream& out, std::ostream& er
 CommandAction DefineDump(CLI::App& sub, std::ostream& out, std::ostream& err);
 CommandAction DefineReport(CLI::App& sub, std::ostream& out, std::ostream& err);
 CommandAction DefineExplain(CLI::App& sub, std::ostream& out, std::ostream& err);
+CommandAction DefineBuildRun(CLI::App& sub, std::ostream& out, std::ostream& err);
 
 // Parses `argv` against `commands` and runs the chosen one. --help and --version print
 // on `out` and give 0 (--version prints `version_text`); a malformed command line gives 2

@@ -1,11 +1,14 @@
 #include <csignal>
+#include <filesystem>
 #include <iostream>
 
 #include "app/build_run.h"
 #include "app/commands.h"
+#include "app/install_location.h"
 #include "app/lsp_command.h"
 #include "app/serve_command.h"
 #include "app/serve_launcher.h"
+#include "base/exit_status.h"
 #include "base/file_io.h"
 #include "percorso_version.h"  // generated: the version and the commit built from
 
@@ -28,6 +31,8 @@ const percorso::Command kCommands[] = {
      percorso::DefineLsp},
     {"serve", percorso::kServeSummary,
      percorso::DefineServeLauncher},
+    {"build-run", "Do the build run of the program started without arguments, in a directory",
+     percorso::DefineBuildRun},
 };
 
 }  // namespace
@@ -35,8 +40,16 @@ const percorso::Command kCommands[] = {
 int main(int argc, char** argv) {
   // A write beyond the file-size limit must fail with an error we can report, not kill us.
   std::signal(SIGXFSZ, SIG_IGN);
-  // Without arguments: the build run, exactly as it has always been.
-  if (argc == 1) return percorso::RunBuild(percorso::ExecutableDir(), std::cout, std::cerr);
+  // Without arguments: the build run, exactly as it has always been, in the folder of the
+  // executable; an installed copy writes nothing there and says how to run it elsewhere.
+  if (argc == 1) {
+    const std::filesystem::path dir = percorso::ExecutableDir();
+    if (percorso::IsInstalledLocation(dir, percorso::InstallBinDir())) {
+      percorso::PrintInstalledNoArguments(dir, std::cerr);
+      return percorso::kStatusUsage;
+    }
+    return percorso::RunBuild(dir, std::cout, std::cerr);
+  }
   percorso::SetServeCommandLine(argv);
   return percorso::RunCommandLine(argc, argv, kCommands, PERCORSO_VERSION_TEXT, std::cout,
                                   std::cerr);

@@ -74,6 +74,8 @@ svg text { font-family:system-ui, "DejaVu Sans", "Liberation Sans", sans-serif; 
 .slow-label { font-size:11px; font-weight:700; fill:var(--accent); paint-order:stroke; stroke:#fff; stroke-width:3px; }
 .elevation-area { fill:#84a98c; fill-opacity:.28; }
 .elevation-line { fill:none; stroke:#40704c; stroke-width:1.8; }
+.gradient-line { fill:none; stroke:#7c5c2e; stroke-width:1.6; }
+.zoom-layer * { vector-effect:non-scaling-stroke; }
 table { border-collapse:collapse; width:100%; font-size:14px; background:#fff; }
 th, td { text-align:left; padding:5px 10px; border-bottom:1px solid var(--rule); vertical-align:middle; }
 th { font-size:12px; text-transform:uppercase; letter-spacing:.05em; color:var(--muted); background:#f3f4f6; }
@@ -84,6 +86,10 @@ tbody tr:nth-child(even) { background:#fafbfc; }
 .panel { background:#1e3a8a; color:#fff; font:600 13px/1.2 "DejaVu Sans Mono", ui-monospace, monospace;
          padding:3px 6px; border-radius:3px; white-space:pre; }
 .loose { white-space:pre; }
+svg[data-zoom] { cursor:grab; touch-action:none; }
+svg[data-zoom]:focus { outline:2px solid var(--track); outline-offset:-2px; }
+.crowded { display:none; }
+.zoom-help { color:var(--muted); font-size:12px; margin:2px 0 0; }
 details { margin-top:14px; } summary { cursor:pointer; font-weight:600; }
 footer { margin-top:36px; color:var(--muted); font-size:12px; }
 )css";
@@ -104,6 +110,29 @@ int Load(const std::filesystem::path& path, Decoder decode, T* value, std::ostre
   }
   *value = std::move(d.value);
   return kStatusOk;
+}
+
+// After "no compiled scenario in DIR": when DIR holds texts to compile, names them and
+// says to compile them first.
+void SayCompileFirst(const std::filesystem::path& dir, const std::optional<std::string>& line,
+                     const std::optional<std::string>& train, std::ostream& err) {
+  std::vector<TextPair> texts = FindTextPairs(dir, line, train);
+  if (texts.empty()) return;
+  const TextPair& t = texts.front();
+  err << "; it holds the texts " << LineaFileName(t.linea) << " and "
+      << TrenoFileName(t.linea, t.treno) << (texts.size() > 1 ? " (and more)" : "")
+      << ": compile them first (percorso compile --dir " << dir.string() << ")";
+}
+
+// Creates the folder the page goes into, with its parents, when missing. Returns why
+// it could not, or nothing.
+std::optional<std::string> MakeParentDirectory(const std::filesystem::path& page) {
+  const std::filesystem::path folder = page.parent_path();
+  std::error_code ec;
+  if (folder.empty() || std::filesystem::is_directory(folder, ec)) return std::nullopt;
+  std::filesystem::create_directories(folder, ec);
+  if (!ec) return std::nullopt;
+  return "cannot create directory " + folder.lexically_normal().string() + ": " + ec.message();
 }
 
 }  // namespace
@@ -130,7 +159,9 @@ std::string RenderReport(const CompiledView& view) {
   s += kStyle;
   s += "</style></head><body><main>";
   s += parts.main;
-  s += "</main></body></html>\n";
+  s += "</main><script>";
+  s += ReportScript();
+  s += "</script></body></html>\n";
   return s;
 }
 
@@ -154,7 +185,9 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
       err << "percorso report: ";
       if (found.empty()) {
         err << "no compiled scenario (NAME_NUMBER.sim with NAME_NUMBER.dat) in "
-            << options.dir.string() << "\n";
+            << options.dir.string();
+        SayCompileFirst(options.dir, given(options.line), given(options.train), err);
+        err << "\n";
       } else {
         err << "several compiled scenarios in " << options.dir.string() << ":";
         for (const CompiledPair& s : found) err << " " << LineFileName(s.linea, s.treno);
@@ -179,9 +212,14 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     if (int s = Load(plan_path, DecodePlanFile, &plan, err)) return s;
     view.plan = std::move(plan);
   }
+  const std::filesystem::path& out_dir = options.out_dir.empty() ? dir : options.out_dir;
   std::filesystem::path target = options.output.empty()
-                                     ? dir / DocumentFileName(sc.linea, sc.treno, "report.html")
+                                     ? out_dir / DocumentFileName(sc.linea, sc.treno, "report.html")
                                      : options.output;
+  if (std::optional<std::string> why = MakeParentDirectory(target)) {
+    err << "percorso report: " << *why << "\n";
+    return kStatusFileFault;
+  }
   if (std::optional<IoError> e = ReplaceFile(target, RenderReport(view))) {
     err << "percorso report: " << e->Message() << "\n";
     return kStatusFileFault;

@@ -20,6 +20,15 @@
 namespace percorso {
 namespace {
 
+// The page's bytes are made and checked under the sanitizers by report_test; what the
+// browser measures of them is the same in either build, so the sanitizer build does not
+// start Chromium again.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
 std::string FindChromium() {
   const char* path = std::getenv("PATH");
   std::stringstream dirs(path ? path : "");
@@ -67,17 +76,22 @@ int RunChromium(const std::string& chromium, const std::filesystem::path& profil
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Measures the page as laid out: every pair of labels whose boxes overlap, and the drawn
-// length of the map's track. Added to a copy of the page only; the report has no script.
-// The copy draws its labels in "DejaVu Sans", one of the fonts the page names and the one
-// `make deps-test` installs, so that the measure does not depend on what the machine
-// picks for "system-ui".
-constexpr const char* kLayoutProbe = R"js(<style>
+// The copy of a page the test measures draws its labels in "DejaVu Sans", one of the
+// fonts the page names and the one `make deps-test` installs, so that the measure does
+// not depend on what the machine picks for "system-ui". It goes into the head, so that
+// the page's own script thins the labels in the font they are measured in.
+constexpr const char* kProbeStyle = R"css(<style>
 text.map-label, text.station-name, text.slow-label { font-family: "DejaVu Sans" !important; }
-</style><script>
+</style>)css";
+
+// Measures the page as laid out: every pair of labels shown whose boxes overlap, and the
+// drawn length of the map's track. Added to the end of a copy of the page, after the
+// page's own script.
+constexpr const char* kLayoutProbe = R"js(<script>
 (function () {
   var labels = Array.from(document.querySelectorAll('text.map-label, text.station-name, text.slow-label'));
   var boxes = labels.map(function (t) { return t.getBoundingClientRect(); });
+  var shown = boxes.filter(function (b) { return b.width > 0 && b.height > 0; }).length;
   var clashes = [];
   for (var i = 0; i < boxes.length; i++)
     for (var j = i + 1; j < boxes.length; j++) {
@@ -87,7 +101,7 @@ text.map-label, text.station-name, text.slow-label { font-family: "DejaVu Sans" 
     }
   var out = document.createElement('pre');
   out.id = 'probe';
-  out.setAttribute('data-labels', String(labels.length));
+  out.setAttribute('data-labels', String(shown));
   out.setAttribute('data-clashes', String(clashes.length));
   out.setAttribute('data-track-length', String(Math.round(document.getElementById('map-track').getTotalLength())));
   out.textContent = clashes.join('\n');
@@ -96,6 +110,7 @@ text.map-label, text.station-name, text.slow-label { font-family: "DejaVu Sans" 
 </script>)js";
 
 TEST(ReportBrowserTest, BuiltinReportRendersInChromium) {
+  if (kSanitized) GTEST_SKIP() << "measured in the release build";
   const std::string chromium = FindChromium();
   ASSERT_FALSE(chromium.empty())
       << "chromium is not installed, so the report cannot be checked in a browser; `make test` "
@@ -120,10 +135,11 @@ TEST(ReportBrowserTest, BuiltinReportRendersInChromium) {
   dir.Write("Valdoro_Ostrano_55.sim", f.line);
   dir.Write("Valdoro_Ostrano_linea.dat", f.plan);
   std::ostringstream out, err;
-  ASSERT_EQ(RunReport(ReportOptions{dir.path(), "", "", ""}, out, err), 0) << err.str();
+  ASSERT_EQ(RunReport(ReportOptions{dir.path(), "", "", "", ""}, out, err), 0) << err.str();
   const std::filesystem::path page = dir.path() / "Valdoro_Ostrano_55_report.html";
   std::string probed = dir.Read(page.filename().string());
   probed.insert(probed.rfind("</body>"), kLayoutProbe);
+  probed.insert(probed.find("</head>"), kProbeStyle);
   dir.Write("probed.html", probed);
 
   const std::filesystem::path dom_file = dir.path() / "dom.html";
@@ -172,6 +188,90 @@ TEST(ReportBrowserTest, BuiltinReportRendersInChromium) {
   in.read(sig, 8);
   EXPECT_EQ(std::string(sig, 8), "\x89PNG\r\n\x1a\n");
   EXPECT_GT(std::filesystem::file_size(png), 50000u);
+}
+
+// Zooms the map by the mouse wheel and the profile by the keyboard, as a person would,
+// and measures the labels shown before and after: none may overlap another.
+constexpr const char* kZoomProbe = R"js(<script>
+(function () {
+  var selector = 'text.map-label, text.station-name, text.slow-label';
+  function measure(prefix, out) {
+    var shown = Array.from(document.querySelectorAll(selector)).map(function (t) {
+      return t.getBoundingClientRect();
+    }).filter(function (b) { return b.width > 0 && b.height > 0; });
+    var clashes = 0;
+    for (var i = 0; i < shown.length; i++)
+      for (var j = i + 1; j < shown.length; j++) {
+        var a = shown[i], b = shown[j];
+        if (a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom) clashes++;
+      }
+    out.setAttribute('data-' + prefix + '-shown', String(shown.length));
+    out.setAttribute('data-' + prefix + '-clashes', String(clashes));
+    out.setAttribute('data-' + prefix + '-track', String(Math.round(
+        document.getElementById('map-track').getBoundingClientRect().width)));
+  }
+  var out = document.createElement('pre');
+  out.id = 'zoom-probe';
+  measure('before', out);
+  var map = document.getElementById('map-svg'), profile = document.getElementById('profile-svg');
+  var r = map.getBoundingClientRect();
+  for (var i = 0; i < 6; i++)
+    map.dispatchEvent(new WheelEvent('wheel', { deltaY: -100, bubbles: true, cancelable: true,
+                                                clientX: r.left + r.width * 0.4,
+                                                clientY: r.top + r.height * 0.5 }));
+  profile.focus();
+  for (var k = 0; k < 8; k++)
+    profile.dispatchEvent(new KeyboardEvent('keydown', { key: '+', bubbles: true, cancelable: true }));
+  profile.dispatchEvent(new KeyboardEvent('keydown', { key: 'ArrowRight', bubbles: true, cancelable: true }));
+  out.setAttribute('data-map-zoom', map.getAttribute('data-zoom-level'));
+  out.setAttribute('data-profile-zoom', profile.getAttribute('data-zoom-level'));
+  measure('after', out);
+  document.body.appendChild(out);
+})();
+</script>)js";
+
+int Attribute(const std::string& dom, const std::string& name) {
+  std::smatch m;
+  if (!std::regex_search(dom, m, std::regex(name + "=\"([0-9.]+)\""))) return -1;
+  return static_cast<int>(std::stod(m[1]));
+}
+
+// The longest line's page, zoomed in Chromium: labels never overlap, before or after
+// zooming, and zooming enlarges the drawing.
+TEST(ReportBrowserTest, MaximalReportZoomsWithoutOverlappingLabels) {
+  if (kSanitized) GTEST_SKIP() << "measured in the release build";
+  const std::string chromium = FindChromium();
+  ASSERT_FALSE(chromium.empty()) << "chromium is not installed; `make test` installs it";
+  ASSERT_EQ(std::system("fc-list 'DejaVu Sans' family | grep -q 'DejaVu Sans'"), 0)
+      << "the font DejaVu Sans is not installed";
+  const Clock::time_point deadline = Clock::now() + kChromiumAllowance;
+
+  TempDir dir;
+  const ScenarioFiles f = MaxScenarioFiles();
+  dir.Write("Linea_Massima_999.dat", f.cells);
+  dir.Write("Linea_Massima_999.sim", f.line);
+  dir.Write("Linea_Massima_linea.dat", f.plan);
+  std::ostringstream out, err;
+  ASSERT_EQ(RunReport(ReportOptions{dir.path(), "", "", "", ""}, out, err), 0) << err.str();
+  std::string probed = dir.Read("Linea_Massima_999_report.html");
+  EXPECT_LT(probed.size(), 1000u * 1000);
+  probed.insert(probed.rfind("</body>"), kZoomProbe);
+  probed.insert(probed.find("</head>"), kProbeStyle);
+  dir.Write("probed.html", probed);
+
+  const int dumped = RunChromium(chromium, dir.path() / "profile", dir.path() / "probed.html",
+                                 "--dump-dom", dir.path() / "dom.html", deadline);
+  ASSERT_EQ(dumped, 0) << dir.Read("dom.html.log");
+  const std::string dom = dir.Read("dom.html");
+  ASSERT_NE(dom.find("id=\"zoom-probe\""), std::string::npos) << dir.Read("dom.html.log");
+  EXPECT_EQ(Attribute(dom, "data-before-clashes"), 0);
+  EXPECT_EQ(Attribute(dom, "data-after-clashes"), 0);
+  // Start, end and station names shown on both drawings at the whole line's zoom.
+  EXPECT_GE(Attribute(dom, "data-before-shown"), 10);
+  EXPECT_GE(Attribute(dom, "data-after-shown"), 2);
+  EXPECT_GE(Attribute(dom, "data-map-zoom"), 8);      // 1.5 to the sixth
+  EXPECT_GE(Attribute(dom, "data-profile-zoom"), 20);  // 1.5 to the eighth
+  EXPECT_GT(Attribute(dom, "data-after-track"), 4 * Attribute(dom, "data-before-track"));
 }
 
 }  // namespace

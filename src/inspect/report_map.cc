@@ -89,10 +89,18 @@ void TakeTrack(BoxPlacer& placer, const std::vector<Point2>& pts, const MapFrame
   }
 }
 
+// The attributes that tie an element to its mark at (x, y), about which the page's
+// script scales it back when the map is zoomed, so that it keeps its size on screen.
+std::string MarkAt(double x, double y) {
+  return " data-mx=\"" + Num(x) + "\" data-my=\"" + Num(y) + "\"";
+}
+
 // Places a label near (x, y): beside, above, below, then farther out with a leader
-// line. Falls back to the right-hand side when every place is taken.
+// line. When every place is taken the label is kept, where it would go first, but
+// hidden ("crowded"): the page's script shows it once zooming in makes room. The label
+// and its leader (and `mark`, drawn only with the label) are one group.
 std::string PlaceLabel(BoxPlacer& placer, double x, double y, const std::string& text,
-                       const std::string& cls, bool optional = false) {
+                       const std::string& cls, const std::string& mark = "") {
   double w = TextWidth(text, kFont);
   double h = kFont * 1.25;
   std::vector<Box> cands;
@@ -108,19 +116,20 @@ std::string PlaceLabel(BoxPlacer& placer, double x, double y, const std::string&
     }
   }
   int i = placer.TakeFirst(cands);
-  if (i < 0 && optional) return "";
-  bool fallback = i < 0;
-  if (fallback) i = 0;
+  bool crowded = i < 0;
+  if (crowded) i = 0;
   const Box& b = cands[static_cast<size_t>(i)];
-  std::string s;
-  if (!fallback && i >= 8) {  // away from the mark: a thin line leads to it
+  std::string s =
+      std::string("<g class=\"thin") + (crowded ? " crowded" : "") + "\"" + MarkAt(x, y) + ">";
+  s += mark;
+  if (!crowded && i >= 8) {  // away from the mark: a thin line leads to it
     double lx = std::clamp(x, b.x0, b.x1), ly = std::clamp(y, b.y0, b.y1);
     s += "<line class=\"leader\" x1=\"" + Num(x) + "\" y1=\"" + Num(y) + "\" x2=\"" + Num(lx) +
          "\" y2=\"" + Num(ly) + "\"/>";
   }
   s += SvgText(anchors[static_cast<size_t>(i)].first, anchors[static_cast<size_t>(i)].second, cls,
                text);
-  return s;
+  return s + "</g>";
 }
 
 // A scale bar of a round length near 160 pixels, at the lower left.
@@ -212,10 +221,11 @@ std::string PlaceMarksAndLabels(const ReportFacts& f, const std::vector<Point2>&
     auto [x, y] = at(st.posizione);
     placer.Take(Box{x - 5, y - 5, x + 5, y + 5});
   }
-  marks += "<circle id=\"map-start\" class=\"start-mark\" cx=\"" + Num(sx) + "\" cy=\"" + Num(sy) +
-           "\" r=\"8.5\">" + SvgTitle("start of the line, 0 m") + "</circle>";
+  marks += "<circle id=\"map-start\" class=\"start-mark\"" + MarkAt(sx, sy) + " cx=\"" + Num(sx) +
+           "\" cy=\"" + Num(sy) + "\" r=\"8.5\">" + SvgTitle("start of the line, 0 m") + "</circle>";
   marks += "<rect id=\"map-end\" class=\"end-mark\" data-pos=\"" + std::to_string(line_end) +
-           "\" x=\"" + Num(ex - 8) + "\" y=\"" + Num(ey - 8) + "\" width=\"16\" height=\"16\">" +
+           "\"" + MarkAt(ex, ey) + " x=\"" + Num(ex - 8) + "\" y=\"" + Num(ey - 8) +
+           "\" width=\"16\" height=\"16\">" +
            SvgTitle("end of the line, " + Km(static_cast<int64_t>(line_end)) + " km") + "</rect>";
   labels += PlaceLabel(placer, sx, sy, "Start", "map-label strong");
   labels += PlaceLabel(placer, ex, ey, "End " + Km(static_cast<int64_t>(line_end)) + " km",
@@ -225,19 +235,20 @@ std::string PlaceMarksAndLabels(const ReportFacts& f, const std::vector<Point2>&
     std::string what = (st.named() ? st.name : "point without a name") + ", " +
                        Km(st.posizione) + " km (slot " + std::to_string(st.slot) + ")";
     marks += "<circle class=\"station-mark\" data-slot=\"" + std::to_string(st.slot) +
-             "\" data-pos=\"" + std::to_string(st.posizione) + "\" cx=\"" + Num(x) + "\" cy=\"" +
-             Num(y) + "\" r=\"" + (st.named() ? "4.5" : "3") + "\">" + SvgTitle(what) + "</circle>";
+             "\" data-pos=\"" + std::to_string(st.posizione) + "\"" + MarkAt(x, y) + " cx=\"" +
+             Num(x) + "\" cy=\"" + Num(y) + "\" r=\"" + (st.named() ? "4.5" : "3") + "\">" +
+             SvgTitle(what) + "</circle>";
     if (st.named()) labels += PlaceLabel(placer, x, y, st.name, "map-label");
   }
-  // Kilometre posts where they find room, after every station has its label.
+  // Kilometre posts after every station has its label; a post's dot is drawn with its
+  // label, where it finds room.
   const int64_t post = static_cast<int64_t>(std::max(1000.0, NiceStep(static_cast<double>(line_end), 10)));
   for (int64_t m = post; m < static_cast<int64_t>(line_end); m += post) {
     auto [x, y] = at(m);
     std::string label = std::to_string(m / 1000) + " km";
-    std::string placed = PlaceLabel(placer, x, y, label, "map-label km", true);
-    if (placed.empty()) continue;
-    marks += "<circle class=\"km-post\" cx=\"" + Num(x) + "\" cy=\"" + Num(y) + "\" r=\"2.5\"/>";
-    labels += placed;
+    labels += PlaceLabel(placer, x, y, label, "map-label km",
+                         "<circle class=\"km-post\" cx=\"" + Num(x) + "\" cy=\"" + Num(y) +
+                             "\" r=\"2.5\"/>");
   }
   return marks + labels;
 }
@@ -261,19 +272,25 @@ std::string RenderMap(const ReportFacts& f, const CompiledView& view) {
   std::string s = head + MapLegend();
   s += "<p class=\"note\">The plan drawn to scale, one point a metre: x across the initial "
        "direction of travel, y along it (up). The line starts at the origin heading up.</p>";
+  s += "<p class=\"zoom-help\">Zoom with the mouse wheel or a double click, drag to pan; or "
+       "click the map and use + and −, the arrows, and 0 for the whole line. Labels that "
+       "would overlap are left out until zooming in makes room.</p>";
   s += "<div class=\"figure\"><svg id=\"map-svg\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
        Num(kWidth) + "\" height=\"" + Num(fr.height) + "\" viewBox=\"0 0 " + Num(kWidth) + " " +
-       Num(fr.height) + "\" role=\"img\" aria-label=\"Track map\">";
+       Num(fr.height) + "\" role=\"img\" aria-label=\"Track map\" tabindex=\"0\" "
+       "data-zoom=\"xy\" data-scale=\"" + Fixed(fr.scale, 8) + "\">";
   s += "<rect class=\"map-bg\" x=\"0\" y=\"0\" width=\"" + Num(kWidth) + "\" height=\"" +
        Num(fr.height) + "\"/>";
+  s += "<g class=\"zoom-layer\">";
   s += DrawPlanGroup(f, pts, fr, line_end);
 
   BoxPlacer placer(Box{4, 4, kWidth - 4, fr.height - 4});
   TakeTrack(placer, pts, fr);
-  s += ScaleBar(fr, placer);
+  // The scale bar stays where it is when the map is zoomed: drawn over the zoomed layer.
+  const std::string scale_bar = ScaleBar(fr, placer);
 
   s += PlaceMarksAndLabels(f, pts, fr, line_end, placer);
-  s += "</svg></div></section>";
+  s += "</g>" + scale_bar + "</svg></div></section>";
   return s;
 }
 

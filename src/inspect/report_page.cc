@@ -4,6 +4,7 @@
 #include "inspect/report_facts.h"
 #include "inspect/svg.h"
 #include "model/items.h"
+#include "model/names.h"
 #include "model/track_plan.h"
 
 namespace percorso {
@@ -39,6 +40,19 @@ std::string BoardPanels(const std::string& text) {
     i = close + 1;
   }
   return s + "</span>";
+}
+
+// The rows a table of point items shows at most: the longest line has some ten thousand
+// signals, and a page of them all would weigh megabytes; `dump` lists every cell.
+constexpr size_t kItemTableRows = 200;
+
+// The last row of a table cut at kItemTableRows: how many rows are left out and where
+// to find them.
+std::string MoreRows(size_t total, int columns, const ReportFacts& f) {
+  if (total <= kItemTableRows) return "";
+  return "<tr class=\"more\"><td colspan=\"" + std::to_string(columns) + "\" class=\"muted\">" +
+         std::to_string(total - kItemTableRows) + " more not shown: percorso dump " +
+         EscapeHtml(CellFileName(f.line_name, f.train_number)) + " lists every cell</td></tr>";
 }
 
 std::string CellKm(int32_t cell) {
@@ -91,7 +105,14 @@ std::string RenderHeader(const ReportFacts& f, const CompiledView& view) {
 }
 
 std::string RenderTables(const ReportFacts& f) {
-  std::string s = "<section id=\"tables\"><h2>Stations</h2>";
+  std::string s = "<section id=\"tables\">";
+  s += "<p class=\"note\" id=\"cell-rounding\">The compiled files keep cells of 50 m, not the "
+       "positions written in the texts: a point item written at P m stands on cell "
+       "round(P / 50 + 1), halves to even, and is shown at that cell's start. A board "
+       "written at 4 550 m stands on cell 92, shown at 4.600 km; cell c holds what was "
+       "written from 50c − 75 to 50c − 25 m (a position halfway between two cells goes to "
+       "the even one).</p>";
+  s += "<h2>Stations</h2>";
   s += "<table id=\"stations\"><thead><tr>" + Th("Slot", "num") + Th("Name") + Th("Type", "num") +
        Th("Position (km)", "num") + Th("Zone (km)") + Th("Stop cell") + Th("Scheduled") +
        "</tr></thead><tbody>";
@@ -105,7 +126,8 @@ std::string RenderTables(const ReportFacts& f) {
     s += Td(Km(st.posizione), "num");
     s += Td(Km(st.inizio) + " – " + Km(st.fine));
     s += Td(CellKm(st.stop_cell));
-    s += Td(st.orario == 0 ? "<span class=\"muted\">" + ClockText(0) + "</span>" : ClockText(st.orario),
+    // A station without a scheduled time holds 0 in its slot: a dash, not midnight.
+    s += Td(st.orario == 0 ? std::string("<span class=\"muted\">—</span>") : ClockText(st.orario),
             "time");
     s += "</tr>";
   }
@@ -133,11 +155,13 @@ std::string RenderTables(const ReportFacts& f) {
        Th("Speed (km/h)", "num") + Th("Second speed", "num") + Th("f_tt", "num") +
        "</tr></thead><tbody>";
   for (const SlowdownFact& sd : f.slowdowns) {
+    if (&sd - f.slowdowns.data() >= static_cast<std::ptrdiff_t>(kItemTableRows)) break;
     s += "<tr>" + Td(CellKm(sd.start_cell)) + Td(CellKm(sd.end_cell)) +
          Td(std::to_string(sd.speed), "num") + Td(std::to_string(sd.second_speed), "num") +
          Td(std::to_string(sd.f_tt), "num") + "</tr>";
   }
   if (f.slowdowns.empty()) s += "<tr><td colspan=\"5\" class=\"muted\">none</td></tr>";
+  s += MoreRows(f.slowdowns.size(), 5, f);
   s += "</tbody></table>";
 
   s += "<details><summary>Signals (" + std::to_string(f.signals.size()) +
@@ -145,10 +169,12 @@ std::string RenderTables(const ReportFacts& f) {
        Th("dato2", "num") + Th("dato3", "num") + Th("dato4", "num") + Th("tempo", "num") +
        "</tr></thead><tbody>";
   for (const ItemFact& it : f.signals) {
+    if (&it - f.signals.data() >= static_cast<std::ptrdiff_t>(kItemTableRows)) break;
     s += "<tr>" + Td(CellKm(it.cell)) + Td(std::to_string(it.c.dato1), "num") +
          Td(std::to_string(it.c.dato2), "num") + Td(std::to_string(it.c.dato3), "num") +
          Td(std::to_string(it.c.dato4), "num") + Td(std::to_string(it.c.tempo), "num") + "</tr>";
   }
+  s += MoreRows(f.signals.size(), 6, f);
   s += "</tbody></table></details>";
 
   s += "<details><summary>Speed boards (" + std::to_string(f.speed_boards.size()) +
@@ -158,10 +184,12 @@ std::string RenderTables(const ReportFacts& f) {
     return std::to_string(LeftSpeed(code)) + " / " + std::to_string(RightSpeed(code));
   };
   for (const ItemFact& it : f.speed_boards) {
+    if (&it - f.speed_boards.data() >= static_cast<std::ptrdiff_t>(kItemTableRows)) break;
     s += "<tr>" + Td(CellKm(it.cell)) + Td(pair(it.c.dato1)) + Td(pair(it.c.dato2)) +
          Td(pair(it.c.dato3)) +
          Td(std::to_string(it.c.dato4 / 10) + " / " + std::to_string(it.c.dato4 % 10)) + "</tr>";
   }
+  s += MoreRows(f.speed_boards.size(), 5, f);
   s += "</tbody></table></details></section>";
   return s;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -116,11 +117,35 @@ TEST_F(BuiltinReportTest, PageIsSelfContainedAndSmall) {
   EXPECT_EQ(html.find("https://"), std::string::npos);
   EXPECT_EQ(html.find(" src="), std::string::npos);
   EXPECT_EQ(html.find("<link"), std::string::npos);
-  EXPECT_EQ(html.find("<script"), std::string::npos);
+  // One script, inline: the zoom of the drawings.
+  const size_t script = html.find("<script");
+  ASSERT_NE(script, std::string::npos);
+  EXPECT_EQ(html.compare(script, 8, "<script>"), 0);
+  EXPECT_EQ(html.find("<script", script + 1), std::string::npos);
+  EXPECT_EQ(html.find("fetch("), std::string::npos);
+  EXPECT_EQ(html.find("XMLHttpRequest"), std::string::npos);
   // The header's figures come from slots 84 to 86.
   EXPECT_NE(html.find("96.900 km"), std::string::npos);
   EXPECT_NE(html.find("14:45:20"), std::string::npos);
   EXPECT_NE(html.find("0.900 to 95.700 km, 4 codes"), std::string::npos);
+}
+
+// The longest line, loaded as densely as the texts allow: the page stays under 1 MB, its
+// long tables say what they leave out, and its charts keep about two points a pixel.
+TEST(ReportTest, MaximalScenarioPageIsUnderOneMegabyte) {
+  const std::string html = RenderReport(ViewOf(MaxScenarioFiles()));
+  EXPECT_LT(html.size(), 1000u * 1000) << html.size();
+  EXPECT_NE(html.find(" more not shown: percorso dump Linea_Massima_999.dat lists every cell"),
+            std::string::npos);
+  for (const char* id : {"speed-limit", "elevation", "gradient"}) {
+    const size_t at = html.find(std::string("id=\"") + id + "\"");
+    ASSERT_NE(at, std::string::npos) << id;
+    const size_t d = html.find(" d=\"", at) + 4;
+    EXPECT_LT(html.find('"', d) - d, 120000u) << id;
+  }
+  if (const char* keep = std::getenv("PERCORSO_KEEP_MAX_PAGE")) WriteFile(keep, html);
+  // Items too close to part on the drawing are marks that count them.
+  EXPECT_NE(html.find(" signals from cell "), std::string::npos);
 }
 
 TEST(ReportTest, TextsAreConvertedAndEscaped) {
@@ -158,12 +183,12 @@ TEST(ReportTest, CommandFindsTheScenarioAndWritesBesideIt) {
   dir.Write("Piccola_7.dat", f.cells);
   dir.Write("Piccola_7.sim", f.line);
   dir.Write("Piccola_linea.dat", f.plan);
-  ReportRun r = Report(ReportOptions{dir.path(), "", "", ""});
+  ReportRun r = Report(ReportOptions{dir.path(), "", "", "", ""});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "wrote " + (dir.path() / "Piccola_7_report.html").string() + "\n");
   EXPECT_NE(dir.Read("Piccola_7_report.html").find("id=\"map-track\""), std::string::npos);
 
-  ReportRun to = Report(ReportOptions{dir.path(), "Piccola", "7", dir.path() / "elsewhere.html"});
+  ReportRun to = Report(ReportOptions{dir.path(), "Piccola", "7", dir.path() / "elsewhere.html", ""});
   EXPECT_EQ(to.status, 0) << to.err;
   EXPECT_EQ(dir.Read("elsewhere.html"), dir.Read("Piccola_7_report.html"));
 }
@@ -182,14 +207,14 @@ TEST(ReportTest, CommandRefusesBadNamesMissingAndBrokenFiles) {
     int status;
     std::string says;
   } cases[] = {
-      {{dir.path(), "", "", ""},
+      {{dir.path(), "", "", "", ""},
        2,
        "several compiled scenarios in " + dir.path().string() +
            ": Piccola_7.sim Piccola_9.sim; choose one"},
-      {{dir.path(), "Other", "", ""}, 2, "no compiled scenario"},
-      {{dir.path(), "../Piccola", "7", ""}, 2, "cannot be a line name"},
-      {{dir.path(), "Piccola", "8", ""}, 3, "cannot read"},  // no Piccola_8.dat
-      {{dir.path(), "Piccola", "7", ""}, 1, "Piccola_linea.dat: byte 4: element 1"},
+      {{dir.path(), "Other", "", "", ""}, 2, "no compiled scenario"},
+      {{dir.path(), "../Piccola", "7", "", ""}, 2, "cannot be a line name"},
+      {{dir.path(), "Piccola", "8", "", ""}, 3, "cannot read"},  // no Piccola_8.dat
+      {{dir.path(), "Piccola", "7", "", ""}, 1, "Piccola_linea.dat: byte 4: element 1"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.says);
@@ -218,18 +243,74 @@ TEST(ReportTest, PageThatCannotBeWrittenIsAnErrorNamingIt) {
   const Case cases[] = {
       {"a directory where the page should be", "", dir.path() / "Piccola_7_report.html",
        "Is a directory"},
-      {"a directory that does not exist", dir.path() / "none" / "r.html",
-       dir.path() / "none" / "r.html", "No such file or directory"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    ReportRun r = Report(ReportOptions{dir.path(), "Piccola", "7", c.out});
+    ReportRun r = Report(ReportOptions{dir.path(), "Piccola", "7", c.out, ""});
     EXPECT_EQ(r.status, 3);  // a file that cannot be written
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "percorso report: cannot write " + c.page.string() + ": " + c.reason + "\n");
   }
   EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "Piccola_7_report.html"));
-  EXPECT_FALSE(std::filesystem::exists(dir.path() / "none"));
+}
+
+// --out DIR puts the page into DIR and -o FILE names it; either creates the directories
+// it needs, and a file standing where one must be is an error naming it (status 3).
+TEST(ReportTest, OutAndOutputCreateTheDirectoriesTheyNeed) {
+  TempDir dir;
+  const ScenarioFiles f = SmallScenario();
+  dir.Write("Piccola_7.dat", f.cells);
+  dir.Write("Piccola_7.sim", f.line);
+  dir.Write("Piccola_linea.dat", f.plan);
+  dir.Write("plain", "not a directory");
+  const std::filesystem::path into = dir.path() / "pages" / "deep";
+  ReportRun out = Report(ReportOptions{dir.path(), "", "", "", into});
+  ASSERT_EQ(out.status, 0) << out.err;
+  EXPECT_EQ(out.out, "wrote " + (into / "Piccola_7_report.html").string() + "\n");
+  const std::string page = dir.Read("pages/deep/Piccola_7_report.html");
+  EXPECT_NE(page.find("id=\"map-track\""), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "Piccola_7_report.html"));
+
+  ReportRun named = Report(ReportOptions{dir.path(), "", "", dir.path() / "new" / "r.html", ""});
+  ASSERT_EQ(named.status, 0) << named.err;
+  EXPECT_EQ(dir.Read("new/r.html"), page);
+
+  for (const ReportOptions& o : {ReportOptions{dir.path(), "", "", "", dir.path() / "plain" / "x"},
+                                 ReportOptions{dir.path(), "", "", dir.path() / "plain" / "r.html", ""}}) {
+    ReportRun r = Report(o);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err.rfind("percorso report: cannot create directory " +
+                              (dir.path() / "plain").string(), 0), 0u) << r.err;
+  }
+}
+
+// A directory with texts but nothing compiled: the message says to compile them first;
+// an empty one says only that there is no compiled scenario.
+TEST(ReportTest, TextsWithoutCompiledFilesSayToCompileFirst) {
+  TempDir dir;
+  dir.Write("Colle_linea.txt", "");
+  dir.Write("Colle_7-.txt", "");
+  ReportRun r = Report(ReportOptions{dir.path(), "", "", "", ""});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "percorso report: no compiled scenario (NAME_NUMBER.sim with NAME_NUMBER.dat) in " +
+                       dir.path().string() + "; it holds the texts Colle_linea.txt and Colle_7-.txt: " +
+                       "compile them first (percorso compile --dir " + dir.path().string() + ")\n");
+  TempDir empty;
+  ReportRun none = Report(ReportOptions{empty.path(), "", "", "", ""});
+  EXPECT_EQ(none.status, 2);
+  EXPECT_EQ(none.err, "percorso report: no compiled scenario (NAME_NUMBER.sim with NAME_NUMBER.dat) in " +
+                          empty.path().string() + "\n");
+}
+
+// The scheduled time of a station without one is a dash, not midnight.
+TEST(ReportTest, StationWithoutScheduledTimeShowsADash) {
+  const std::string html = RenderReport(ViewOf(SmallScenario()));
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(html, m, std::regex("<tr data-slot=\"2\"[^>]*>(.*?)</tr>")));
+  EXPECT_NE(m[1].str().find("<td class=\"time\"><span class=\"muted\">—</span></td>"),
+            std::string::npos) << m[1];
+  EXPECT_EQ(html.find("00:00:00"), std::string::npos);
+  EXPECT_NE(html.find("<td class=\"time\">14:46:00</td>"), std::string::npos);
 }
 
 }  // namespace

@@ -47,6 +47,8 @@ constexpr const char* kPreviewScript = R"js(
     var main = document.getElementById('serve-main');
     if (String(change.drawing) !== shownDrawing) {
       main.innerHTML = change.main;
+      // The new drawings zoom and pan as the first did.
+      if (window.percorsoZoom) window.percorsoZoom(main);
       shownDrawing = String(change.drawing);
       root.setAttribute('data-drawing', shownDrawing);
     }
@@ -186,7 +188,8 @@ std::shared_ptr<const PageSnapshot> LivePage::Update(PageBuild build, const std:
   snap->document += kPreviewStyle;
   snap->document += "</style></head><body>" + status + "<main id=\"serve-main\"";
   if (stale_) snap->document += " class=\"stale\"";
-  snap->document += ">" + main + "</main><script>" + std::string(kPreviewScript) +
+  snap->document += ">" + main + "</main><script>" + std::string(ReportScript()) + "</script>";
+  snap->document += "<script>" + std::string(kPreviewScript) +
                     "</script></body></html>\n";
 
   nlohmann::json change = {{"generation", generation_}, {"drawing", drawing_id_},

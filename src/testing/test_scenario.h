@@ -11,6 +11,7 @@
 #include "format/line_file.h"
 #include "format/plan_file.h"
 #include "model/names.h"
+#include "testing/max_scenario.h"
 
 namespace percorso {
 
@@ -101,6 +102,16 @@ inline ScenarioFiles BuiltinScenario() {
   SourceText treno{ReadStatus::kOk, RenderText(TrenoRows()),
                    TrenoFileName(kBuiltinLineName, kBuiltinTrainNumber)};
   Compilation c = CompileScenario(linea, treno, {kBuiltinLineName, kBuiltinTrainNumber});
+  return ScenarioFiles{*c.cell_file(), *c.line_file(), *c.plan_file()};
+}
+
+// The maximal scenario of a line of `length` metres compiled in memory, with its plan.
+inline ScenarioFiles MaxScenarioFiles(int32_t length = kMaxScenarioLength) {
+  const MaxScenario m = MakeMaxScenario(length);
+  SourceText linea{ReadStatus::kOk, m.linea, LineaFileName(kMaxScenarioLineName)};
+  SourceText treno{ReadStatus::kOk, m.treno,
+                   TrenoFileName(kMaxScenarioLineName, kMaxScenarioTrainNumber)};
+  Compilation c = CompileScenario(linea, treno, {kMaxScenarioLineName, kMaxScenarioTrainNumber});
   return ScenarioFiles{*c.cell_file(), *c.line_file(), *c.plan_file()};
 }
 
