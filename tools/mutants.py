@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Puts small realistic faults into the code one at a time and sees whether the tests notice.
 
-  tools/mutants.py [--scratch DIR] [--only NAME,...] [--targeted] [--jobs N] [--list]
+  tools/mutants.py [--scratch DIR] [--only N,...] [--targeted] [--jobs N] [--list]
 
-The source tree is copied once into a scratch folder (default /tmp/percorso-mutants), built
-there, and then, for each fault of MUTANTS: the one line is changed in the copy, the test
+The source tree is copied once into a scratch folder (default out/mutants/tree, built in its
+own out/release: the same relative paths as the tree's own build, so that a shared compiler
+cache serves the first build), built there, and then, for each fault of MUTANTS: the one line is changed in the copy, the test
 executable rebuilt (only the changed file recompiles), the tests run, and the line put
 back. A fault the tests fail on is "killed"; one they pass with has "survived". The result
 is printed one line a fault, then the counts.
@@ -90,7 +91,7 @@ def run(cmd, cwd=None, quiet=True):
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    ap.add_argument("--scratch", default="/tmp/percorso-mutants")
+    ap.add_argument("--scratch", default="")
     ap.add_argument("--only", default="", help="comma-separated fault numbers (1-based) or names")
     ap.add_argument("--targeted", action="store_true", help="run only each fault's own tests")
     ap.add_argument("--jobs", type=int, default=2)
@@ -108,12 +109,16 @@ def main():
         chosen = [(i, m) for i, m in chosen if str(i) in wanted or m[0] in wanted]
 
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    src = os.path.join(args.scratch, "src")
-    build = os.path.join(args.scratch, "build")
+    scratch = args.scratch or os.path.join(root, "out", "mutants")
+    src = os.path.join(scratch, "tree")
+    build = os.path.join(src, "out", "release")
     # A fresh copy of the tree, without build folders.
     if os.path.exists(src):
         shutil.rmtree(src)
-    shutil.copytree(root, src, ignore=shutil.ignore_patterns("out", ".git", "build*"))
+    def skip(folder, names):  # the build folders and the repository at the top only
+        return [n for n in names if folder == root and n in ("out", ".git")]
+
+    shutil.copytree(root, src, ignore=skip)
     env_ok = run(["cmake", "-S", src, "-B", build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo"])
     if env_ok.returncode != 0:
         print(env_ok.stdout)

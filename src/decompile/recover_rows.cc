@@ -430,8 +430,13 @@ class Recovery {
       int64_t c = cell_of[static_cast<size_t>(s)];
       if (!HoldsOnlyName(r)) LoseSlot(s, "an indicator board slot holds only its text");
       if (c < 0) {
-        LoseSlot(s, "the cell of this indicator board was written over");
-        continue;
+        // Only a station's stop cell, written without looking at what stands there and
+        // after every board row, takes a board's cell: the board stood on one of them.
+        c = FreeStopCellForABoard();
+        if (c < 0) {
+          LoseSlot(s, "the cell of this indicator board was written over");
+          continue;
+        }
       }
       used_[static_cast<size_t>(c)] = true;
       if (!ItemCellPlaceable(c)) LoseCell(c, "no board row places an indicator board on this cell");
@@ -445,11 +450,30 @@ class Recovery {
     }
   }
 
+  // A stop cell with nothing left beside the station's slot, not yet given to a board.
+  int64_t FreeStopCellForABoard() {
+    for (int64_t c = 2; c <= u_ - 1; ++c) {
+      const TrackCell& cell = g_[static_cast<size_t>(c)];
+      if (cell.tipo != kStationStop || cell.dato2 != 0 || cell.dato3 != 0 || cell.dato4 != 0 ||
+          cell.tempo != 0 || board_hosts_.count(c) > 0)
+        continue;
+      board_hosts_.insert(c);
+      return c;
+    }
+    return -1;
+  }
+
   void RecoverSpeedBoards() {
     for (int64_t c = 0; c <= u_; ++c) {
-      const TrackCell& cell = g_[static_cast<size_t>(c)];
-      if (cell.tipo != kSpeedBoards) continue;
-      used_[static_cast<size_t>(c)] = true;
+      TrackCell cell = g_[static_cast<size_t>(c)];
+      // A station's stop cell is written without looking at what stands there, after
+      // every row of the line description: values left beside it (no time, which only
+      // a signal has) were a speed-board row's, whose first code the station replaced.
+      const bool under_stop = cell.tipo == kStationStop && cell.tempo == 0 &&
+                              (cell.dato2 != 0 || cell.dato3 != 0 || cell.dato4 != 0);
+      if (under_stop) cell.dato1 = 0;
+      if (cell.tipo != kSpeedBoards && !under_stop) continue;
+      if (!under_stop) used_[static_cast<size_t>(c)] = true;
       if (!ItemCellPlaceable(c)) LoseCell(c, "no speed-board row places boards on this cell");
       // A code is left speed / 5 in the hundreds and right speed / 5 in the units.
       auto split = [](int16_t code) -> std::pair<int64_t, int64_t> {
@@ -838,6 +862,7 @@ class Recovery {
   std::vector<std::pair<int64_t, int64_t>> velocita_, aderenza_;
   std::vector<TrainItem> items_;
   std::vector<int64_t> strays_;  // span markers no span of the final values places
+  std::set<int64_t> board_hosts_;  // stop cells an indicator board stood on before
   RecoveredRows out_;
 };
 

@@ -209,7 +209,8 @@ class RandomScenarioMaker {
                           : (tipo == 7 || tipo == 8) ? p + len
                                                      : p + len / 2 + (sixth ? 50 : 0);
       const int64_t stop = end / 50 - 1;
-      if (tipo < 25 && (stop <= 1 || taken_.count(stop))) break;
+      // Now and then a stop cell on a board of the line description, which it replaces.
+      if (tipo < 25 && (stop <= 1 || (taken_.count(stop) && !Chance(30)))) break;
       if (tipo < 25) Take(stop);
       s += "stazione, " + std::to_string(p) + ", " + std::to_string(tipo) + ", " +
            std::to_string(len) + ", " + std::to_string(Uniform(0, 3)) + ", " +
