@@ -69,9 +69,9 @@ MUTANTS = [
      "  in.cells[kMarkedCell].dato1 = 0;\n",
      "",
      "Decompile*"),
-    ("montagna span written at its cell's start", "src/decompile/recover_rows.cc",
-     "const int64_t inizio = std::min(LatestStartIn(from), kCellMetres * u_ - kSpanStartMargin);",
-     "const int64_t inizio = kCellMetres * from;",
+    ("montagna spans too close to the previous one left unseparated", "src/decompile/recover_rows.cc",
+     "if (has_previous && inizio - previous_fine <= kSpanJoinGap && !joins) {",
+     "if (false) {",
      "Decompile*"),
     ("slowdown warning cell one cell off", "src/compiler/marker_writers.cc",
      "constexpr int64_t kWarningDistance = 1200;",
@@ -112,13 +112,12 @@ def main():
     scratch = args.scratch or os.path.join(root, "out", "mutants")
     src = os.path.join(scratch, "tree")
     build = os.path.join(src, "out", "release")
-    # A fresh copy of the tree, without build folders.
-    if os.path.exists(src):
-        shutil.rmtree(src)
+    # The tree copied over the copy of an earlier run, whose build is kept, so that only
+    # what changed since is rebuilt; the build folders and the repository are not copied.
     def skip(folder, names):  # the build folders and the repository at the top only
         return [n for n in names if folder == root and n in ("out", ".git")]
 
-    shutil.copytree(root, src, ignore=skip)
+    shutil.copytree(root, src, ignore=skip, dirs_exist_ok=True)
     env_ok = run(["cmake", "-S", src, "-B", build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo"])
     if env_ok.returncode != 0:
         print(env_ok.stdout)
