@@ -33,9 +33,10 @@ constexpr uint8_t kIndicatorBoard = TipoOf(ItemType::kBoard);
 // The value of the points the protection pass places.
 constexpr int16_t kPassPointValue = 180;
 
-// The slowdown's warning cell lies 24 cells before its start, the nearest approach cell 25.
-constexpr int64_t kWarningCells = 24;
-constexpr int64_t kApproachCells = 25;
+// The slowdown's warning cell and nearest approach cell, counted back from its start, as
+// the marker writers place them (24 and 25 cells).
+constexpr int64_t kWarningCells = kSlowdownWarningCells;
+constexpr int64_t kApproachCells = kSlowdownApproachCells;
 // A montagna span starting this many metres or fewer after the previous span's end is
 // of this type, whatever its row says.
 constexpr int64_t kSpanJoinGap = 150;
@@ -44,9 +45,9 @@ constexpr int64_t kJoinedSpanType = 3;
 constexpr int64_t kMarkerPlace = 4;
 // A montagna row must start this far before the end of the grid.
 constexpr int64_t kSpanStartMargin = 100;
-// A slowdown whose start cell is this one may or may not have a warning point: its
+// A slowdown whose start cell is this one (31) may or may not have a warning point: its
 // position can lie on either side of 1500 m.
-constexpr int64_t kWarningOptionalStart = 31;
+constexpr int64_t kWarningOptionalStart = kSlowdownBorderStartCell;
 
 std::string FormatRow(std::string_view keyword, std::initializer_list<int64_t> values) {
   std::string s(keyword);
