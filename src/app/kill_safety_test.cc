@@ -79,26 +79,48 @@ TEST(KillSafety, AKilledCompileLeavesEveryFileWholeOldOrNew) {
                 std::chrono::steady_clock::now() - start)
                 .count());
 
+  // A kill lands mid-write when it leaves some files new and others old, or a temporary.
+  // The test is worth something only if some did: once the planned rounds are spent
+  // without one, the delays close in on the writing (between the latest kill that found
+  // every file old and the earliest that found none old), for at most kMoreRounds more.
+  constexpr int kMoreRounds = 400;
   std::mt19937 random(20261210);
-  int killed = 0, finished = 0, left_over = 0;
+  int killed = 0, finished = 0, left_over = 0, mid_write = 0, rounds = 0;
+  long too_early_us = whole_us / 4, too_late_us = whole_us * 5 / 4;
   std::map<std::string, int> new_seen;
-  for (int round = 0; round < Rounds(); ++round) {
+  for (int round = 0; round < Rounds() || (mid_write == 0 && round < Rounds() + kMoreRounds);
+       ++round) {
+    ++rounds;
     for (const auto& [name, bytes] : old_files) dir.Write(name, bytes);
     RunningProcess p(CompileIn(dir));
-    const long delay_us = std::uniform_int_distribution<long>(whole_us / 4, whole_us * 5 / 4)(random);
+    const long delay_us = round < Rounds() ? std::uniform_int_distribution<long>(
+                                                 whole_us / 4, whole_us * 5 / 4)(random)
+                                           : std::uniform_int_distribution<long>(
+                                                 std::min(too_early_us, too_late_us),
+                                                 std::max(too_early_us, too_late_us))(random);
     const timespec pause = {delay_us / 1000000, (delay_us % 1000000) * 1000};
     ::nanosleep(&pause, nullptr);
     p.Kill(SIGKILL);
     const ProcessResult r = p.Wait();
-    (r.status == 128 + SIGKILL ? killed : finished) += 1;
+    const bool was_killed = r.status == 128 + SIGKILL;
+    (was_killed ? killed : finished) += 1;
 
+    int now_new = 0;
     for (const auto& [name, bytes] : old_files) {
       const std::string now = dir.Read(name);
       ASSERT_TRUE(now == bytes || now == new_files.at(name))
           << "round " << round << ": " << name << " is neither the old nor the new file ("
           << now.size() << " bytes)";
-      if (now != bytes) ++new_seen[name];
+      if (now != bytes) ++new_seen[name], ++now_new;
     }
+    bool temporary = false;
+    for (const std::string& name : dir.List()) temporary = temporary || expected.count(name) == 0;
+    if (was_killed && (temporary || (now_new > 0 && now_new < static_cast<int>(old_files.size()))))
+      ++mid_write;
+    else if (was_killed && now_new == 0)
+      too_early_us = std::max(too_early_us, delay_us);
+    else
+      too_late_us = std::min(too_late_us, delay_us);
     for (const std::string& name : dir.List()) {
       if (expected.count(name) != 0) continue;
       // Only a temporary named in the last instant: complete new bytes of one output.
@@ -111,9 +133,10 @@ TEST(KillSafety, AKilledCompileLeavesEveryFileWholeOldOrNew) {
       std::filesystem::remove(dir.path() / name);
     }
   }
-  std::printf("%d rounds over %ld us compiles: %d killed, %d finished first, %d temporaries "
-              "left over; new plan/line/cell files seen %d/%d/%d times\n",
-              Rounds(), whole_us, killed, finished, left_over,
+  EXPECT_GT(mid_write, 0) << "no kill of " << rounds << " landed while the files were written";
+  std::printf("%d rounds over %ld us compiles: %d killed (%d mid-write), %d finished first, "
+              "%d temporaries left over; new plan/line/cell files seen %d/%d/%d times\n",
+              rounds, whole_us, killed, mid_write, finished, left_over,
               new_seen[PlanFileName(kLine)], new_seen[LineFileName(kLine, kTrain)],
               new_seen[CellFileName(kLine, kTrain)]);
 }

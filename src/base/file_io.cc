@@ -20,15 +20,25 @@ IoError Failure(const std::filesystem::path& path, const char* action, int err) 
   return IoError{path.string(), action, std::strerror(err)};
 }
 
-mode_t CreationMode() {
-  // Files get the mode an ordinary create would give them: 0666 less the umask.
-  static const mode_t mode = [] {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
-  }();
-  return mode;
+// The process's umask as it is now (it may change while the program runs): read from
+// /proc, which leaves it untouched; without /proc, set and set back at once.
+mode_t CurrentUmask() {
+  if (std::FILE* f = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned mask = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, f) != nullptr)
+      found = std::sscanf(line, "Umask: %o", &mask) == 1;
+    std::fclose(f);
+    if (found) return static_cast<mode_t>(mask);
+  }
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
 }
+
+// Files get the mode an ordinary create would give them: 0666 less the umask.
+mode_t CreationMode() { return static_cast<mode_t>(0666 & ~CurrentUmask()); }
 
 bool WriteAll(int fd, std::string_view bytes, int* err) {
   const char* p = bytes.data();
@@ -46,10 +56,12 @@ bool WriteAll(int fd, std::string_view bytes, int* err) {
   return true;
 }
 
+}  // namespace
+
 // The old way, for file systems without unnamed temporaries: a named temporary from the
 // start, removed again on any failure. A run killed while writing leaves it behind.
-std::optional<IoError> ReplaceThroughNamedTemporary(const std::filesystem::path& path,
-                                                    std::string_view bytes) {
+std::optional<IoError> ReplaceFileThroughNamedTemporary(const std::filesystem::path& path,
+                                                        std::string_view bytes) {
   std::filesystem::path dir = path.parent_path();
   std::string templ = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
   std::vector<char> name(templ.begin(), templ.end());
@@ -78,6 +90,8 @@ std::optional<IoError> ReplaceThroughNamedTemporary(const std::filesystem::path&
   return std::nullopt;
 }
 
+namespace {
+
 // A name for the finished temporary beside `path`, unlikely to be taken; a taken one is
 // simply tried again with the next.
 std::string TemporaryName(const std::filesystem::path& path, unsigned attempt) {
@@ -104,7 +118,7 @@ std::optional<IoError> ReplaceFile(const std::filesystem::path& path, std::strin
   const int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
   if (fd < 0) {
     if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
-      return ReplaceThroughNamedTemporary(path, bytes);
+      return ReplaceFileThroughNamedTemporary(path, bytes);
     }
     return Failure(path, "write", errno);
   }
@@ -127,7 +141,7 @@ std::optional<IoError> ReplaceFile(const std::filesystem::path& path, std::strin
     ::close(fd);
     std::error_code no_proc;
     if (err == ENOENT && !std::filesystem::exists("/proc/self/fd", no_proc)) {
-      return ReplaceThroughNamedTemporary(path, bytes);
+      return ReplaceFileThroughNamedTemporary(path, bytes);
     }
     return Failure(path, "write", err);
   }

@@ -27,6 +27,14 @@ struct IoError {
 // as it was.
 std::optional<IoError> ReplaceFile(const std::filesystem::path& path, std::string_view bytes);
 
+// The same replacement through a named temporary (".NAME.XXXXXX" beside the file), the
+// way ReplaceFile takes by itself where the file system has no unnamed temporaries (vfat,
+// some network shares) or /proc is missing. The new file gets the same mode; a run killed
+// while writing may leave the temporary behind. Callable directly so that this way is
+// tested on any file system.
+std::optional<IoError> ReplaceFileThroughNamedTemporary(const std::filesystem::path& path,
+                                                        std::string_view bytes);
+
 enum class ReadStatus { kOk, kMissing, kFailed };
 struct ReadResult {
   ReadStatus status = ReadStatus::kFailed;

@@ -66,7 +66,9 @@ TEST(ReplaceFile, WhatStandsAtTheName) {
 }
 
 // A new file gets the mode any program's new file gets: 0666 less the umask. A file that
-// is replaced gets it too, whatever mode the old one had.
+// is replaced gets it too, whatever mode the old one had. Both ways of replacing are run:
+// the unnamed temporary and the named one of file systems without unnamed files, each
+// with the umask changed from case to case (the mode follows the umask of the moment).
 TEST(ReplaceFile, ModeIs0666LessTheUmask) {
   struct Case {
     mode_t umask;
@@ -77,21 +79,27 @@ TEST(ReplaceFile, ModeIs0666LessTheUmask) {
       {022, false, 0644}, {002, false, 0664}, {077, false, 0600},
       {0, false, 0666},   {027, true, 0640},  {0, true, 0666},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "umask " << std::oct << c.umask);
-    TempDir dir;
-    const auto path = dir.path() / "a.dat";
-    if (c.old_file) {
-      dir.Write("a.dat", "old");
-      ::chmod(path.c_str(), 0600);
+  for (bool named : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(::testing::Message() << (named ? "named temporary, " : "unnamed temporary, ")
+                                        << "umask " << std::oct << c.umask);
+      TempDir dir;
+      const auto path = dir.path() / "a.dat";
+      if (c.old_file) {
+        dir.Write("a.dat", "old");
+        ::chmod(path.c_str(), 0600);
+      }
+      const mode_t saved = ::umask(c.umask);
+      std::optional<IoError> e =
+          named ? ReplaceFileThroughNamedTemporary(path, "abc") : ReplaceFile(path, "abc");
+      ::umask(saved);
+      ASSERT_FALSE(e) << e->Message();
+      EXPECT_EQ(dir.Read("a.dat"), "abc");
+      EXPECT_EQ(dir.List(), std::vector<std::string>{"a.dat"});
+      struct stat st {};
+      ASSERT_EQ(::stat(path.c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & 07777, c.mode) << std::oct << (st.st_mode & 07777);
     }
-    const mode_t saved = ::umask(c.umask);
-    std::optional<IoError> e = ReplaceFile(path, "abc");
-    ::umask(saved);
-    ASSERT_FALSE(e) << e->Message();
-    struct stat st {};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, c.mode) << std::oct << (st.st_mode & 07777);
   }
 }
 

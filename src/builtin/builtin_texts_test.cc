@@ -102,9 +102,11 @@ TEST(WriteLineText, WritesSevenSectionsAndTheGeneralRows) {
       {"[montagne]", "montagna,"},
       {"[cartelli]", "indicatori_vmax,"},
       {"[indicazioni]", "cartello_indicatore,"}};
-  for (auto [header, keyword] : keywords)
-    for (const std::string& row : Section(lines, header))
-      EXPECT_EQ(row.rfind(keyword, 0), 0u) << row;
+  for (auto [header, keyword] : keywords) {
+    const Lines rows = Section(lines, header);
+    EXPECT_FALSE(rows.empty()) << header << " holds no row to check";
+    for (const std::string& row : rows) EXPECT_EQ(row.rfind(keyword, 0), 0u) << row;
+  }
 }
 
 TEST(WriteLineText, CurvesRiseWithoutOverlapping) {

@@ -79,6 +79,23 @@ TEST(FieldReaderTest, CutsTextsIntoFields) {
   for (const Case& c : cases) EXPECT_EQ(Transcript(c.bytes, c.plan), c.expect) << c.what;
 }
 
+// Whether a field counts as a number decides the not-a-number warning: a sign needs
+// digits after it.
+TEST(FieldReaderTest, OnlyDigitsMakeANumber) {
+  const struct {
+    const char* field;
+    bool numeric;
+  } cases[] = {{"+", false}, {"-", false}, {"", false},  {"12x", false}, {"- 5", false},
+               {"+7", true}, {"-0", true}, {"0", true}, {"-12", true}};
+  for (const auto& c : cases) {
+    const std::string bytes = std::string(c.field) + "\r\n";
+    FieldReader r(bytes);
+    NumberField n;
+    ASSERT_FALSE(r.ReadNumber(NumberWidth::kInt32, &n)) << c.field;
+    EXPECT_EQ(n.numeric, c.numeric) << "field \"" << c.field << "\"";
+  }
+}
+
 TEST(FieldReaderTest, TextFieldMustFitItsByteCount) {
   EXPECT_EQ(Transcript(std::string(kMaxTextField, 'a') + ",1", "ti"),
             "[" + std::string(kMaxTextField, 'a') + "] 1 $");

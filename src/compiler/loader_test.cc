@@ -149,6 +149,31 @@ TEST(LoaderTest, FillRule) {
   }
 }
 
+// Speeds are stored in units of 5 km/h, rounded to the nearest unit, not cut.
+TEST(LoaderTest, SpeedsRoundToTheNearestUnit) {
+  const std::pair<int, int> cases[] = {{62, 12}, {63, 13}, {137, 27}, {138, 28}, {3, 1}, {2, 0}};
+  for (auto [kmh, units] : cases) {
+    auto m = Load(Linea({}), Treno({"velocita, 0, " + std::to_string(kmh), "velocita, 1000, 100"}));
+    ASSERT_EQ(m->err.numero, 0) << m->last().detail;
+    EXPECT_EQ(m->cell(10).velocita, units) << kmh << " km/h";
+  }
+}
+
+// A station whose stop cell is 2 to 5 marks the cells before it down to cell 2 only:
+// cell 1 carries the reserved marks, and cell 0 is never marked either.
+TEST(LoaderTest, StationNearTheStartLeavesTheFirstCellsUnmarked) {
+  for (int stop = 2; stop <= 5; ++stop) {
+    // A zone of 100 m ends 50 m after the station's position, on the stop cell's end.
+    const int end = 50 * (stop + 1);
+    auto m = Load(Linea({}), Treno({Stazione(end - 50, 12, 100)}));
+    ASSERT_EQ(m->err.numero, 0) << m->last().detail;
+    ASSERT_EQ(m->cell(stop).tipo, 10) << "stop cell " << stop;
+    EXPECT_EQ(std::tuple(m->cell(0).preavviso, m->cell(1).preavviso), std::tuple(0, 0))
+        << "stop cell " << stop;
+    for (int c = 2; c < stop; ++c) EXPECT_EQ(m->cell(c).preavviso, 80 + stop - c);
+  }
+}
+
 TEST(LoaderTest, RowsCrowdedIntoOneCellNeverWritePastTheGrid) {
   // The last accepted position is 50 N - 100 = 16900 (cell 338); each further row in the
   // same cell pushes the cursor on by one cell.
@@ -394,6 +419,8 @@ TEST(LoaderTest, ErrorsNumberPositionAndDeletedTexts) {
        false, 2, 21, "not a multiple of 100"},
       {"station zone within the first 100 m", Linea({}), Treno({"stazione, 0, 12, 0" + st}), 24,
        kUnset, false, false, 2, 18, "first 100 m"},
+      {"station zone ending at 100 m", Linea({}), Treno({"stazione, 50, 12, 100" + st}), 24,
+       kUnset, false, false, 2, 19, "first 100 m"},
       {"stations too close", Linea({}),
        Treno({"stazione, 1000, 12, 400" + st, "stazione, 1700, 12, 400" + st}), 22, 1700, false,
        false, 3, 11, "less than 350 m"},

@@ -175,6 +175,16 @@ TEST(Warnings, ARunPastMidnightIsNoBackwardsTime) {
   EXPECT_TRUE(out.errore.warnings.empty());
 }
 
+// A curve that starts where the one before ends loses no metre of it: no warning.
+TEST(Warnings, AbuttingCurvesAreNotDropped) {
+  const Compilation out = Compile(Linea("curvad4, 500, 800\ncurvas4, 1300, 200\n"), Treno(""));
+  for (const Warning& x : out.errore.warnings) ADD_FAILURE() << WarningName(x.kind) << ": " << x.message;
+  // One metre further back overlaps it, and is warned.
+  const Compilation overlap = Compile(Linea("curvad4, 500, 800\ncurvas4, 1299, 200\n"), Treno(""));
+  ASSERT_EQ(overlap.errore.warnings.size(), 1u);
+  EXPECT_EQ(overlap.errore.warnings[0].kind, WarningKind::kCurveDropped);
+}
+
 TEST(Warnings, TheIssueExampleReadsAsWritten) {
   const Compilation out = Compile(Linea(""), Treno("[vel_limite]\nvelocta,   88850,   160\n"));
   ASSERT_EQ(out.errore.warnings.size(), 1u);

@@ -1,7 +1,10 @@
 // The full sweep of generated scenarios, too long for the normal suite: run it with
-// `make test-decompile-sweep` (the test is disabled unless asked for by name).
+// `make test-decompile-sweep` (the test is disabled unless asked for by name). A part of
+// it runs with PERCORSO_SWEEP_FIRST (the first seed, 1000 by default) and
+// PERCORSO_SWEEP_COUNT (how many scenarios, 1000 by default) in the environment.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "decompile/compile_call.h"
@@ -12,11 +15,19 @@ namespace percorso {
 namespace {
 
 constexpr int kScenarios = 1000;
+constexpr uint32_t kFirstSeed = 1000;
+
+uint32_t FromEnvironment(const char* name, uint32_t fallback) {
+  const char* v = std::getenv(name);
+  return v != nullptr && *v != '\0' ? static_cast<uint32_t>(std::strtoul(v, nullptr, 10)) : fallback;
+}
 
 TEST(DecompileSweep, DISABLED_ThousandGeneratedScenarios) {
+  const uint32_t first_seed = FromEnvironment("PERCORSO_SWEEP_FIRST", kFirstSeed);
+  const int scenarios = static_cast<int>(FromEnvironment("PERCORSO_SWEEP_COUNT", kScenarios));
   int used = 0, with_plan = 0, long_lines = 0;
-  uint32_t seed = 1000;
-  for (; used < kScenarios && seed < 1000 + 4 * kScenarios; ++seed) {
+  uint32_t seed = first_seed;
+  for (; used < scenarios && seed < first_seed + 4 * static_cast<uint32_t>(scenarios); ++seed) {
     RandomScenario r = RandomScenarioMaker(seed).Make();
     const std::string linea_name = "Sweep_" + std::to_string(seed);
     RecompiledFiles first = CompileTexts(linea_name, "3", r.linea, r.treno, r.with_plan);
@@ -38,9 +49,9 @@ TEST(DecompileSweep, DISABLED_ThousandGeneratedScenarios) {
     EXPECT_TRUE(second.line_file == first.line_file);
     EXPECT_TRUE(second.plan_file == first.plan_file);
   }
-  EXPECT_EQ(used, kScenarios);
-  std::printf("%d scenarios (%d with plan, %d of 500 km or more), seeds 1000 to %u\n", used,
-              with_plan, long_lines, seed - 1);
+  EXPECT_EQ(used, scenarios);
+  std::printf("%d scenarios (%d with plan, %d of 500 km or more), seeds %u to %u\n", used,
+              with_plan, long_lines, first_seed, seed - 1);
 }
 
 }  // namespace

@@ -30,11 +30,21 @@ constexpr uint8_t kSpanMarker = TipoOf(ItemType::kSpanMarker);
 constexpr uint8_t kPointWithValue = TipoOf(ItemType::kAbbattimento);
 constexpr uint8_t kPointWithoutValue = TipoOf(ItemType::kAbbattimentoBare);
 constexpr uint8_t kIndicatorBoard = TipoOf(ItemType::kBoard);
+// The value of the points the protection pass places.
+constexpr int16_t kPassPointValue = 180;
 
 // The slowdown's warning cell and nearest approach cell, counted back from its start, as
 // the marker writers place them (24 and 25 cells).
 constexpr int64_t kWarningCells = kSlowdownWarningCells;
 constexpr int64_t kApproachCells = kSlowdownApproachCells;
+// A montagna span starting this many metres or fewer after the previous span's end is
+// of this type, whatever its row says.
+constexpr int64_t kSpanJoinGap = 150;
+constexpr int64_t kJoinedSpanType = 3;
+// A marked span marks every 4th of its cells, counted from its first.
+constexpr int64_t kMarkerPlace = 4;
+// A montagna row must start this far before the end of the grid.
+constexpr int64_t kSpanStartMargin = 100;
 // A slowdown whose start cell is this one (31) may or may not have a warning point: its
 // position can lie on either side of 1500 m.
 constexpr int64_t kWarningOptionalStart = kSlowdownBorderStartCell;
@@ -256,7 +266,7 @@ class Recovery {
           }
         }
         if (i - 3 <= first || (last_marker >= 0 && i - 3 <= last_marker)) {
-          LoseCell(i, "a span marker off the 4th cells of its montagna span");
+          strays_.push_back(i);  // left by a span written over
           continue;
         }
         spans.push_back({first, markers == 1});
@@ -279,19 +289,38 @@ class Recovery {
     return spans;
   }
 
+  // The last metre p with round(p / 50) = c: the cell's start plus half a cell, when
+  // the tie rounds to c.
+  static int64_t LatestStartIn(int64_t c) {
+    const int64_t p = kCellMetres * c + kCellMetres / 2;
+    return CellAt(p) == c ? p : p - 1;
+  }
+
+  // The first metre f with round((f - 50) / 50) = c: a span ending there has c for its
+  // last cell.
+  static int64_t EarliestEndAfter(int64_t c) {
+    const int64_t f = kCellMetres * (c + 1) - kCellMetres / 2;
+    return CellAt(f - kCellMetres) == c ? f : f + 1;
+  }
+
   // Spans: each run of cells with one montagna value is one row; its markers (type 11
   // on every 4th cell that was empty) say whether the row asked for them.
   void RecoverMontagnaRows() {
     out_.linea.push_back("[montagne]");
-    bool has_previous = false;
-    int64_t previous_fine = 0;
+    strays_.clear();
+    struct SpanRow {
+      int64_t from, to;  // cells
+      int64_t inizio, fine, tipo;
+      bool joins;  // its type is the one a span too close to the previous one takes
+    };
+    std::vector<SpanRow> rows;
     for (int64_t c = 0; c <= u_;) {
       const uint8_t v = g_[static_cast<size_t>(c)].montagna;
       int64_t end = c;
       while (end + 1 <= u_ && g_[static_cast<size_t>(end + 1)].montagna == v) ++end;
       if (v == 0) {
         for (int64_t i = c; i <= end; ++i)
-          if (g_[static_cast<size_t>(i)].tipo == kSpanMarker) LoseCell(i, "a span marker outside every montagna span");
+          if (g_[static_cast<size_t>(i)].tipo == kSpanMarker) strays_.push_back(i);
         c = end + 1;
         continue;
       }
@@ -299,17 +328,54 @@ class Recovery {
       for (size_t k = 0; k < spans.size(); ++k) {
         const int64_t from = spans[k].first;
         const int64_t to = k + 1 < spans.size() ? spans[k + 1].first - 1 : end;
-        const int64_t inizio = kCellMetres * from;
-        const int64_t fine = kCellMetres * (to + 1);
         if (from > u_ - 2) LoseCell(from, "a montagna row may not start this near the end of the grid");
-        if (has_previous && inizio - previous_fine <= 150 && v != 3)
-          LoseCell(from, "a montagna span within 150 m of the previous one is always of type 3");
         const int64_t tipo = spans[k].second ? int64_t{v} + 10 : (v <= 10 ? int64_t{v} : int64_t{v} - 256);
-        out_.linea.push_back(FormatRow("montagna", {inizio, fine, tipo}));
-        has_previous = true;
-        previous_fine = fine;
+        rows.push_back({from, to, kCellMetres * from, kCellMetres * (to + 1), tipo, v == kJoinedSpanType});
       }
       c = end + 1;
+    }
+    // Markers no span of the final values explains were left by spans written over
+    // later: each is given by a span of four cells with markers, whose cells a span of
+    // type 0 then clears, before the spans that stay are written.
+    bool has_previous = false;
+    int64_t previous_fine = 0;
+    auto put = [&](int64_t inizio, int64_t fine, int64_t tipo, bool joins) {
+      if (has_previous && inizio - previous_fine <= kSpanJoinGap && !joins) {
+        // A row that covers no cell (its end before its start) stands between the two,
+        // so that the previous end the rule reads is far enough back.
+        const int64_t spacer_fine = std::min<int64_t>(0, inizio - 4 * kCellMetres);
+        out_.linea.push_back(FormatRow("montagna", {inizio, spacer_fine, kJoinedSpanType}));
+      }
+      out_.linea.push_back(FormatRow("montagna", {inizio, fine, tipo}));
+      has_previous = true;
+      previous_fine = fine;
+    };
+    for (int64_t m : strays_) {
+      if (m < kMarkerPlace - 1) {
+        LoseCell(m, "no montagna row marks cells 0 to 2: a row starts at 0 m or later, and its "
+                    "markers fall on the 4th, 8th, ... cells of its span");
+        continue;
+      }
+      const int64_t inizio = kCellMetres * (m - (kMarkerPlace - 1)), fine = kCellMetres * (m + 1);
+      put(inizio, fine, 1 + 10, true);
+      put(inizio, fine, 0, false);
+    }
+    for (size_t k = 0; k < rows.size(); ++k) {
+      SpanRow& r = rows[k];
+      if (has_previous && !r.joins && r.inizio - previous_fine <= kSpanJoinGap) {
+        // The spacing rule counts metres, not cells: the span may start as late in its
+        // first cell, and the one before end as early in its last, as the rounding
+        // allows.
+        r.inizio = std::min(LatestStartIn(r.from), kCellMetres * u_ - kSpanStartMargin);
+        if (k > 0 && r.inizio - previous_fine <= kSpanJoinGap) {
+          SpanRow& before = rows[k - 1];
+          before.fine = EarliestEndAfter(before.to);
+          // The row before is the last one written: its end is mended in place.
+          out_.linea.back() = FormatRow("montagna", {before.inizio, before.fine, before.tipo});
+          previous_fine = before.fine;
+        }
+      }
+      put(r.inizio, r.fine, r.tipo, r.joins);
     }
   }
 
@@ -365,8 +431,13 @@ class Recovery {
       int64_t c = cell_of[static_cast<size_t>(s)];
       if (!HoldsOnlyName(r)) LoseSlot(s, "an indicator board slot holds only its text");
       if (c < 0) {
-        LoseSlot(s, "the cell of this indicator board was written over");
-        continue;
+        // Only a station's stop cell, written without looking at what stands there and
+        // after every board row, takes a board's cell: the board stood on one of them.
+        c = FreeStopCellForABoard();
+        if (c < 0) {
+          LoseSlot(s, "the cell of this indicator board was written over");
+          continue;
+        }
       }
       used_[static_cast<size_t>(c)] = true;
       if (!ItemCellPlaceable(c)) LoseCell(c, "no board row places an indicator board on this cell");
@@ -380,11 +451,30 @@ class Recovery {
     }
   }
 
+  // A stop cell with nothing left beside the station's slot, not yet given to a board.
+  int64_t FreeStopCellForABoard() {
+    for (int64_t c = 2; c <= u_ - 1; ++c) {
+      const TrackCell& cell = g_[static_cast<size_t>(c)];
+      if (cell.tipo != kStationStop || cell.dato2 != 0 || cell.dato3 != 0 || cell.dato4 != 0 ||
+          cell.tempo != 0 || board_hosts_.count(c) > 0)
+        continue;
+      board_hosts_.insert(c);
+      return c;
+    }
+    return -1;
+  }
+
   void RecoverSpeedBoards() {
     for (int64_t c = 0; c <= u_; ++c) {
-      const TrackCell& cell = g_[static_cast<size_t>(c)];
-      if (cell.tipo != kSpeedBoards) continue;
-      used_[static_cast<size_t>(c)] = true;
+      TrackCell cell = g_[static_cast<size_t>(c)];
+      // A station's stop cell is written without looking at what stands there, after
+      // every row of the line description: values left beside it (no time, which only
+      // a signal has) were a speed-board row's, whose first code the station replaced.
+      const bool under_stop = cell.tipo == kStationStop && cell.tempo == 0 &&
+                              (cell.dato2 != 0 || cell.dato3 != 0 || cell.dato4 != 0);
+      if (under_stop) cell.dato1 = 0;
+      if (cell.tipo != kSpeedBoards && !under_stop) continue;
+      if (!under_stop) used_[static_cast<size_t>(c)] = true;
       if (!ItemCellPlaceable(c)) LoseCell(c, "no speed-board row places boards on this cell");
       // A code is left speed / 5 in the hundreds and right speed / 5 in the units.
       auto split = [](int16_t code) -> std::pair<int64_t, int64_t> {
@@ -550,13 +640,27 @@ class Recovery {
         else used_[static_cast<size_t>(w)] = true;
       }
       int64_t f_ta = 0;
-      if (warned) {
-        const int64_t a = s - kApproachCells;
+      auto approach_cells_at = [&](int64_t a) {
         bool all = a - 3 >= 0;
         for (int64_t i = 0; i < 4 && all; ++i) {
           const TrackCell& cell = g_[static_cast<size_t>(a - i)];
           all = cell.tipo == kSlowdownApproach && cell.dato1 == i + 1 &&
                 cell.dato2 == (d_v != 0 ? i + 1 : 0) && !used_[static_cast<size_t>(a - i)];
+        }
+        return all;
+      };
+      if (warned) {
+        int64_t a = s - kApproachCells;
+        bool all = approach_cells_at(a);
+        // A start half-way between two cells, 25 m into the cell before an even start
+        // cell, rounds the approach cells one cell further back: a gap of one cell then
+        // stands between them and the warning cell.
+        const int64_t half_way = kCellMetres * (s - 2) + kCellMetres / 2;
+        if (!all && s % 2 == 0 && SlowdownHasWarning(static_cast<int32_t>(half_way)) &&
+            approach_cells_at(s - kApproachCells - 1)) {
+          a = s - kApproachCells - 1;
+          all = true;
+          x = half_way;
         }
         if (all) {
           f_ta = 1;
@@ -644,7 +748,13 @@ class Recovery {
       const TrackCell& cell = g_[static_cast<size_t>(c)];
       if (cell.tipo != kPointWithValue && cell.tipo != kPointWithoutValue) continue;
       used_[static_cast<size_t>(c)] = true;
-      if (c > u_ - 2) LoseCell(c, "no abbattimento row may stand on this cell");
+      if (c > u_ - 2) {
+        // Past the last cell a row may name; the protection pass still places its points
+        // there, after a slowdown that ends near the end of the grid.
+        if (cell.tipo != kPointWithValue || cell.dato1 != kPassPointValue)
+          LoseCell(c, "no abbattimento row may stand on this cell");
+        continue;
+      }
       int32_t value = 0;
       if (cell.tipo == kPointWithValue) value = cell.dato1 > 0 ? cell.dato1 : cell.dato1 + 65536;
       out_.points[static_cast<int32_t>(c)] = value;
@@ -752,6 +862,8 @@ class Recovery {
   std::vector<std::string> boards_;
   std::vector<std::pair<int64_t, int64_t>> velocita_, aderenza_;
   std::vector<TrainItem> items_;
+  std::vector<int64_t> strays_;  // span markers no span of the final values places
+  std::set<int64_t> board_hosts_;  // stop cells an indicator board stood on before
   RecoveredRows out_;
 };
 

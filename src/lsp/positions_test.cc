@@ -24,6 +24,17 @@ TEST(PositionsTest, CountsUtf16UnitsAndUtf8Bytes) {
   }
 }
 
+// Three-byte characters ("€", "–") are one UTF-16 unit each: columns after them must
+// not drift.
+TEST(PositionsTest, ThreeByteCharactersAreOneUnit) {
+  constexpr std::string_view kEuro = "a\xE2\x82\xAC" "b\xE2\x80\x93" "c";  // a € b – c
+  const std::pair<size_t, size_t> cases[] = {{0, 0}, {1, 1}, {4, 2}, {5, 3}, {8, 4}, {9, 5}};
+  for (auto [byte, utf16] : cases) {
+    EXPECT_EQ(CharacterAt(kEuro, byte, PositionEncoding::kUtf16), utf16) << byte;
+    EXPECT_EQ(ByteAt(kEuro, utf16, PositionEncoding::kUtf16), byte) << byte;
+  }
+}
+
 TEST(PositionsTest, CountsInsideACharacterFallOnItsStartAndPastTheEndOnTheEnd) {
   EXPECT_EQ(ByteAt(kLine, 4, PositionEncoding::kUtf16), 4u);   // middle of the surrogate pair
   EXPECT_EQ(ByteAt(kLine, 2, PositionEncoding::kUtf8), 1u);    // middle of "é"

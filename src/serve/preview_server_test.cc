@@ -211,6 +211,39 @@ TEST(PreviewServerTest, OverLoopbackBoundsRequestsAndServesManyStreams) {
   hub.Close();  // lets the remaining streams end, so the server can stop
 }
 
+// The streams are bounded at 32: with that many open, one more is refused with 503 and
+// the page itself is still answered.
+TEST(PreviewServerTest, OneStreamPastTheCapIsRefusedAndThePageStillServed) {
+  constexpr int kCap = 32;  // the bound the preview promises, written out: not the constant
+  EventHub hub;
+  hub.Publish(Page(1, "PAGE"));
+  LoopbackServer loop(hub);
+  ASSERT_GT(loop.port(), 0);
+  std::vector<int> streams;
+  for (int i = 0; i < kCap; ++i) {
+    int fd = Connect(loop.port());
+    ASSERT_GE(fd, 0);
+    SendAll(fd, "GET /events HTTP/1.1\r\nHost: x\r\n\r\n");
+    ASSERT_NE(ReadUntil(fd, "data: {\"generation\":1}\n\n").find("data: {\"generation\":1}"),
+              std::string::npos)
+        << "stream " << i;
+    streams.push_back(fd);
+  }
+  EXPECT_EQ(loop.server().routes().open_streams(), kCap);
+  int extra = Connect(loop.port());
+  ASSERT_GE(extra, 0);
+  SendAll(extra, "GET /events HTTP/1.1\r\nHost: x\r\n\r\n");
+  EXPECT_EQ(StatusOf(ReadUntil(extra, "\r\n\r\n")), 503);
+  ::close(extra);
+  int page = Connect(loop.port());
+  ASSERT_GE(page, 0);
+  SendAll(page, "GET / HTTP/1.1\r\nHost: x\r\n\r\n");
+  EXPECT_EQ(StatusOf(ReadUntil(page, "</p>")), 200);
+  ::close(page);
+  for (int fd : streams) ::close(fd);
+  hub.Close();  // lets the streams end, so the server can stop
+}
+
 TEST(PreviewServerTest, APortInUseIsReportedAsSuch) {
   EventHub hub;
   hub.Close();

@@ -2,11 +2,16 @@
 // row (general data, chainage references, curves, gradients, montagna spans with and
 // without markers, speed boards, indicator boards with quoted texts, adhesion, speeds,
 // stations of every zone kind, slowdowns with and without approach cells, signals with
-// every aspect and time, abbattimento points with and without value), positions off the
-// 50 m grid where the rows round them, lengths from 1 km to 1 000 000 m.
+// every aspect and time, abbattimento points with and without value), lengths from 1 km
+// to 1 000 000 m.
 //
-// Items are placed on cells kept apart, so most scenarios compile with no error; a test
-// uses only those that do.
+// They are written the way authors write: positions off the 50 m grid (montagna spans
+// start and end at any metre, speeds need not be multiples of 5), numbers set apart by
+// blanks as often as by commas, spans and items packed close, and items in the first
+// cells, position 0 included.
+//
+// Items are placed on cells kept apart (or, now and then, side by side), so most
+// scenarios compile with no error; a test uses only those that do.
 #ifndef PERCORSO_TESTING_RANDOM_SCENARIO_H_
 #define PERCORSO_TESTING_RANDOM_SCENARIO_H_
 
@@ -42,8 +47,10 @@ class RandomScenarioMaker {
     l_ = s.line_length;
     n_ = GridUpperFor(l_);
     taken_.clear();
-    // Cell 1 carries the reserved marks; keep items off it.
-    taken_.insert(1);
+    // Cell 1 carries the reserved marks: most scenarios keep items off it, the others
+    // may put there an item whose first two values are 0.
+    early_ = Chance(30);
+    if (!early_) taken_.insert(1);
     s.linea = Linea();
     s.treno = Treno();
     return s;
@@ -56,11 +63,15 @@ class RandomScenarioMaker {
   bool Chance(int percent) { return Uniform(0, 99) < percent; }
   int64_t Off() { return Uniform(-20, 20); }  // a position off the cell boundary, same cell
 
-  static std::string Row(const std::string& kw, std::initializer_list<int64_t> v) {
+  // A row: its keyword, a comma, and the numbers set apart in one of the ways authors
+  // use: ", ", ",", blanks alone, a tab, or blanks around the comma.
+  std::string Row(const std::string& kw, std::initializer_list<int64_t> v) {
+    static const char* kSeparators[] = {", ", ", ", ",", "   ", " ", "\t", " , "};
+    const char* sep = kSeparators[Uniform(0, 6)];
     std::string s = kw + ",";
     bool first = true;
     for (int64_t x : v) {
-      s += (first ? " " : ", ") + std::to_string(x);
+      s += (first ? " " : sep) + std::to_string(x);
       first = false;
     }
     return s + "\r\n";
@@ -68,6 +79,7 @@ class RandomScenarioMaker {
 
   // A free cell in lo..hi with `room` free cells on each side, or -1.
   int64_t FreeCell(int64_t lo, int64_t hi, int64_t room) {
+    if (Chance(30)) room = 0;  // packed side by side
     for (int tries = 0; tries < 40 && lo <= hi; ++tries) {
       int64_t c = Uniform(lo, hi);
       bool ok = true;
@@ -124,14 +136,27 @@ class RandomScenarioMaker {
       for (int i = 0; i < Uniform(1, 4); ++i) s += Row("pendenza", {50 * (n_ - 2), Uniform(-5, 5)});
     }
     s += "[montagne]\r\n";
-    int64_t m = Uniform(0, 100);
-    for (int spans = 0; spans < 80 && m < n_ - 10 && Chance(90); ++spans) {
-      const int64_t len = Uniform(1, 60);
+    // Spans on cell starts, or at any metre; the next one follows at once, within
+    // 150 m, or further on.
+    const bool any_metre = Chance(60);
+    int64_t m = any_metre ? Uniform(0, 5000) : 50 * Uniform(0, 100);
+    for (int spans = 0; spans < 80 && m < 50 * (n_ - 10) && Chance(90); ++spans) {
+      const int64_t len = any_metre ? Uniform(1, 3000) : 50 * Uniform(1, 60);
       const int64_t tipo = Chance(50) ? Uniform(11, 14) : Uniform(1, 5);
-      s += Row("montagna", {50 * m, 50 * std::min(m + len, n_ + 5), tipo});
-      m += len + (Chance(15) ? Uniform(0, 3) : Uniform(5, 200));
+      s += Row("montagna", {m, std::min(m + len, 50 * (n_ + 5)), tipo});
+      const int64_t gap = Chance(30)   ? (any_metre ? Uniform(0, 260) : 50 * Uniform(0, 5))
+                          : Chance(15) ? 50 * Uniform(0, 3)
+                                       : 50 * Uniform(5, 200) + (any_metre ? Off() : 0);
+      m += len + gap;
     }
     s += "[cartelli]\r\n";
+    if (early_ && Chance(50)) {
+      // Boards on cell 1, at position 0 or just after: only the C speeds and the stripes,
+      // since the first two values of cell 1 are reserved.
+      Take(1);
+      s += Row("indicatori_vmax", {Chance(50) ? 0 : Uniform(0, 24), 0, 0, 5 * Uniform(0, 40),
+                                   Uniform(0, 2), 0, 0, 5 * Uniform(0, 40), Uniform(0, 2)});
+    }
     for (int i = 0; i < Uniform(0, 15); ++i) {
       int64_t c = FreeCell(2, n_ - 1, 1);
       if (c < 0) continue;
@@ -162,8 +187,10 @@ class RandomScenarioMaker {
     for (int64_t c = Chance(50) ? 0 : Uniform(1, 50); c <= n_ - 2; c += Uniform(10, 400))
       s += Row("aderenza", {50 * c + (c > 0 ? Off() : 0), Uniform(0, 300)});
     s += "[vel_limite]\r\n";
-    for (int64_t c = 0; c <= n_ - 2; c += Uniform(5, 300))
-      s += Row("velocita", {50 * c, 5 * Uniform(0, 60)});
+    for (int64_t c = 0; c <= n_ - 2; c += Uniform(5, 300)) {
+      const int64_t v = Chance(30) ? Uniform(0, 300) : 5 * Uniform(0, 60);  // any km/h
+      s += Row("velocita", {50 * c + (c > 0 && Chance(30) ? Off() : 0), v});
+    }
     if (Chance(20)) {
       for (int i = 0; i < Uniform(1, 4); ++i)
         s += Row("velocita", {50 * (n_ - 2), 5 * Uniform(1, 30)});
@@ -182,7 +209,8 @@ class RandomScenarioMaker {
                           : (tipo == 7 || tipo == 8) ? p + len
                                                      : p + len / 2 + (sixth ? 50 : 0);
       const int64_t stop = end / 50 - 1;
-      if (tipo < 25 && (stop <= 1 || taken_.count(stop))) break;
+      // Now and then a stop cell on a board of the line description, which it replaces.
+      if (tipo < 25 && (stop <= 1 || (taken_.count(stop) && !Chance(30)))) break;
       if (tipo < 25) Take(stop);
       s += "stazione, " + std::to_string(p) + ", " + std::to_string(tipo) + ", " +
            std::to_string(len) + ", " + std::to_string(Uniform(0, 3)) + ", " +
@@ -198,36 +226,43 @@ class RandomScenarioMaker {
     s += "[rallentamenti]\r\n";
     for (int i = 0; i < Uniform(0, 6); ++i) {
       // Room for the warning and approach cells and the protection windows.
-      const int64_t start = FreeCell(30, n_ - 40, 2);
+      const int64_t start = FreeCell(early_ ? 2 : 30, n_ - 40, 2);
       if (start < 0) continue;
       const int64_t cells = Uniform(0, 30);
       const int64_t end = start + cells;
       const bool approach = Chance(50);
       bool ok = true;
-      for (int64_t c = start - 30; c <= end + 14 && ok; ++c) ok = taken_.count(c) == 0;
+      for (int64_t c = std::max<int64_t>(start - 30, 1); c <= end + 14 && ok; ++c)
+        ok = taken_.count(c) == 0;
       if (!ok) continue;
       for (int64_t c = start - 30; c <= end + 14; ++c) Take(c);
       const int64_t v = 5 * Uniform(4, 30);
-      const int64_t x = 50 * (start - 1) + (start > 32 ? Off() : 0);
+      // Off the grid, half-way between two cells now and then: the rounding may then
+      // move the approach cells one cell further back.
+      const int64_t x = 50 * (start - 1) + (start > 32 ? (Chance(20) ? -25 : Off()) : 0);
       s += Row("rallentamento",
                {x, v, 50 * (end - 1) - x, Uniform(0, 1), approach ? 1 : 0, Chance(70) ? v : 0});
     }
     s += "[segnali]\r\n";
     for (int i = 0; i < Uniform(0, 40); ++i) {
-      const int64_t c = FreeCell(10, n_ - 1, 2);
+      const int64_t c = FreeCell(early_ ? 1 : 10, n_ - 1, 2);
       if (c < 0) continue;
       Take(c);
       const int64_t sx = Uniform(0, 2), dx = Uniform(0, 2);
       const int64_t tempo = Chance(50) ? 0 : Uniform(1, 255);
-      s += Row("segnale", {50 * (c - 1) + Off(), sx, Uniform(0, 4), Uniform(0, 4), Uniform(0, 4),
-                           Uniform(0, 3), dx, Uniform(0, 4), Uniform(0, 2), Uniform(0, 2), tempo});
+      // On cell 1 the first two values must be 0; its approach marks fall before cell 0.
+      const int64_t s1 = c == 1 ? 0 : Uniform(0, 4), d1 = c == 1 ? 0 : Uniform(0, 4);
+      const int64_t s2 = c == 1 ? 0 : Uniform(0, 4), d2 = c == 1 ? 0 : Uniform(0, 2);
+      s += Row("segnale", {std::max<int64_t>(0, 50 * (c - 1) + Off()), sx, s1, s2, Uniform(0, 4),
+                           Uniform(0, 3), dx, d1, d2, Uniform(0, 2), tempo});
     }
     s += "[codici]\r\n";
     for (int i = 0; i < Uniform(0, 6); ++i) {
       const int64_t c = FreeCell(0, n_ - 2, 2);
       if (c < 0) continue;
       Take(c);
-      const int64_t value = Chance(30) ? 0 : Chance(30) ? 180 : Uniform(1, 400);
+      int64_t value = Chance(30) ? 0 : Chance(30) ? 180 : Uniform(1, 400);
+      if (c == 1) value = 0;  // a value would take a reserved place
       s += Row("abbattimento", {std::max<int64_t>(0, 50 * c + Off()), value});
     }
     return s + "[fine]\r\n";
@@ -237,6 +272,7 @@ class RandomScenarioMaker {
   int32_t l_ = 0;
   int64_t n_ = 0;
   int boards_ = 0;
+  bool early_ = false;  // items may stand in the first cells
   std::set<int64_t> taken_;
 };
 
