@@ -13,6 +13,7 @@
 #include "base/text_encoding.h"
 #include "compiler/compile.h"
 #include "builtin/builtin_texts.h"
+#include "model/file_limits.h"
 
 namespace percorso {
 
@@ -88,7 +89,7 @@ struct AuthorText {
 
 bool ReadText(const std::filesystem::path& dir, const std::string& name, ErrorOrigin origin,
               AuthorText* t, std::ostream& err) {
-  ReadResult r = ReadWholeFile(dir / name);
+  ReadResult r = ReadWholeFile(dir / name, kMaxTextBytes);
   if (r.status != ReadStatus::kOk) {
     err << "percorso: cannot read " << Shown(dir, name) << ": " << r.error.reason << "\n";
     return false;

@@ -36,7 +36,11 @@ int main(int argc, char** argv) {
   // A write beyond the file-size limit must fail with an error we can report, not kill us.
   std::signal(SIGXFSZ, SIG_IGN);
   // Without arguments: the build run, exactly as it has always been.
-  if (argc == 1) return percorso::RunBuild(percorso::ExecutableDir(), std::cout, std::cerr);
+  if (argc == 1) {
+    return percorso::RunGuarded(
+        [] { return percorso::RunBuild(percorso::ExecutableDir(), std::cout, std::cerr); },
+        std::cerr);
+  }
   percorso::SetServeCommandLine(argv);
   return percorso::RunCommandLine(argc, argv, kCommands, PERCORSO_VERSION_TEXT, std::cout,
                                   std::cerr);

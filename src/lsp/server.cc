@@ -108,7 +108,7 @@ Disk RealDisk(size_t max_bytes) {
     if (!std::filesystem::is_regular_file(path, ec) || ec) return std::nullopt;
     const auto size = std::filesystem::file_size(path, ec);
     if (ec || size > max_bytes) return std::nullopt;
-    ReadResult r = ReadWholeFile(path);
+    ReadResult r = ReadWholeFile(path, max_bytes);
     if (r.status != ReadStatus::kOk) return std::nullopt;
     return std::move(r.bytes);
   };
@@ -311,7 +311,7 @@ void Server::Notify(const std::string& method, const json& params, std::vector<s
     for (const json& c : *changes) {
       std::optional<std::string> text = StringAt(c, "text");
       if (!text) continue;
-      ApplyChange(d->text, TextChange{RangeAt(c, "range"), std::move(*text)}, encoding_);
+      ApplyBoundedChange(*d, TextChange{RangeAt(c, "range"), std::move(*text)}, encoding_);
     }
     if (const json* td = Member(params, "textDocument"))
       d->version = IntAt(*td, "version").value_or(d->version);
@@ -405,10 +405,29 @@ std::optional<Server::Partner> Server::FindPartner(const Document& doc, std::str
   return std::nullopt;
 }
 
+namespace {
+
+// Why an open text over the limit is not compiled.
+std::string OverLimitMessage(const Document& d, const std::string& whose) {
+  if (d.dropped) {
+    return whose + " grew beyond " + std::to_string(kMaxKeptTextBytes) +
+           " bytes and is no longer held: close and reopen it to have it checked";
+  }
+  return whose + " is " + std::to_string(d.text.size()) + " bytes, more than the " +
+         std::to_string(kMaxOpenTextBytes) + " bytes an open text may have: it is checked again " +
+         "once it is shorter";
+}
+
+}  // namespace
+
 void Server::Recheck(const Document& doc, std::vector<std::string>& out) {
+  if (doc.OverLimit()) return PublishAlone(doc, OverLimitMessage(doc, "this text"), out);
   std::string why;
   const std::optional<Partner> partner = FindPartner(doc, &why);
   if (!partner) return PublishAlone(doc, why, out);
+  if (partner->open != nullptr && partner->open->OverLimit()) {
+    return PublishAlone(doc, OverLimitMessage(*partner->open, BaseOf(partner->path)), out);
+  }
 
   const Document* partner_open = partner->open;
   const bool linea_is_doc = doc.kind == TextKind::kLinea;

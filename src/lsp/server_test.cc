@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include "lsp/positions.h"
@@ -272,6 +273,60 @@ TEST(LspDiagnosticsTest, ATextWithoutItsPartnerNamesTheMissingFile) {
   d = c.Diagnostics("file:///r/notes.txt");
   ASSERT_EQ(d.size(), 1u);
   EXPECT_THAT(d[0]["message"].get<std::string>(), HasSubstr("NAME_linea.txt"));
+}
+
+TEST(LspDiagnosticsTest, ATextGrownByEditsBeyondTheLimitIsNotCompiledUntilBackUnder) {
+  TestClient c;
+  c.Initialize();
+  const std::string linea = BuiltinLinea();
+  c.Open(kLineaUri, linea);
+  c.Open(kTrenoUri, BuiltinTreno());
+  ASSERT_EQ(c.Diagnostics(kLineaUri), json::array());
+  const auto whole = [&](const std::string& text) {
+    c.Notify("textDocument/didChange", {{"textDocument", {{"uri", kLineaUri}, {"version", 9}}},
+                                        {"contentChanges", json::array({{{"text", text}}})}});
+  };
+  const Position end{1u << 30, 0};  // clamped to the end of the text
+  const std::string comments(kMaxOpenTextBytes / 2 + 1, '-');
+  struct Step {
+    const char* what;
+    std::function<void()> edit;
+    const char* says;  // in the one diagnostic; nullptr: compiled
+  };
+  const Step steps[] = {
+      {"half the limit appended", [&] { c.Replace(kLineaUri, Range{end, end}, comments); },
+       nullptr},
+      {"over the limit", [&] { c.Replace(kLineaUri, Range{end, end}, comments); },
+       "bytes, more than the 67108864 bytes an open text may have"},
+      {"back to the text alone", [&] { whole(linea); }, nullptr},
+      {"edits beyond twice the limit",
+       [&] {
+         for (int i = 0; i < 5; ++i) c.Replace(kLineaUri, Range{end, end}, comments);
+       },
+       "grew beyond 134217728 bytes and is no longer held"},
+      {"an edit of a part of a text no longer held", [&] {
+         c.Replace(kLineaUri, Range{{0, 0}, {0, 0}}, "x");
+       },
+       "no longer held"},
+      {"the text sent whole again", [&] { whole(linea); }, nullptr},
+  };
+  for (const Step& step : steps) {
+    step.edit();
+    const json d = c.Diagnostics(kLineaUri);
+    if (step.says == nullptr) {  // compiled: whatever it finds, nothing said about the size
+      for (const json& one : d) EXPECT_NE(one["code"], "pair") << step.what << ": " << one.dump();
+      continue;
+    }
+    ASSERT_EQ(d.size(), 1u) << step.what;
+    EXPECT_THAT(d[0]["message"].get<std::string>(), HasSubstr(step.says)) << step.what;
+  }
+  EXPECT_EQ(c.Diagnostics(kLineaUri), json::array());
+  // The partner of a text over the limit says so rather than compiling with it.
+  c.Replace(kLineaUri, Range{end, end}, std::string(kMaxOpenTextBytes + 1, '-'));
+  c.Replace(kTrenoUri, Range{{0, 0}, {0, 0}}, "");
+  const json d = c.Diagnostics(kTrenoUri);
+  ASSERT_EQ(d.size(), 1u);
+  EXPECT_THAT(d[0]["message"].get<std::string>(), HasSubstr("Valdoro_Ostrano_linea.txt is "));
 }
 
 TEST(LspDiagnosticsTest, ColumnsFollowTheNegotiatedEncoding) {

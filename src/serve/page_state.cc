@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <new>
 #include <utility>
 
 #include "base/file_io.h"
@@ -10,6 +11,7 @@
 #include "builtin/builtin_texts.h"
 #include "serve/page_compile.h"
 #include "model/names.h"
+#include "model/file_limits.h"
 
 namespace percorso {
 
@@ -23,7 +25,7 @@ std::string Shown(const std::filesystem::path& dir, const std::string& name) {
 PageText ReadText(const std::filesystem::path& dir, const std::string& name) {
   PageText t;
   t.shown_name = Shown(dir, name);
-  ReadResult r = ReadWholeFile(dir / name);
+  ReadResult r = ReadWholeFile(dir / name, kMaxTextBytes);
   if (r.status == ReadStatus::kOk) {
     t.bytes = std::move(r.bytes);
   } else {
@@ -82,7 +84,16 @@ PageState::Outcome PageState::Recompile() {
   input.linea_text = ReadText(files_.dir, linea_file());
   input.treno_text = ReadText(files_.dir, treno_file());
   input.scenario_name = Shown(files_.dir, CellFileName(files_.linea, files_.treno));
-  PageBuild build = CompilePage(input);
+  PageBuild build;
+  try {
+    build = CompilePage(input);
+  } catch (const std::bad_alloc&) {
+    // The server goes on: the page says why there is nothing new to draw.
+    build = PageBuild();
+    PageDiagnostic d;
+    d.message = "out of memory while compiling the texts";
+    build.diagnostics.push_back(std::move(d));
+  }
   const std::string result = percorso::Outcome(build);
   const std::string clock = ClockNow();
   Outcome outcome;
