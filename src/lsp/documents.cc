@@ -128,14 +128,15 @@ std::string BaseOf(std::string_view path) {
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
-void ApplyBoundedChange(Document& doc, TextChange change, PositionEncoding e) {
+void ApplyBoundedChange(Document& doc, TextChange change, PositionEncoding e,
+                        size_t max_kept_bytes) {
   if (!change.range) {
-    doc.dropped = change.text.size() > kMaxKeptTextBytes;
+    doc.dropped = change.text.size() > max_kept_bytes;
     doc.text = doc.dropped ? std::string() : std::move(change.text);
     return;
   }
   if (doc.dropped) return;  // the place of a part is unknown without the text
-  if (doc.text.size() + change.text.size() > kMaxKeptTextBytes) {
+  if (doc.text.size() + change.text.size() > max_kept_bytes) {
     doc.dropped = true;
     std::string().swap(doc.text);
     return;
