@@ -24,6 +24,7 @@
 #include <string_view>
 
 #include "base/file_io.h"
+#include "model/file_limits.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ int main(int argc, char** argv) {
     if (Failed(percorso::ReplaceFile(dir / files[i].name, files[i].bytes))) return kExitFailed;
   }
   for (int i = 0; i < kReadBack; ++i) {
-    percorso::ReadResult r = percorso::ReadWholeFile(dir / files[i].name);
+    percorso::ReadResult r = percorso::ReadWholeFile(dir / files[i].name, percorso::kMaxTextBytes);
     if (r.status != percorso::ReadStatus::kOk) {
       Failed(r.error);
       return kExitFailed;

@@ -1,6 +1,8 @@
 #include "app/commands.h"
 
+#include <exception>
 #include <memory>
+#include <new>
 #include <ostream>
 #include <string>
 
@@ -72,6 +74,17 @@ CommandAction DefineExport(CLI::App& sub, std::ostream& out, std::ostream& err) 
   return [options, &out, &err] { return RunExport(*options, out, err); };
 }
 
+int RunGuarded(const std::function<int()>& run, std::ostream& err) {
+  try {
+    return run();
+  } catch (const std::bad_alloc&) {
+    err << "percorso: out of memory\n";
+  } catch (const std::exception& e) {
+    err << "percorso: stopped by an internal error: " << e.what() << "\n";
+  }
+  return kExitStopped;
+}
+
 int RunCommandLine(int argc, const char* const* argv, std::span<const Command> commands,
                    std::string_view version_text, std::ostream& out, std::ostream& err) {
   CLI::App app(
@@ -99,7 +112,7 @@ int RunCommandLine(int argc, const char* const* argv, std::span<const Command> c
     return status == 0 ? kExitOk : kExitUsage;
   }
   for (auto& [sub, action] : actions) {
-    if (sub->parsed()) return action();
+    if (sub->parsed()) return RunGuarded(action, err);
   }
   err << "percorso: a command is required\nRun with --help for more information.\n";
   return kExitUsage;

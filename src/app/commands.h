@@ -36,8 +36,14 @@ CommandAction DefineBuildRun(CLI::App& sub, std::ostream& out, std::ostream& err
 // Parses `argv` against `commands` and runs the chosen one. --help and --version print
 // on `out` and give 0 (--version prints `version_text`); a malformed command line gives 2
 // with a message on `err`.
+// A command that runs out of memory (or meets any other exception) is not aborted: it
+// says so on `err` and gives 3.
 int RunCommandLine(int argc, const char* const* argv, std::span<const Command> commands,
                    std::string_view version_text, std::ostream& out, std::ostream& err);
+
+// Runs `run` and gives its status; when it throws, says so on `err` ("percorso: out of
+// memory" for std::bad_alloc) and gives 3.
+int RunGuarded(const std::function<int()>& run, std::ostream& err);
 
 }  // namespace percorso
 

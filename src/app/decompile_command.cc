@@ -1,6 +1,9 @@
 #include "app/decompile_command.h"
 
 #include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <ostream>
 #include <set>
@@ -8,7 +11,12 @@
 
 #include "base/file_io.h"
 #include "app/compile_command.h"
+#include "format/line_file.h"
+#include "format/plan_file.h"
+#include "model/file_limits.h"
+#include "model/line_table.h"
 #include "model/names.h"
+#include "model/track_plan.h"
 #include "decompile/decompile.h"
 #include "compiler/compile.h"
 #include "builtin/builtin_texts.h"
@@ -77,6 +85,48 @@ const char* FileOf(PlaceKind kind) {
   return "plan";
 }
 
+// The line length the line file gives, for the largest plan it allows; the longest line
+// the compiler accepts when the file is too short or broken (the decoder then says so).
+int64_t LineLengthOf(const std::string& line_file) {
+  Decoded<LineTable> table = DecodeLineFile(line_file);
+  if (!table.ok()) return kMaxPlanLineLength;
+  return table.value.slot[kTrainFiguresSlot].fine;
+}
+
+// Replaces the two texts as a pair: both new, or both as they were. A name that cannot
+// be replaced at all (a directory stands there) is found before either is written, and
+// when the second cannot be written the first gets its old bytes back (or is removed if
+// it was not there).
+std::optional<IoError> ReplacePair(const std::filesystem::path& dir,
+                                   const std::array<std::string, 2>& names,
+                                   const std::array<const std::string*, 2>& texts) {
+  for (const std::string& name : names) {
+    std::error_code ec;
+    const std::filesystem::file_status st = std::filesystem::symlink_status(dir / name, ec);
+    if (ec || !std::filesystem::exists(st) || std::filesystem::is_regular_file(st) ||
+        std::filesystem::is_symlink(st)) {
+      continue;
+    }
+    const char* why =
+        std::filesystem::is_directory(st) ? std::strerror(EISDIR) : "not a regular file";
+    return IoError{(dir / name).string(), "write", why};
+  }
+  const std::filesystem::path first = dir / names[0];
+  const bool first_existed = IsFile(first);
+  ReadResult old_first;
+  if (first_existed) old_first = ReadWholeFile(first, kMaxTextBytes);
+  if (std::optional<IoError> e = ReplaceFile(first, *texts[0])) return e;
+  std::optional<IoError> e = ReplaceFile(dir / names[1], *texts[1]);
+  if (e) {
+    if (!first_existed) {
+      RemoveFile(first);
+    } else if (old_first.status == ReadStatus::kOk) {
+      ReplaceFile(first, old_first.bytes);
+    }
+  }
+  return e;
+}
+
 }  // namespace
 
 int RunDecompile(const DecompileOptions& o, std::ostream& out, std::ostream& err) {
@@ -102,7 +152,11 @@ int RunDecompile(const DecompileOptions& o, std::ostream& out, std::ostream& err
   std::map<std::string, std::string> bytes;
   for (const std::string& name : {cell_name, line_name, plan_name}) {
     if (name == plan_name && !IsFile(o.dir / name) && !Exists(o.dir / name)) continue;
-    ReadResult r = ReadWholeFile(o.dir / name);
+    // The plan can be no longer than the line length of the line file allows; it is
+    // refused before it is read (and decoded, at several times its size) when it is.
+    const uint64_t limit =
+        name == plan_name ? MaxPlanFileBytes(LineLengthOf(bytes[line_name])) : kMaxCompiledFileBytes;
+    ReadResult r = ReadWholeFile(o.dir / name, limit);
     if (r.status != ReadStatus::kOk) {
       err << "percorso: cannot read " << Shown(o.dir, name) << ": " << r.error.reason << "\n";
       return kExitStopped;
@@ -133,11 +187,10 @@ int RunDecompile(const DecompileOptions& o, std::ostream& out, std::ostream& err
         << ec.message() << "\n";
     return kExitStopped;
   }
-  for (const auto& [name, text] : {std::pair{linea_text, &d.linea}, std::pair{treno_text, &d.treno}}) {
-    if (std::optional<IoError> e = ReplaceFile(out_dir / name, *text)) {
-      err << "percorso: cannot write " << Shown(out_dir, name) << ": " << e->reason << "\n";
-      return kExitStopped;
-    }
+  if (std::optional<IoError> e = ReplacePair(out_dir, {linea_text, treno_text}, {&d.linea, &d.treno})) {
+    err << "percorso: cannot write " << Shown(out_dir, std::filesystem::path(e->path).filename())
+        << ": " << e->reason << "\n";
+    return kExitStopped;
   }
   out << "wrote " << Shown(out_dir, linea_text) << ", " << Shown(out_dir, treno_text) << "\n";
   if (d.exact()) return kExitOk;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/decompile_command.h"
+#include "format/plan_file.h"
 #include "decompile/compile_call.h"
 #include "testing/random_scenario.h"
 // Before the compiled-file readers, whose namespace percorso::testing would hide gtest's.
@@ -349,6 +350,9 @@ TEST(DecompileCorrupt, BrokenFilesGiveTheOffsetAndNoTexts) {
       {"line file cut inside a slot", CompiledFileKind::kLine, f.cell_file, f.line_file.substr(0, 100), *f.plan_file},
       {"plan file with an unknown tag", CompiledFileKind::kPlan, f.cell_file, f.line_file, "\x07" + f.plan_file->substr(1)},
       {"empty cell file", CompiledFileKind::kCells, "", f.line_file, *f.plan_file},
+      // Two bytes more than the plan of a line of 96900 m can take: refused undecoded.
+      {"plan file longer than the line allows", CompiledFileKind::kPlan, f.cell_file, f.line_file,
+       *f.plan_file + std::string(MaxPlanFileBytes(96900) + 2 - f.plan_file->size(), '\0')},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -408,6 +412,37 @@ TEST(DecompileCommand, WritesTheTextsAndKeepsThemWithoutForce) {
   std::ostringstream out5, err5;
   EXPECT_EQ(RunDecompile(o, out5, err5), 1);
   EXPECT_NE(err5.str().find("Valdoro_Ostrano_55.dat: byte "), std::string::npos) << err5.str();
+}
+
+// --force replaces the pair or nothing: when one name cannot be replaced (a directory
+// stands there), the other text keeps its old bytes.
+TEST(DecompileCommand, ForceReplacesBothTextsOrNeither) {
+  Scenario s = Builtin(true);
+  RecompiledFiles f = CompileScenarioTexts(s);
+  for (const char* blocked : {"Valdoro_Ostrano_linea.txt", "Valdoro_Ostrano_55-.txt"}) {
+    SCOPED_TRACE(blocked);
+    TempDir tmp;
+    const std::filesystem::path bin = tmp.path() / "bin", src = tmp.path() / "src";
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_directories(src / blocked);
+    WriteFile(bin / "Valdoro_Ostrano_55.dat", f.cell_file);
+    WriteFile(bin / "Valdoro_Ostrano_55.sim", f.line_file);
+    WriteFile(bin / "Valdoro_Ostrano_linea.dat", *f.plan_file);
+    const std::string other = std::string(blocked) == "Valdoro_Ostrano_linea.txt"
+                                  ? "Valdoro_Ostrano_55-.txt"
+                                  : "Valdoro_Ostrano_linea.txt";
+    WriteFile(src / other, "old");
+    DecompileOptions o;
+    o.dir = bin;
+    o.out = src;
+    o.force = true;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunDecompile(o, out, err), 3);
+    EXPECT_NE(err.str().find((src / blocked).string() + ": Is a directory"), std::string::npos)
+        << err.str();
+    EXPECT_EQ(ReadFile(src / other), "old");
+    EXPECT_TRUE(std::filesystem::is_directory(src / blocked));
+  }
 }
 
 }  // namespace

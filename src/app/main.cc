@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
       percorso::PrintInstalledNoArguments(dir, std::cerr);
       return percorso::kStatusUsage;
     }
-    return percorso::RunBuild(dir, std::cout, std::cerr);
+    return percorso::RunGuarded([&] { return percorso::RunBuild(dir, std::cout, std::cerr); },
+                                std::cerr);
   }
   percorso::SetServeCommandLine(argv);
   return percorso::RunCommandLine(argc, argv, kCommands, PERCORSO_VERSION_TEXT, std::cout,

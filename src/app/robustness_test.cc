@@ -162,6 +162,55 @@ TEST(HostileInputTest, HugeTextsGiveACorrectResultOrAClearErrorInBoundedMemory) 
   }
 }
 
+// A file of 100 GB that costs nothing: the bytes given, then a hole up to the size.
+void MakeSparse(const fs::path& path, uint64_t size) {
+  std::error_code ec;
+  fs::resize_file(path, size, ec);
+  ASSERT_FALSE(ec) << path << ": " << ec.message();
+}
+
+TEST(HostileInputTest, SparseFilesOfAHundredGigabytesAreRefusedByEveryReader) {
+  constexpr uint64_t kHundredGb = uint64_t{100} << 30;
+  const std::string size = std::to_string(kHundredGb) + " bytes";
+  struct Case {
+    const char* what;
+    const char* file;  // made sparse after a plain compile
+    std::vector<std::string> args;  // after the program; "DIR" stands for the route directory
+    std::string limit;  // the limit the message names
+    int status;
+  };
+  const Case cases[] = {
+      {"compile, the line description", "R_linea.txt", {"compile", "--dir", "DIR"}, "268435456", 3},
+      {"compile, the train text", "R_1-.txt", {"compile", "--dir", "DIR"}, "268435456", 3},
+      // The plan of a line of 5000 m: points 0 to 12000, ten bytes at most each, twice.
+      {"decompile, the plan", "R_linea.dat", {"decompile", "--dir", "DIR", "--out", "DIR/t"},
+       "240020", 3},
+      {"decompile, the cells", "R_1.dat", {"decompile", "--dir", "DIR", "--out", "DIR/t"},
+       "67108864", 3},
+      {"dump", "R_1.sim", {"dump", "DIR/R_1.sim"}, "67108864", 3},
+      {"report", "R_1.dat", {"report", "--dir", "DIR"}, "67108864", 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scratch s;
+    s.Texts(kLineHead + kEnd, kTrainHead + kEnd);
+    ASSERT_EQ(s.Compile().status, 0);
+    MakeSparse(s.Dir() / c.file, kHundredGb);
+    ProcessRequest request;
+    request.argv = {s.exe().string()};
+    for (std::string a : c.args) {
+      if (a.rfind("DIR", 0) == 0) a = s.Dir().string() + a.substr(3);
+      request.argv.push_back(a);
+    }
+    ProcessResult r = RunProcess(request);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_NE(r.err.find(c.file), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(size), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("limit of " + c.limit + " bytes"), std::string::npos) << r.err;
+    EXPECT_LT(r.peak_rss_kb, 256 << 10) << "KB";
+  }
+}
+
 TEST(HostileInputTest, AMillionRowsInOneCellStayInsideTheGrid) {
   // Every row after the first pushes the fill cursor on by one cell: the gradient and
   // the speed of the rows reach the end of the grid and no further.

@@ -120,16 +120,19 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
     err << "\n";
     return kExitStopped;
   }
+  if (bound.beyond_loopback) {
+    err << "percorso serve: warning: listening on " << options.host
+        << ", beyond this machine: any machine on the network that reaches it can read the "
+           "route, its errors and the paths they quote\n";
+  }
   out << "percorso serve: open " << Url(options.host, bound.port) << " (watching "
       << (pair.dir / state.linea_file()).lexically_normal().string() << " and "
       << (pair.dir / state.treno_file()).lexically_normal().string() << "; Ctrl-C stops)\n"
       << first.log_line << std::endl;
 
   const pthread_t main_thread = pthread_self();
-  std::atomic<bool> listening_ended{false};
   std::thread listener([&] {
-    server.listen_after_bind();
-    listening_ended = true;
+    server.Listen();
     // Ended without being stopped: wake the main thread so the process ends.
     if (!hub.closed()) pthread_kill(main_thread, SIGTERM);
   });
@@ -138,13 +141,9 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
   int signal_number = 0;
   while (sigwait(&stop_signals, &signal_number) != 0) {
   }
-  hub.Close();
+  // Ends every connection at once, whatever its client is doing, and closes the hub.
+  server.Stop();
   watcher.Stop();
-  // A stop that comes before the server has begun to listen is lost: repeat it.
-  while (!listening_ended) {
-    server.stop();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
   listener.join();
   recompiler.join();
   out << "percorso serve: stopped" << std::endl;

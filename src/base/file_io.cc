@@ -155,7 +155,12 @@ std::optional<IoError> ReplaceFile(const std::filesystem::path& path, std::strin
   return std::nullopt;
 }
 
-ReadResult ReadWholeFile(const std::filesystem::path& path) {
+std::string TooLargeReason(uint64_t size, uint64_t max_bytes) {
+  return "the file is " + std::to_string(size) + " bytes, more than the limit of " +
+         std::to_string(max_bytes) + " bytes";
+}
+
+ReadResult ReadWholeFile(const std::filesystem::path& path, uint64_t max_bytes) {
   ReadResult r;
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
@@ -175,11 +180,26 @@ ReadResult ReadWholeFile(const std::filesystem::path& path) {
     r.error = Failure(path, "read", stat_err != 0 ? stat_err : EISDIR);
     return r;
   }
-  if (st.st_size > 0) r.bytes.reserve(static_cast<size_t>(st.st_size));
+  const uint64_t size = st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
+  if (size > max_bytes) {
+    ::close(fd);
+    r.error = IoError{path.string(), "read", TooLargeReason(size, max_bytes)};
+    return r;
+  }
+  r.bytes.reserve(static_cast<size_t>(size));
   char buf[1 << 16];
   for (;;) {
     ssize_t n = ::read(fd, buf, sizeof buf);
     if (n == 0) break;
+    if (n > 0 && r.bytes.size() + static_cast<size_t>(n) > max_bytes) {
+      // The file grew while it was read: refused as if it had been that large at first.
+      const uint64_t grown = r.bytes.size() + static_cast<uint64_t>(n);
+      ::close(fd);
+      r.bytes.clear();
+      r.bytes.shrink_to_fit();
+      r.error = IoError{path.string(), "read", TooLargeReason(grown, max_bytes)};
+      return r;
+    }
     if (n < 0) {
       if (errno == EINTR) continue;
       int err = errno;

@@ -3,6 +3,7 @@
 #ifndef PERCORSO_BASE_FILE_IO_H_
 #define PERCORSO_BASE_FILE_IO_H_
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -41,9 +42,16 @@ struct ReadResult {
   std::string bytes;
   IoError error;  // meaningful when status is not kOk
 };
-// Reads a whole regular file. A name that does not exist is kMissing; a directory, an
-// unreadable file or a read error is kFailed.
-ReadResult ReadWholeFile(const std::filesystem::path& path);
+// Reads a whole regular file of at most `max_bytes` bytes. A name that does not exist is
+// kMissing; a directory, an unreadable file, a read error or a file larger than
+// `max_bytes` (a sparse file of 100 GB is one) is kFailed, the last with the reason
+// "the file is N bytes, more than the limit of M bytes" and nothing read. Every reader
+// gives the limit that fits what it reads, so that no file can make it take memory
+// beyond that.
+ReadResult ReadWholeFile(const std::filesystem::path& path, uint64_t max_bytes);
+
+// The reason ReadWholeFile gives for a file of `size` bytes over `max_bytes`.
+std::string TooLargeReason(uint64_t size, uint64_t max_bytes);
 
 // Deletes a file; a file that does not exist is no failure.
 std::optional<IoError> RemoveFile(const std::filesystem::path& path);

@@ -53,7 +53,7 @@ TEST(ReplaceFile, WhatStandsAtTheName) {
     if (c.error_reason == nullptr) {
       ASSERT_FALSE(e) << e->Message();
       EXPECT_FALSE(std::filesystem::is_symlink(path));
-      EXPECT_EQ(ReadWholeFile(path).bytes, "abc");
+      EXPECT_EQ(ReadWholeFile(path, 3).bytes, "abc");
     } else {
       ASSERT_TRUE(e);
       EXPECT_EQ(e->Message(), "cannot write " + path.string() + ": " + c.error_reason);
@@ -168,7 +168,7 @@ TEST(ReplaceFile, ConcurrentReplacementsLeaveOneWholeFile) {
     start.arrive_and_wait();
     // Read while this round's writers run.
     for (int i = 0; i < 3; ++i, ++reads) {
-      const std::string got = ReadWholeFile(path).bytes;
+      const std::string got = ReadWholeFile(path, 1 << 20).bytes;
       if (got != versions[0] && got != versions[1]) ++bad_reads;
     }
   }
@@ -180,10 +180,20 @@ TEST(ReplaceFile, ConcurrentReplacementsLeaveOneWholeFile) {
 
 // What may stand at the name of a text to read. A name that does not exist is told from
 // one that cannot be read; a pipe or a device is never opened for reading (it may never
-// end) and is said to be no regular file.
+// end) and is said to be no regular file; a file over the limit, sparse or not, is
+// refused with its size and the limit, and nothing of it is read.
 TEST(ReadWholeFile, TellsMissingFromUnreadable) {
+  constexpr uint64_t kLimit = 5;
   TempDir dir;
   dir.Write("text", "bytes");
+  dir.Write("six", "sixsix");
+  // 100 GB of nothing: a sparse file costs no disk space.
+  {
+    const int fd = ::open((dir.path() / "sparse").c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, off_t{100} << 30), 0);
+    ::close(fd);
+  }
   dir.Write("empty", "");
   std::filesystem::create_directory(dir.path() / "d");
   ASSERT_EQ(::mkfifo((dir.path() / "pipe").c_str(), 0644), 0);
@@ -202,10 +212,13 @@ TEST(ReadWholeFile, TellsMissingFromUnreadable) {
       {"d", ReadStatus::kFailed, "Is a directory"},
       {"pipe", ReadStatus::kFailed, "not a regular file"},
       {"zero", ReadStatus::kFailed, "not a regular file"},
+      {"six", ReadStatus::kFailed, "the file is 6 bytes, more than the limit of 5 bytes"},
+      {"sparse", ReadStatus::kFailed,
+       "the file is 107374182400 bytes, more than the limit of 5 bytes"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ReadResult r = ReadWholeFile(dir.path() / c.name);
+    ReadResult r = ReadWholeFile(dir.path() / c.name, kLimit);
     EXPECT_EQ(r.status, c.status);
     if (c.status == ReadStatus::kOk) {
       EXPECT_EQ(r.bytes, c.bytes_or_reason);

@@ -5,6 +5,7 @@
 #include "base/file_io.h"
 #include "base/text_encoding.h"
 #include "model/error_meanings.h"
+#include "model/file_limits.h"
 
 namespace percorso {
 
@@ -16,7 +17,7 @@ AuthorText ReadAuthorText(const std::filesystem::path& dir, const std::string& f
   AuthorText t;
   t.file_name = file_name;
   t.shown_name = ShownPath(dir, file_name);
-  ReadResult r = ReadWholeFile(dir / file_name);
+  ReadResult r = ReadWholeFile(dir / file_name, kMaxTextBytes);
   if (r.status == ReadStatus::kOk) {
     t.bytes = std::move(r.bytes);
   } else {

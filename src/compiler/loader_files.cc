@@ -4,11 +4,12 @@
 
 #include "builtin/builtin_texts.h"
 #include "model/names.h"
+#include "model/file_limits.h"
 
 namespace percorso {
 
 SourceText ReadSourceText(const std::filesystem::path& dir, const std::string& name) {
-  ReadResult r = ReadWholeFile(dir / name);
+  ReadResult r = ReadWholeFile(dir / name, kMaxTextBytes);
   SourceText t;
   t.status = r.status;
   t.bytes = std::move(r.bytes);

@@ -11,6 +11,7 @@
 #include "decompile/compile_call.h"
 #include "decompile/plan_curves.h"
 #include "decompile/recover_rows.h"
+#include "format/plan_file.h"
 #include "model/cell_grid.h"
 #include "model/line_table.h"
 #include "model/track_plan.h"
@@ -139,6 +140,16 @@ std::optional<CorruptFile> DecodeFiles(const CompiledFiles& files, DecodedFiles*
   auto table = DecodeLineFile(files.line_file);
   if (!table.ok()) return CorruptFile{CompiledFileKind::kLine, *table.error};
   if (files.plan_file) {
+    // A plan longer than the line length allows is refused before it is decoded.
+    const int64_t length = table.value.slot[kTrainFiguresSlot].fine;
+    if (files.plan_file->size() > MaxPlanFileBytes(length)) {
+      return CorruptFile{CompiledFileKind::kPlan,
+                         DecodeError{MaxPlanFileBytes(length),
+                                     "the plan file is " + std::to_string(files.plan_file->size()) +
+                                         " bytes, more than a plan of a line of " +
+                                         std::to_string(length) + " m can take (" +
+                                         std::to_string(MaxPlanFileBytes(length)) + " bytes)"}};
+    }
     auto p = ReadPlanPoints(*files.plan_file);
     if (!p.ok()) return CorruptFile{CompiledFileKind::kPlan, *p.error};
     out->plan = std::move(p.value);

@@ -1,6 +1,7 @@
 #include "format/plan_file.h"
 
 #include <algorithm>
+#include <optional>
 #include <span>
 
 #include "base/coding.h"
@@ -62,57 +63,81 @@ int64_t DecodedPlan::FilledPoints() const {
   return n;
 }
 
-Decoded<DecodedPlan> DecodePlanFile(std::string_view bytes) {
-  // The file has no count: walk every element first, then split the sequence in two.
-  std::vector<PlanElement> elements;
-  std::vector<size_t> offsets;
-  ByteReader r(bytes);
-  while (r.left() > 0) {
-    size_t at = r.offset();
-    PlanElement e;
-    if (!r.U16(&e.tag, "an element tag")) {
-      return FailAt<DecodedPlan>(at, "element " + std::to_string(elements.size()) + ": " + r.shortage());
-    }
-    bool ok = true;
-    if (e.tag == kPlanInt16) {
-      int16_t v = 0;
-      ok = r.I16(&v, "an int16 value");
-      e.value = v;
-    } else if (e.tag == kPlanDouble) {
-      ok = r.F64(&e.value, "a double value");
-    } else if (e.tag != kPlanEmpty) {
-      return FailAt<DecodedPlan>(at, "element " + std::to_string(elements.size()) + ": unknown tag " +
-                                       std::to_string(e.tag) + " (known: 0 empty, 2 int16, 5 double)");
-    }
-    if (!ok) {
-      return FailAt<DecodedPlan>(r.offset(),
-                               "element " + std::to_string(elements.size()) + ": " + r.shortage());
-    }
-    elements.push_back(e);
-    offsets.push_back(at);
+namespace {
+
+// Reads the element at `r`'s place into `*e`; an error message when it cannot (`index`:
+// the element's number, for the message).
+std::optional<DecodeError> ReadElement(ByteReader& r, size_t index, PlanElement* e) {
+  const size_t at = r.offset();
+  if (!r.U16(&e->tag, "an element tag")) {
+    return DecodeError{at, "element " + std::to_string(index) + ": " + r.shortage()};
   }
-  if (elements.size() < 2) {
-    return FailAt<DecodedPlan>(bytes.size(), "plan file holds " + std::to_string(elements.size()) +
+  bool ok = true;
+  e->value = 0;
+  if (e->tag == kPlanInt16) {
+    int16_t v = 0;
+    ok = r.I16(&v, "an int16 value");
+    e->value = v;
+  } else if (e->tag == kPlanDouble) {
+    ok = r.F64(&e->value, "a double value");
+  } else if (e->tag != kPlanEmpty) {
+    return DecodeError{at, "element " + std::to_string(index) + ": unknown tag " +
+                               std::to_string(e->tag) + " (known: 0 empty, 2 int16, 5 double)"};
+  }
+  if (!ok) return DecodeError{r.offset(), "element " + std::to_string(index) + ": " + r.shortage()};
+  return std::nullopt;
+}
+
+}  // namespace
+
+uint64_t MaxPlanFileBytes(int64_t line_length) {
+  constexpr uint64_t kMostElementBytes = 2 + 8;  // a tag and a double
+  const int64_t length = std::clamp<int64_t>(line_length, 0, kMaxPlanLineLength);
+  const uint64_t points = static_cast<uint64_t>(length + 7000 + 1);
+  return 2 * kMostElementBytes * points;
+}
+
+Decoded<DecodedPlan> DecodePlanFile(std::string_view bytes) {
+  // The file has no count: a first walk counts the elements (and finds the first broken
+  // one), a second fills the two components.
+  size_t count = 0;
+  {
+    ByteReader r(bytes);
+    PlanElement e;
+    while (r.left() > 0) {
+      if (std::optional<DecodeError> error = ReadElement(r, count, &e)) {
+        Decoded<DecodedPlan> out;
+        out.error = std::move(error);
+        return out;
+      }
+      ++count;
+    }
+  }
+  if (count < 2) {
+    return FailAt<DecodedPlan>(bytes.size(), "plan file holds " + std::to_string(count) +
                                                " elements: two components need at least one each");
   }
-  if (elements.size() % 2 != 0) {
+  if (count % 2 != 0) {
     return FailAt<DecodedPlan>(bytes.size(),
                              "plan file holds an odd number of elements (" +
-                                 std::to_string(elements.size()) +
+                                 std::to_string(count) +
                                  "): it cannot be two components of equal length");
   }
-  size_t points = elements.size() / 2;
+  const size_t points = count / 2;
+  Decoded<DecodedPlan> out;
+  out.value.x.resize(points);
+  out.value.y.resize(points);
+  ByteReader r(bytes);
+  for (size_t j = 0; j < points; ++j) ReadElement(r, j, &out.value.x[j]);
   for (size_t j = 0; j < points; ++j) {
-    if (elements[j].tag != elements[points + j].tag) {
-      return FailAt<DecodedPlan>(
-          offsets[points + j], "point " + std::to_string(j) + ": component 1 is " +
-                                   TagName(elements[points + j].tag) + " but component 0 is " +
-                                   TagName(elements[j].tag));
+    const size_t at = r.offset();
+    ReadElement(r, points + j, &out.value.y[j]);
+    if (out.value.y[j].tag != out.value.x[j].tag) {
+      return FailAt<DecodedPlan>(at, "point " + std::to_string(j) + ": component 1 is " +
+                                         TagName(out.value.y[j].tag) + " but component 0 is " +
+                                         TagName(out.value.x[j].tag));
     }
   }
-  Decoded<DecodedPlan> out;
-  out.value.x.assign(elements.begin(), elements.begin() + static_cast<std::ptrdiff_t>(points));
-  out.value.y.assign(elements.begin() + static_cast<std::ptrdiff_t>(points), elements.end());
   return out;
 }
 

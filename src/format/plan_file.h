@@ -34,8 +34,15 @@ struct DecodedPlan {
 };
 
 // The plan file: two components with the same number of elements and the same tag at
-// every point, each element a known tag (0, 2, 5) followed by its whole value.
+// every point, each element a known tag (0, 2, 5) followed by its whole value. Decoded
+// in two walks (count, then fill the two components), so that it takes no more memory
+// than the decoded plan itself.
 Decoded<DecodedPlan> DecodePlanFile(std::string_view bytes);
+
+// The most bytes the plan of a line of `line_length` metres can take: points 0 to
+// L + 7000, every element of both components a double, the length taken within what the
+// compiler accepts (0 to kMaxPlanLineLength).
+uint64_t MaxPlanFileBytes(int64_t line_length);
 
 }  // namespace percorso
 

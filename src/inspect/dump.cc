@@ -20,6 +20,7 @@
 #include "model/items.h"
 #include "model/line_table.h"
 #include "model/track_plan.h"
+#include "model/file_limits.h"
 
 namespace percorso {
 
@@ -275,7 +276,10 @@ int RunDump(const DumpOptions& options, std::ostream& out, std::ostream& err) {
   std::string name = options.file.filename().string();
   CompiledKind kind = KindOfFileName(name);
   if (kind == CompiledKind::kUnknown) return DumpBytes(kind, {}, name, options, out, err);
-  ReadResult file = ReadWholeFile(options.file);
+  // A plan file can be no longer than the plan of the longest line.
+  const uint64_t limit =
+      kind == CompiledKind::kPlan ? MaxPlanFileBytes(kMaxPlanLineLength) : kMaxCompiledFileBytes;
+  ReadResult file = ReadWholeFile(options.file, limit);
   if (file.status != ReadStatus::kOk) {
     err << "percorso dump: " << file.error.Message() << "\n";
     return kStatusFileFault;

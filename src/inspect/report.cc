@@ -9,6 +9,9 @@
 #include "inspect/report_facts.h"
 #include "inspect/svg.h"
 #include "model/names.h"
+#include "format/plan_file.h"
+#include "model/file_limits.h"
+#include "model/line_table.h"
 
 namespace percorso {
 
@@ -97,8 +100,9 @@ footer { margin-top:36px; color:var(--muted); font-size:12px; }
 // Reads and decodes one file; kStatusOk, or the exit status with the message written:
 // kStatusFileFault when the file cannot be read, kStatusInputWrong when it is broken.
 template <typename T, typename Decoder>
-int Load(const std::filesystem::path& path, Decoder decode, T* value, std::ostream& err) {
-  ReadResult file = ReadWholeFile(path);
+int Load(const std::filesystem::path& path, Decoder decode, T* value, std::ostream& err,
+         uint64_t max_bytes = kMaxCompiledFileBytes) {
+  ReadResult file = ReadWholeFile(path, max_bytes);
   if (file.status != ReadStatus::kOk) {
     err << "percorso report: " << file.error.Message() << "\n";
     return kStatusFileFault;
@@ -209,7 +213,9 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
   std::error_code ec;
   if (std::filesystem::exists(plan_path, ec)) {
     DecodedPlan plan;
-    if (int s = Load(plan_path, DecodePlanFile, &plan, err)) return s;
+    // No longer than the line length of the line file allows.
+    const uint64_t limit = MaxPlanFileBytes(view.table.slot[kTrainFiguresSlot].fine);
+    if (int s = Load(plan_path, DecodePlanFile, &plan, err, limit)) return s;
     view.plan = std::move(plan);
   }
   const std::filesystem::path& out_dir = options.out_dir.empty() ? dir : options.out_dir;

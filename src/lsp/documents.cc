@@ -125,6 +125,22 @@ std::string BaseOf(std::string_view path) {
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
+void ApplyBoundedChange(Document& doc, TextChange change, PositionEncoding e,
+                        size_t max_kept_bytes) {
+  if (!change.range) {
+    doc.dropped = change.text.size() > max_kept_bytes;
+    doc.text = doc.dropped ? std::string() : std::move(change.text);
+    return;
+  }
+  if (doc.dropped) return;  // the place of a part is unknown without the text
+  if (doc.text.size() + change.text.size() > max_kept_bytes) {
+    doc.dropped = true;
+    std::string().swap(doc.text);
+    return;
+  }
+  ApplyChange(doc.text, change, e);
+}
+
 void ApplyChange(std::string& text, const TextChange& change, PositionEncoding e) {
   if (!change.range) {
     text = change.text;

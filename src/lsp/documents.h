@@ -35,10 +35,18 @@ std::optional<TextName> ParseTextName(std::string_view file_name);
 // first, as every command finds pairs (TrainTextCuts of model/names.h).
 std::vector<TextName> TrainNameCuts(std::string_view file_name);
 
+// The most bytes an open text may have to be checked: what one message may carry. Edits
+// may take a text beyond it; it is then not compiled until it is back under. Twice that
+// is the most an open text is kept at all: edits that would take it further drop it (its
+// memory freed) until the client sends it whole again.
+inline constexpr size_t kMaxOpenTextBytes = size_t{64} << 20;
+
 struct Document {
   std::string uri;
   std::optional<std::string> path;  // for file: URIs
   std::string text;
+  bool dropped = false;  // edits went beyond twice the limit: `text` is empty, not the text
+  bool OverLimit(size_t max_bytes) const { return dropped || text.size() > max_bytes; }
   int64_t version = 0;
   std::optional<TextName> name;     // nothing when the name is not a route text's
   TextKind kind = TextKind::kLinea;  // from the name, else guessed from the text
@@ -57,6 +65,11 @@ struct TextChange {
 // Applies a change to `text`, positions counted in `e`. Ranges are clamped to the text;
 // a range whose end lies before its start replaces nothing.
 void ApplyChange(std::string& text, const TextChange& change, PositionEncoding e);
+
+// Applies a change to an open document kept within `max_kept_bytes`: a change that would
+// take it further drops the text; a dropped text takes only a whole new text.
+void ApplyBoundedChange(Document& doc, TextChange change, PositionEncoding e,
+                        size_t max_kept_bytes);
 
 class DocumentStore {
  public:

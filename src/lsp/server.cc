@@ -108,7 +108,7 @@ Disk RealDisk(size_t max_bytes) {
     if (!std::filesystem::is_regular_file(path, ec) || ec) return std::nullopt;
     const auto size = std::filesystem::file_size(path, ec);
     if (ec || size > max_bytes) return std::nullopt;
-    ReadResult r = ReadWholeFile(path);
+    ReadResult r = ReadWholeFile(path, max_bytes);
     if (r.status != ReadStatus::kOk) return std::nullopt;
     return std::move(r.bytes);
   };
@@ -130,7 +130,8 @@ Disk NoDisk() {
   return d;
 }
 
-Server::Server(Disk disk) : disk_(std::move(disk)) {}
+Server::Server(Disk disk, size_t max_open_text)
+    : disk_(std::move(disk)), max_open_text_(max_open_text) {}
 
 std::string Server::TooLargeNotice(size_t bytes) const {
   return Dump(json{{"jsonrpc", "2.0"},
@@ -311,7 +312,8 @@ void Server::Notify(const std::string& method, const json& params, std::vector<s
     for (const json& c : *changes) {
       std::optional<std::string> text = StringAt(c, "text");
       if (!text) continue;
-      ApplyChange(d->text, TextChange{RangeAt(c, "range"), std::move(*text)}, encoding_);
+      ApplyBoundedChange(*d, TextChange{RangeAt(c, "range"), std::move(*text)}, encoding_,
+                         2 * max_open_text_);
     }
     if (const json* td = Member(params, "textDocument"))
       d->version = IntAt(*td, "version").value_or(d->version);
@@ -451,11 +453,33 @@ std::optional<Server::Partner> Server::FindPartner(const Document& doc, std::str
                  std::nullopt};
 }
 
+namespace {
+
+// Why an open text over the limit of `max_bytes` is not compiled.
+std::string OverLimitMessage(const Document& d, const std::string& whose, size_t max_bytes) {
+  if (d.dropped) {
+    return whose + " grew beyond " + std::to_string(2 * max_bytes) +
+           " bytes and is no longer held: close and reopen it to have it checked";
+  }
+  return whose + " is " + std::to_string(d.text.size()) + " bytes, more than the " +
+         std::to_string(max_bytes) + " bytes an open text may have: it is checked again " +
+         "once it is shorter";
+}
+
+}  // namespace
+
 void Server::Recheck(const Document& doc, std::vector<std::string>& out) {
+  if (doc.OverLimit(max_open_text_)) {
+    return PublishAlone(doc, OverLimitMessage(doc, "this text", max_open_text_), out);
+  }
   std::string why;
   const std::optional<Partner> partner = FindPartner(doc, &why);
   if (!partner && doc.kind == TextKind::kLinea && doc.name) return PublishLineAlone(doc, why, out);
   if (!partner) return PublishAlone(doc, why, out);
+  if (partner->open != nullptr && partner->open->OverLimit(max_open_text_)) {
+    return PublishAlone(doc, OverLimitMessage(*partner->open, BaseOf(partner->path), max_open_text_),
+                        out);
+  }
 
   const Document* partner_open = partner->open;
   const bool partner_missing = partner_open == nullptr && !partner->raw;

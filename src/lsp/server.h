@@ -44,7 +44,9 @@ inline constexpr int kServerNotInitialized = -32002;
 
 class Server {
  public:
-  explicit Server(Disk disk);
+  // An open text over `max_open_text` bytes is not compiled (and one over twice that is
+  // dropped); the default is the limit of a message.
+  explicit Server(Disk disk, size_t max_open_text = kMaxOpenTextBytes);
 
   // Handles one message body; returns the bodies of the messages to send, in order.
   std::vector<std::string> Handle(std::string_view body);
@@ -89,6 +91,7 @@ class Server {
   const ScannedText& RowsOf(const Document& doc);
 
   Disk disk_;
+  size_t max_open_text_;
   DocumentStore docs_;
   std::map<std::string, ScannedText, std::less<>> rows_;
   std::map<std::string, Analysis, std::less<>> analyses_;

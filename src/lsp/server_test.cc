@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include "lsp/positions.h"
@@ -27,7 +28,8 @@ using Files = std::map<std::string, std::string>;
 // A client talking to a server in memory, over a disk of a few files.
 class TestClient {
  public:
-  explicit TestClient(std::map<std::string, std::string> files = {})
+  explicit TestClient(std::map<std::string, std::string> files = {},
+                      size_t max_open_text = kMaxOpenTextBytes)
       : files_(std::move(files)), server_(Disk{[this](const std::string& p) -> std::optional<std::string> {
                                                  auto it = files_.find(p);
                                                  if (it == files_.end()) return std::nullopt;
@@ -38,7 +40,8 @@ class TestClient {
                                                  for (const auto& [p, b] : files_)
                                                    if (p.rfind(dir + "/", 0) == 0) names.push_back(p.substr(dir.size() + 1));
                                                  return names;
-                                               }}) {}
+                                               }},
+                                          max_open_text) {}
 
   std::vector<json> Raw(std::string_view body) {
     std::vector<json> out;
@@ -311,6 +314,62 @@ TEST(LspDiagnosticsTest, ACollisionPointsAtTheRowAlreadyInTheCell) {
   EXPECT_EQ(related["uri"], kLineaUri);
   const Position boards = Find(linea, "indicatori_vmax,  1350", "1350");
   EXPECT_EQ(related["range"], RangeJson(boards.line, boards.character, boards.character + 4));
+}
+
+TEST(LspDiagnosticsTest, ATextGrownByEditsBeyondTheLimitIsNotCompiledUntilBackUnder) {
+  // A limit of 200 KB rather than 64 MB, so that the messages stay small; the limit is
+  // the server's, the same for any value.
+  constexpr size_t kLimit = 200 << 10;
+  TestClient c({}, kLimit);
+  c.Initialize();
+  const std::string linea = BuiltinLinea();
+  ASSERT_LT(linea.size(), kLimit);
+  c.Open(kLineaUri, linea);
+  c.Open(kTrenoUri, BuiltinTreno());
+  ASSERT_EQ(c.Diagnostics(kLineaUri), json::array());
+  const auto whole = [&](const std::string& text) {
+    c.Notify("textDocument/didChange", {{"textDocument", {{"uri", kLineaUri}, {"version", 9}}},
+                                        {"contentChanges", json::array({{{"text", text}}})}});
+  };
+  const Position end{1u << 30, 0};  // clamped to the end of the text
+  const std::string comments(kLimit + 1, '-');
+  struct Step {
+    const char* what;
+    std::function<void()> edit;
+    const char* says;  // in the one diagnostic; nullptr: compiled
+  };
+  const Step steps[] = {
+      {"over the limit", [&] { c.Replace(kLineaUri, Range{end, end}, comments); },
+       "bytes, more than the 204800 bytes an open text may have"},
+      {"back to the text alone", [&] { whole(linea); }, nullptr},
+      {"edits beyond twice the limit",
+       [&] {
+         for (int i = 0; i < 2; ++i) c.Replace(kLineaUri, Range{end, end}, comments);
+       },
+       "grew beyond 409600 bytes and is no longer held"},
+      {"an edit of a part of a text no longer held", [&] {
+         c.Replace(kLineaUri, Range{{0, 0}, {0, 0}}, "x");
+       },
+       "no longer held"},
+      {"the text sent whole again", [&] { whole(linea); }, nullptr},
+  };
+  for (const Step& step : steps) {
+    step.edit();
+    const json d = c.Diagnostics(kLineaUri);
+    if (step.says == nullptr) {  // compiled: whatever it finds, nothing said about the size
+      for (const json& one : d) EXPECT_NE(one["code"], "pair") << step.what << ": " << one.dump();
+      continue;
+    }
+    ASSERT_EQ(d.size(), 1u) << step.what;
+    EXPECT_THAT(d[0]["message"].get<std::string>(), HasSubstr(step.says)) << step.what;
+  }
+  EXPECT_EQ(c.Diagnostics(kLineaUri), json::array());
+  // The partner of a text over the limit says so rather than compiling with it.
+  c.Replace(kLineaUri, Range{end, end}, comments);
+  c.Replace(kTrenoUri, Range{{0, 0}, {0, 0}}, "");
+  const json d = c.Diagnostics(kTrenoUri);
+  ASSERT_EQ(d.size(), 1u);
+  EXPECT_THAT(d[0]["message"].get<std::string>(), HasSubstr("Valdoro_Ostrano_linea.txt is "));
 }
 
 TEST(LspDiagnosticsTest, ColumnsFollowTheNegotiatedEncoding) {

@@ -3,12 +3,14 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <new>
 #include <utility>
 
 #include "compiler/front_end.h"
 #include "builtin/builtin_texts.h"
 #include "serve/page_compile.h"
 #include "model/names.h"
+#include "model/file_limits.h"
 
 namespace percorso {
 
@@ -64,7 +66,16 @@ PageState::Outcome PageState::Recompile() {
   input.linea_text = ReadAuthorText(files_.dir, linea_file());
   input.treno_text = ReadAuthorText(files_.dir, treno_file());
   input.scenario_name = ShownPath(files_.dir, CellFileName(files_.linea, files_.treno));
-  PageBuild build = CompilePage(input);
+  PageBuild build;
+  try {
+    build = CompilePage(input);
+  } catch (const std::bad_alloc&) {
+    // The server goes on: the page says why there is nothing new to draw.
+    build = PageBuild();
+    PageDiagnostic d;
+    d.message = "out of memory while compiling the texts";
+    build.diagnostics.push_back(std::move(d));
+  }
   const std::string result = percorso::Outcome(build);
   const std::string clock = ClockNow();
   Outcome outcome;

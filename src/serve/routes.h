@@ -2,6 +2,13 @@
 // and HEAD; nothing else. No part of a URL is ever used as a file name: the answers come
 // from the page in memory only.
 //
+// A request is answered only when its Host names this server: 127.0.0.1, localhost,
+// [::1], the address given to listen on, or the address the request came in on, each
+// with the port listened on; any other Host (a page elsewhere whose name was made to
+// point here) gets 421 and nothing of the page. A request that carries an Origin must
+// come from a page of this server too (403 else). A Range header is ignored: every
+// answer is whole (Accept-Ranges: none).
+//
 //   GET /          200 the page (HTML)
 //   GET /events    200 Server-Sent Events: the page now, then every change, and a comment
 //                  line every few seconds while nothing changes
@@ -14,6 +21,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include <httplib.h>
 
@@ -29,6 +37,14 @@ class PreviewRoutes {
 
   explicit PreviewRoutes(EventHub& hub) : hub_(hub) {}
 
+  // The address (as given to listen on) and port this server answers as. Before this,
+  // no Host is accepted.
+  void ServeAs(const std::string& host, int port);
+
+  // True when `authority` (a Host header's "name:port", "[v6]:port" or "name" for port
+  // 80) names this server; `local_addr` is the address the request came in on.
+  bool IsOwnAuthority(std::string_view authority, std::string_view local_addr) const;
+
   // Fills `res` for `req`.
   void Answer(const httplib::Request& req, httplib::Response& res);
 
@@ -39,6 +55,8 @@ class PreviewRoutes {
   void AnswerEvents(httplib::Response& res);
 
   EventHub& hub_;
+  std::string host_;  // the address listened on, lower case, "[...]" around IPv6
+  int port_ = -1;
   // Shared with the streams, which may end after a request handler has returned.
   std::shared_ptr<std::atomic<int>> streams_ = std::make_shared<std::atomic<int>>(0);
 };
