@@ -26,7 +26,8 @@ double BrakingDistanceM(double from_kmh, double to_kmh, double braked_percentage
 
 std::vector<ShortWarning> FindShortWarnings(const Route& route) {
   std::vector<ShortWarning> found;
-  if (route.cells <= 0) return found;
+  // Without a braked-mass percentage (the row left out) there is nothing to judge by.
+  if (route.cells <= 0 || route.braked_percentage <= 0) return found;
   auto cell_of = [&](int32_t m) {
     return std::clamp(m / Route::kMetresPerCell, 0, route.cells - 1);
   };

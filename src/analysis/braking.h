@@ -23,7 +23,8 @@ double BrakingDistanceM(double from_kmh, double to_kmh, double braked_percentage
                         double gradient = 0);
 
 // A slowdown whose warning stands closer to its start than the braking distance from the
-// speed in force at the warning down to the slowdown's speed.
+// speed in force at the warning down to the slowdown's speed. A route whose braked-mass
+// percentage is 0 (not given) has none.
 struct ShortWarning {
   const RouteSlowdown* slowdown = nullptr;
   int32_t warning_speed_kmh = 0;  // the limit in force at the warning point

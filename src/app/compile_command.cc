@@ -270,7 +270,9 @@ int RunCompile(const CompileOptions& o, std::ostream& out, std::ostream& err) {
 
   const PlanChoice plan = o.no_plan ? PlanChoice::kWithoutPlan : PlanChoice::kWithPlan;
   Compilation compiled =
-      CompileScenario(linea.source, treno.source, {linea_name, treno_name, plan, std::nullopt});
+      CompileScenario(linea.source, treno.source,
+                      {linea_name, treno_name, plan, std::nullopt, WarningChoice::kWatch,
+                       RunCheck::kCheck});
   PlaceEncodingFault(linea, compiled.errore);
   PlaceEncodingFault(treno, compiled.errore);
 

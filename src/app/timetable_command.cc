@@ -240,7 +240,7 @@ void PrintText(const Scenario& sc, const Route& route, const TrainModel& train,
     out << "warning: the slowdown at " << w.slowdown->start_m << " m ("
         << w.slowdown->speed_kmh << " km/h) has its warning " << Fixed(w.available_m, 0)
         << " m ahead; braking from " << w.warning_speed_kmh << " km/h with "
-        << route.braked_percentage << " % braked mass needs " << Fixed(w.braking_m, 0)
+        << route.braked_percentage << " % braked mass needs " << Fixed(std::ceil(w.braking_m), 0)
         << " m [slowdown-warning-short]\n";
   }
 }

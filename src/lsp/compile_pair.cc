@@ -78,7 +78,9 @@ PairOutcome CompilePair(const PairTexts& texts) {
   const Prepared linea = Prepare(texts.linea, LineaFileName(texts.nome_linea));
   const Prepared treno = Prepare(texts.treno, TrenoFileName(texts.nome_linea, texts.numero_treno));
   Compilation compiled = CompileScenario(
-      linea.source, treno.source, {texts.nome_linea, texts.numero_treno, PlanChoice::kWithPlan});
+      linea.source, treno.source,
+      {texts.nome_linea, texts.numero_treno, PlanChoice::kWithPlan, std::nullopt,
+       WarningChoice::kWatch, RunCheck::kCheck});
   PlaceFault(linea, ErrorOrigin::kLineText, compiled.errore);
   PlaceFault(treno, ErrorOrigin::kTrainText, compiled.errore);
 

@@ -28,6 +28,8 @@ constexpr KindName kNames[] = {
     {WarningKind::kUnknownHeader, "unknown-header"},
     {WarningKind::kEmptyText, "empty-text"},
     {WarningKind::kCellCollisionRisk, "cell-collision-risk"},
+    {WarningKind::kSlowdownWarningShort, "slowdown-warning-short"},
+    {WarningKind::kTimetableTooTight, "timetable-too-tight"},
 };
 
 constexpr WarningKind kKinds[] = {
@@ -37,6 +39,7 @@ constexpr WarningKind kKinds[] = {
     WarningKind::kValueWraps,       WarningKind::kAfterEnd,        WarningKind::kHeaderIsRow,
     WarningKind::kCommentAsKeyword, WarningKind::kMisplacedRow,    WarningKind::kUnknownHeader,
     WarningKind::kEmptyText,        WarningKind::kCellCollisionRisk,
+    WarningKind::kSlowdownWarningShort, WarningKind::kTimetableTooTight,
 };
 
 static_assert(std::size(kNames) == std::size(kKinds));

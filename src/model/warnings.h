@@ -31,6 +31,8 @@ enum class WarningKind : uint8_t {
   kUnknownHeader,
   kEmptyText,
   kCellCollisionRisk,
+  kSlowdownWarningShort,
+  kTimetableTooTight,
 };
 
 // Every kind, in the order above.

@@ -113,7 +113,8 @@ PageBuild CompilePage(const PageInput& input) {
   const LoadedText treno = Convert(input.treno_text);
 
   Compilation compiled = CompileScenario(linea.source, treno.source,
-                                         {input.linea, input.treno, PlanChoice::kWithPlan});
+                                         {input.linea, input.treno, PlanChoice::kWithPlan,
+                                          std::nullopt, WarningChoice::kWatch, RunCheck::kCheck});
   PlaceEncodingFault(linea, ErrorOrigin::kLineText, compiled.errore);
   PlaceEncodingFault(treno, ErrorOrigin::kTrainText, compiled.errore);
 
