@@ -116,9 +116,8 @@ TEST(RunningTime, LimitHoldsUntilTheTailHasLeftIt) {
   const std::vector<double> p = SpeedProfile(r, 300, 0, 5000);
   EXPECT_DOUBLE_EQ(p[1999] * 3.6, 120);
   EXPECT_DOUBLE_EQ(p[2000] * 3.6, 60);
-  EXPECT_DOUBLE_EQ(p[2799] * 3.6, 60);   // the tail is still on the low limit
-  EXPECT_DOUBLE_EQ(p[2800] * 3.6, 60);
-  EXPECT_DOUBLE_EQ(p[2801] * 3.6, 120);
+  EXPECT_DOUBLE_EQ(p[2799] * 3.6, 60);   // the tail is still on the low limit's last metre
+  EXPECT_DOUBLE_EQ(p[2800] * 3.6, 120);  // 300 m past its end
   // A slowdown lowers the limit over its span.
   r.slowdowns.push_back({3000, 3500, 1800, 30, 61});
   const std::vector<double> q = SpeedProfile(r, 0, 0, 5000);
@@ -198,7 +197,7 @@ TEST(RunningTime, PropertiesOverTheCorpus) {
     const int32_t to = std::min(r.metres() - 1, 60000);
     if (to < 200) continue;
     TrainModel train = DefaultTrainModel(r.cars);
-    const Run run = ComputeRun(r, train, 0, to, {});
+    const percorso::Run run = ComputeRun(r, train, 0, to, {});
     // Never above the profile; continuous: v^2 changes by at most 2 (a_max + b) a metre.
     const double a_max = train.max_tractive_effort_kN / (train.mass_t * train.rotating_mass_factor) +
                          kStandardGravity * 0.155;
@@ -210,10 +209,10 @@ TEST(RunningTime, PropertiesOverTheCorpus) {
       ASSERT_GE(run.time_s[i], run.time_s[i - 1]);
     }
     // A larger deceleration never lengthens a time, to any metre.
-    Run slower;
+    percorso::Run slower;
     for (double b : {0.2, 0.35, 0.5, 0.8, 1.2}) {
       train.service_deceleration_ms2 = b;
-      Run faster = ComputeRun(r, train, 0, to, {});
+      percorso::Run faster = ComputeRun(r, train, 0, to, {});
       for (size_t i = 0; i < slower.time_s.size(); i += 97) {
         ASSERT_LE(faster.time_s[i], slower.time_s[i] * (1 + 1e-12)) << b << " at " << i;
       }

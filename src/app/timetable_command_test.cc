@@ -32,7 +32,10 @@ constexpr const char* kIdealTrain =
 
 ProcessResult Timetable(const TempDir& dir, std::vector<std::string> args) {
   args.insert(args.begin(), {PERCORSO_EXE, "timetable"});
-  return RunProcess({args, dir.path()});
+  ProcessRequest request;
+  request.argv = std::move(args);
+  request.cwd = dir.path();
+  return RunProcess(request);
 }
 
 TEST(TimetableCommand, AnalyticRunThroughTheTextsAndJson) {
@@ -100,7 +103,10 @@ TEST(TimetableCommand, ExitStatuses) {
   TempDir empty;
   EXPECT_EQ(Timetable(empty, {}).status, 2);
   // The compiled files are preferred to the texts, and read as `report` finds them.
-  ASSERT_EQ(RunProcess({{PERCORSO_EXE, "compile"}, dir.path()}).status, 0);
+  ProcessRequest compile;
+  compile.argv = {PERCORSO_EXE, "compile"};
+  compile.cwd = dir.path();
+  ASSERT_EQ(RunProcess(compile).status, 0);
   WriteFlatTexts(dir, 100);  // texts now too tight, the compiled files not
   r = Timetable(dir, {});
   EXPECT_EQ(r.status, 0) << r.out << r.err;
