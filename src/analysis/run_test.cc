@@ -14,7 +14,6 @@
 #include "analysis/timetable.h"
 #include "analysis/train_model.h"
 #include "base/text_encoding.h"
-#include "compiler/compile.h"
 #include "format/cell_file.h"
 #include "format/line_file.h"
 #include "testing/random_scenario.h"
