@@ -21,7 +21,7 @@ constexpr double kRight = 24;
 constexpr double kTop = 14;
 constexpr double kPlotHeight = 190;
 constexpr double kBottom = 40;
-constexpr int kColumns = 1000;  // samples along the distance axis
+constexpr int kColumns = 600;  // samples along the distance axis
 constexpr double kMsToKmh = 3.6;
 constexpr double kSecondsPerMinute = 60;
 
@@ -73,7 +73,7 @@ std::string DrawAxes(const Axes& a, double y_step, const char* y_title) {
 // A curve sampled over kColumns columns: in each, the lowest and highest value, so
 // that no dip narrower than a column is lost.
 std::string SampledPath(const Axes& a, const std::vector<double>& values, int32_t from_m,
-                        double scale) {
+                        double scale, bool monotone = false) {
   std::string d;
   const size_t n = values.size();
   if (n == 0) return d;
@@ -90,7 +90,7 @@ std::string SampledPath(const Axes& a, const std::vector<double>& values, int32_
     const double x0 = a.X(from_m + static_cast<double>(i));
     const double x1 = a.X(from_m + static_cast<double>(end - 1));
     d += (d.empty() ? "M" : " L") + Num(x0) + "," + Num(a.Y(values[i] * scale));
-    if (per > 1) {
+    if (per > 1 && !monotone) {
       d += " L" + Num(x0) + "," + Num(a.Y(lo * scale)) + " L" + Num(x1) + "," +
            Num(a.Y(hi * scale));
     }
@@ -135,16 +135,16 @@ std::string RenderRunCharts(const CompiledView& view) {
        "<li><svg width=\"34\" height=\"12\"><path class=\"run-line\" d=\"M2,10 L16,3 H32\"/>"
        "</svg>fastest run</li></ul>";
   s += OpenSvg("run-speed", "Speed over distance");
+  // The slowdowns as one path of bands; their figures are in the profile above.
+  std::string bands;
   for (const RouteSlowdown& sd : route.slowdowns) {
     if (sd.end_m <= run.from_m || sd.start_m >= run.to_m) continue;
     const double x0 = sa.X(std::max(sd.start_m, run.from_m));
     const double x1 = sa.X(std::min(sd.end_m, run.to_m));
-    s += "<rect class=\"slow-band\" x=\"" + Num(x0) + "\" y=\"" + Num(kTop) + "\" width=\"" +
-         Num(std::max(x1 - x0, 1.0)) + "\" height=\"" + Num(kPlotHeight) + "\">" +
-         SvgTitle("slowdown at " + std::to_string(sd.speed_kmh) + " km/h from " +
-                  std::to_string(sd.start_m) + " m to " + std::to_string(sd.end_m) + " m") +
-         "</rect>";
+    bands += "M" + Num(x0) + "," + Num(kTop) + "h" + Num(std::max(x1 - x0, 1.0)) + "v" +
+             Num(kPlotHeight) + "H" + Num(x0) + "Z";
   }
+  if (!bands.empty()) s += "<path class=\"slow-band\" d=\"" + bands + "\"/>";
   s += DrawAxes(sa, NiceStep(sa.v1, 5), "km/h");
   s += "<path class=\"profile-line\" d=\"" + SampledPath(sa, run.limit_ms, run.from_m, kMsToKmh) +
        "\"/>";
@@ -184,7 +184,7 @@ std::string RenderRunCharts(const CompiledView& view) {
   }
   s += "<path class=\"schedule-line\" d=\"" + sched + "\"/>";
   s += "<path class=\"run-line\" d=\"" +
-       SampledPath(ta, run.time_s, run.from_m, 1 / kSecondsPerMinute) + "\"/>";
+       SampledPath(ta, run.time_s, run.from_m, 1 / kSecondsPerMinute, true) + "\"/>";
   s += marks + "</svg></div></section>";
   return s;
 }
