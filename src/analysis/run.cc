@@ -58,8 +58,16 @@ int32_t CellOf(const Route& route, int64_t metre) {
 
 std::vector<double> SpeedProfile(const Route& route, double length_m, int32_t from_m,
                                  int32_t to_m) {
-  std::vector<double> profile(static_cast<size_t>(to_m - from_m + 1), 0.0);
-  if (route.cells <= 0) return profile;
+  std::vector<double> profile;
+  SpeedProfileInto(route, length_m, from_m, to_m, &profile);
+  return profile;
+}
+
+void SpeedProfileInto(const Route& route, double length_m, int32_t from_m, int32_t to_m,
+                      std::vector<double>* out) {
+  std::vector<double>& profile = *out;
+  profile.assign(static_cast<size_t>(to_m - from_m + 1), 0.0);
+  if (route.cells <= 0) return;
   // The limit of each cell, lowered by the slowdowns: their ends stand on cell starts.
   std::vector<int32_t> raw(route.limit_kmh);
   for (const RouteSlowdown& s : route.slowdowns) {
@@ -84,15 +92,21 @@ std::vector<double> SpeedProfile(const Route& route, double length_m, int32_t fr
     while (window[head] < first) ++head;
     profile[m - from_m] = raw[window[head]] * kKmhToMs;
   }
-  return profile;
 }
 
 Run ComputeRun(const Route& route, const TrainModel& train, int32_t from_m, int32_t to_m,
                std::span<const int32_t> stops, const RunSettings& settings) {
   Run run;
+  ComputeRunInto(route, train, from_m, to_m, stops, settings, &run);
+  return run;
+}
+
+void ComputeRunInto(const Route& route, const TrainModel& train, int32_t from_m, int32_t to_m,
+                    std::span<const int32_t> stops, const RunSettings& settings, Run* out) {
+  Run& run = *out;
   run.from_m = from_m;
   run.to_m = to_m;
-  run.limit_ms = SpeedProfile(route, train.length_m, from_m, to_m);
+  SpeedProfileInto(route, train.length_m, from_m, to_m, &run.limit_ms);
   const size_t n = run.limit_ms.size();
   const size_t last = n - 1;
 
@@ -169,7 +183,6 @@ Run ComputeRun(const Route& route, const TrainModel& train, int32_t from_m, int3
     run.time_s[i + 1] = run.time_s[i] + dt;
     v0 = v1;
   }
-  return run;
 }
 
 }  // namespace percorso

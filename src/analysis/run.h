@@ -47,11 +47,18 @@ struct Run {
 // from_m), with every limit held until a train of `length_m` has left it.
 std::vector<double> SpeedProfile(const Route& route, double length_m, int32_t from_m,
                                  int32_t to_m);
+void SpeedProfileInto(const Route& route, double length_m, int32_t from_m, int32_t to_m,
+                      std::vector<double>* profile);
 
 // The run from `from_m` to `to_m` (from_m < to_m, both within the route), stopping at
 // every position of `stops` between them.
 Run ComputeRun(const Route& route, const TrainModel& train, int32_t from_m, int32_t to_m,
                std::span<const int32_t> stops, const RunSettings& settings = {});
+// The same into `run`, whose arrays keep their memory from one call to the next: a caller
+// that analyses again and again (the language server, the preview) keeps one Run, so the
+// pages of its arrays are not handed back and faulted in anew at every call.
+void ComputeRunInto(const Route& route, const TrainModel& train, int32_t from_m, int32_t to_m,
+                    std::span<const int32_t> stops, const RunSettings& settings, Run* run);
 
 }  // namespace percorso
 

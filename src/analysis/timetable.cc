@@ -27,25 +27,35 @@ std::vector<std::string> UnknownStops(const Route& route, const TrainModel& trai
 Timetable AnalyseTimetable(const Route& route, const TrainModel& train,
                            const RunSettings& settings) {
   Timetable tt;
+  AnalyseTimetableInto(route, train, settings, &tt);
+  return tt;
+}
+
+void AnalyseTimetableInto(const Route& route, const TrainModel& train,
+                          const RunSettings& settings, Timetable* out) {
+  Timetable& tt = *out;
+  tt.sections.clear();
+  tt.total_min_running_s = 0;
+  tt.note.clear();
   std::vector<const RouteStation*> timed;
   for (const RouteStation& s : route.stations) {
     if (s.timed()) timed.push_back(&s);
   }
   if (timed.size() < 2) {
     tt.note = "fewer than two stations carry a time: no section to check";
-    return tt;
+    return;
   }
   const int32_t from_m = timed.front()->position_m;
   const int32_t to_m = timed.back()->position_m;
   for (size_t k = 1; k < timed.size(); ++k) {
     if (timed[k]->position_m <= timed[k - 1]->position_m) {
       tt.note = "the stations with a time do not stand in rising order of position";
-      return tt;
+      return;
     }
   }
   if (from_m < 0 || to_m > route.metres()) {
     tt.note = "a station with a time stands outside the cell grid";
-    return tt;
+    return;
   }
   // The stops between the departure and the arrival, with their dwells.
   std::vector<int32_t> stop_at;
@@ -56,7 +66,7 @@ Timetable AnalyseTimetable(const Route& route, const TrainModel& train,
     stop_at.push_back(s.position_m);
     stop_dwell.push_back(it->second);
   }
-  tt.run = ComputeRun(route, train, from_m, to_m, stop_at, settings);
+  ComputeRunInto(route, train, from_m, to_m, stop_at, settings, &tt.run);
   for (size_t k = 1; k < timed.size(); ++k) {
     const RouteStation& a = *timed[k - 1];
     const RouteStation& b = *timed[k];
@@ -77,7 +87,6 @@ Timetable AnalyseTimetable(const Route& route, const TrainModel& train,
     tt.total_min_running_s += s.min_running_s;
     tt.sections.push_back(std::move(s));
   }
-  return tt;
 }
 
 }  // namespace percorso

@@ -48,6 +48,10 @@ std::vector<std::string> UnknownStops(const Route& route, const TrainModel& trai
 // The sections and the run.
 Timetable AnalyseTimetable(const Route& route, const TrainModel& train,
                            const RunSettings& settings = {});
+// The same into `tt`, whose run keeps its memory from one call to the next
+// (ComputeRunInto).
+void AnalyseTimetableInto(const Route& route, const TrainModel& train,
+                          const RunSettings& settings, Timetable* tt);
 
 }  // namespace percorso
 

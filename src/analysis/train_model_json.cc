@@ -24,7 +24,7 @@ constexpr double kMaxDwellS = 86400.0;
 
 const NumberKey kNumberKeys[] = {
     {"mass_t", &TrainModel::mass_t, 0.0, true, 20000.0, "t"},
-    {"length_m", &TrainModel::length_m, 0.0, true, 5000.0, "m"},
+    {"length_m", &TrainModel::length_m, 0.0, false, 5000.0, "m"},  // 0: a point train
     {"rotating_mass_factor", &TrainModel::rotating_mass_factor, 1.0, false, 2.0, ""},
     {"max_tractive_effort_kN", &TrainModel::max_tractive_effort_kN, 0.0, true, 5000.0, "kN"},
     {"power_kW", &TrainModel::power_kW, 0.0, false, 100000.0, "kW"},

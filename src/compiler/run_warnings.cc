@@ -54,7 +54,9 @@ void WarnAboutTheRun(const LineTable& table, const CellGrid& grid,
             std::to_string(route.braked_percentage) + " % braked mass takes " +
             Fixed(std::ceil(w.braking_m), 0) + " m");
   }
-  const Timetable tt = AnalyseTimetable(route, DefaultTrainModel(route.cars));
+  // One run a thread, kept: the language server and the preview check at every edit.
+  thread_local Timetable tt;
+  AnalyseTimetableInto(route, DefaultTrainModel(route.cars), {}, &tt);
   for (const TimetableSection& s : tt.sections) {
     if (s.kept()) continue;
     const PlacedItem* row = RowOf(station_rows, s.to_slot);

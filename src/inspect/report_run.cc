@@ -110,7 +110,9 @@ constexpr const char* kStyle =
 std::string RenderRunCharts(const CompiledView& view) {
   const Route route = ReadRoute(view.table, view.cells);
   const TrainModel train = DefaultTrainModel(route.cars);
-  const Timetable tt = AnalyseTimetable(route, train);
+  // One run a thread, kept: the preview draws the page again at every edit.
+  thread_local Timetable tt;
+  AnalyseTimetableInto(route, train, {}, &tt);
   std::string s = "<section id=\"run\"><h2>Fastest run</h2>";
   if (tt.sections.empty()) {
     return s + "<p class=\"note\">No run drawn: " + EscapeHtml(tt.note) + ".</p></section>";
