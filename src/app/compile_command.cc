@@ -12,6 +12,7 @@
 #include "model/names.h"
 #include "base/text_encoding.h"
 #include "compiler/compile.h"
+#include "compiler/front_end.h"
 #include "builtin/builtin_texts.h"
 
 namespace percorso {
@@ -20,7 +21,7 @@ namespace {
 
 // A path as the author will read it: "name" for the current directory, "dir/name" else.
 std::string Shown(const std::filesystem::path& dir, const std::string& name) {
-  return (dir / name).lexically_normal().string();
+  return ShownPath(dir, name);
 }
 
 }  // namespace
@@ -49,17 +50,13 @@ namespace {
 bool ResolveNames(const CompileOptions& o, std::string* linea, std::string* treno,
                   std::ostream& err) {
   if (!CheckGivenNames(o.linea, o.treno, err)) return false;
-  if (o.linea && o.treno) {
-    *linea = *o.linea;
-    *treno = *o.treno;
+  const PairChoice choice = ChooseTextPair(o.dir, o.linea, o.treno);
+  if (choice.chosen) {
+    *linea = choice.chosen->linea;
+    *treno = choice.chosen->treno;
     return true;
   }
-  std::vector<TextPair> pairs = FindTextPairs(o.dir, o.linea, o.treno);
-  if (pairs.size() == 1) {
-    *linea = pairs[0].linea;
-    *treno = pairs[0].treno;
-    return true;
-  }
+  const std::vector<TextPair>& pairs = choice.candidates;
   std::string where = o.dir.lexically_normal().string();
   if (pairs.empty()) {
     err << "percorso: no pair of texts NAME_linea.txt + NAME_NUMBER-.txt";
@@ -77,98 +74,9 @@ bool ResolveNames(const CompileOptions& o, std::string* linea, std::string* tren
   return false;
 }
 
-// One of the author's texts, read and converted for the loader.
-struct AuthorText {
-  ErrorOrigin origin;
-  std::string raw;       // as on disk
-  DecodedText decoded;
-  SourceText source;     // what the loader gets
-  QuotedText quoted;     // what the diagnostics quote
-};
-
-bool ReadText(const std::filesystem::path& dir, const std::string& name, ErrorOrigin origin,
-              AuthorText* t, std::ostream& err) {
-  ReadResult r = ReadWholeFile(dir / name);
-  if (r.status != ReadStatus::kOk) {
-    err << "percorso: cannot read " << Shown(dir, name) << ": " << r.error.reason << "\n";
-    return false;
-  }
-  t->origin = origin;
-  t->raw = std::move(r.bytes);
-  t->decoded = ToWindows1252(t->raw);
-  t->source.name = name;
-  if (t->decoded.fault) {
-    // Nothing is loaded from a text that cannot be converted: the loader finds it
-    // unreadable, its catch-all error 25, which then gets the fault's line and column.
-    t->source.status = ReadStatus::kFailed;
-  } else {
-    t->source.status = ReadStatus::kOk;
-    t->source.bytes = t->decoded.bytes;
-  }
-  t->quoted.name = Shown(dir, name);
-  t->quoted.original = t->decoded.from_utf8 ? StripUtf8Bom(t->raw) : std::string_view(t->raw);
-  t->quoted.from_utf8 = t->decoded.from_utf8;
-  return true;
-}
-
-// Gives the loader's error 25 for an unconvertible text the place and cause of the fault.
-void PlaceEncodingFault(const AuthorText& t, ErrorState& e) {
-  if (!t.decoded.fault) return;
-  for (Diagnostic& d : e.log) {
-    if (d.numero != 25 || d.origin != t.origin) continue;
-    d.line = t.decoded.fault->line;
-    d.column = t.decoded.fault->column;
-    d.detail = t.decoded.fault->detail;
-    return;
-  }
-}
-
-// The warnings to report: all but the silenced kinds.
-std::vector<const Warning*> Reported(const ErrorState& e, const std::vector<WarningKind>& silenced) {
-  std::vector<const Warning*> out;
-  for (const Warning& w : e.warnings) {
-    bool quiet = false;
-    for (WarningKind k : silenced) quiet = quiet || k == w.kind;
-    if (!quiet) out.push_back(&w);
-  }
-  return out;
-}
-
-// Every error and reported warning in the order found: each warning before the errors
-// recorded after it.
-std::vector<ReportEntry> Entries(const ErrorState& e, const std::vector<const Warning*>& warnings,
-                                 const AuthorText& linea, const AuthorText& treno) {
-  std::vector<ReportEntry> out;
-  size_t next = 0;
-  auto add_warnings_up_to = [&](size_t errors) {
-    for (; next < warnings.size() && warnings[next]->errors_before <= errors; ++next) {
-      const Warning& w = *warnings[next];
-      out.push_back({nullptr, &w,
-                     w.text == WarningText::kLine ? &linea.quoted : &treno.quoted});
-    }
-  };
-  for (size_t i = 0; i < e.log.size(); ++i) {
-    add_warnings_up_to(i);
-    const Diagnostic& d = e.log[i];
-    const QuotedText* text = d.origin == ErrorOrigin::kLineText    ? &linea.quoted
-                             : d.origin == ErrorOrigin::kTrainText ? &treno.quoted
-                                                                   : nullptr;
-    out.push_back({&d, nullptr, text});
-  }
-  add_warnings_up_to(e.log.size());
-  return out;
-}
-
-void Report(const std::vector<ReportEntry>& entries, const std::string& scenario_name,
-            std::ostream& err) {
-  for (const ReportEntry& e : entries) {
-    if (e.warning != nullptr) {
-      WriteWarning(err, *e.warning, *e.text);
-      continue;
-    }
-    const ErrorMeaning* m = FindMeaning(e.error->numero);
-    WriteDiagnostic(err, *e.error, m != nullptr ? m->meaning : "", e.text, scenario_name);
-  }
+// The findings in the text form, on the error stream.
+void Report(const std::vector<Finding>& findings, std::ostream& err) {
+  for (const Finding& f : findings) WriteFinding(err, f);
 }
 
 enum class Format { kText, kJson, kSarif };
@@ -261,38 +169,44 @@ int RunCompile(const CompileOptions& o, std::ostream& out, std::ostream& err) {
   std::string linea_name, treno_name;
   if (!ResolveNames(o, &linea_name, &treno_name, err)) return kExitUsage;
 
-  AuthorText linea, treno;
-  if (!ReadText(o.dir, LineaFileName(linea_name), ErrorOrigin::kLineText, &linea, err) ||
-      !ReadText(o.dir, TrenoFileName(linea_name, treno_name), ErrorOrigin::kTrainText, &treno,
-                err)) {
+  const std::filesystem::path out_dir = o.out.value_or(o.dir);
+  PairRequest request;
+  request.nome_linea = linea_name;
+  request.numero_treno = treno_name;
+  request.linea = ReadAuthorText(o.dir, LineaFileName(linea_name));
+  request.treno = ReadAuthorText(o.dir, TrenoFileName(linea_name, treno_name));
+  request.plan = o.no_plan ? PlanChoice::kWithoutPlan : PlanChoice::kWithPlan;
+  request.scenario_name = Shown(out_dir, CellFileName(linea_name, treno_name));
+  request.silenced = silenced;
+  // A text that cannot be read stops the run before the compile; the first is named.
+  for (const AuthorText* t : {&request.linea, &request.treno}) {
+    if (t->bytes) continue;
+    err << "percorso: cannot read " << t->shown_name << ": " << t->read_error << "\n";
+    break;
+  }
+  PairResult result = CompileTextPair(std::move(request));
+  CompileReport report;
+  report.findings = std::move(result.findings);
+  if (!result.compiled_pair) {
+    if (format != Format::kText) {
+      report.exit_status = kExitStopped;
+      PrintOutcome(report, format, out_dir, linea_name, treno_name, out, err);
+    }
     return kExitStopped;
   }
-
-  const PlanChoice plan = o.no_plan ? PlanChoice::kWithoutPlan : PlanChoice::kWithPlan;
-  Compilation compiled =
-      CompileScenario(linea.source, treno.source,
-                      {linea_name, treno_name, plan, std::nullopt, WarningChoice::kWatch,
-                       RunCheck::kCheck});
-  PlaceEncodingFault(linea, compiled.errore);
-  PlaceEncodingFault(treno, compiled.errore);
-
-  const std::filesystem::path out_dir = o.out.value_or(o.dir);
-  CompileReport report;
-  report.scenario_name = Shown(out_dir, CellFileName(linea_name, treno_name));
-  const std::vector<const Warning*> warnings = Reported(compiled.errore, silenced);
-  report.entries = Entries(compiled.errore, warnings, linea, treno);
-  report.warnings = warnings.size();
+  const Compilation& compiled = result.compiled;
+  report.warnings = result.warnings;
   // The status the compile itself gives; --werror turns a clean one with warnings into 1.
   auto status_of = [&](int32_t numero) {
     if (numero != 0) return kExitError;
-    return o.werror && !warnings.empty() ? kExitError : kExitOk;
+    return o.werror && report.warnings > 0 ? kExitError : kExitOk;
   };
   auto finish = [&](int status) {
     report.exit_status = status;
     PrintOutcome(report, format, out_dir, linea_name, treno_name, out, err);
     return status;
   };
-  if (format == Format::kText) Report(report.entries, report.scenario_name, err);
+  if (format == Format::kText) Report(report.findings, err);
 
   if (compiled.verdict == CompileVerdict::kReserved1250 ||
       compiled.verdict == CompileVerdict::kReserved1251) {

@@ -15,52 +15,6 @@ namespace {
 
 using nlohmann::json;
 
-bool StartsChar(std::string_view s, size_t i, bool from_utf8) {
-  return !from_utf8 || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80;
-}
-
-// The facts of one entry, common to both forms.
-struct Facts {
-  bool warning = false;
-  std::string code;     // "16", "unknown-row"
-  std::string message;
-  std::string file;     // empty when none
-  int line = 0;
-  int column = 0;
-  int end_column = 0;
-  std::optional<int32_t> posizione;
-  std::optional<int32_t> cell;
-};
-
-Facts FactsOf(const ReportEntry& e, const std::string& scenario_name) {
-  Facts f;
-  if (e.error != nullptr) {
-    const Diagnostic& d = *e.error;
-    const ErrorMeaning* m = FindMeaning(d.numero);
-    f.code = std::to_string(d.numero);
-    f.message = DiagnosticMessage(d, m != nullptr ? m->meaning : "");
-    f.line = d.line;
-    f.column = d.column;
-    if (d.has_posizione) f.posizione = d.posizione;
-    if (d.cell >= 0) f.cell = d.cell;
-    if (e.text == nullptr && d.origin == ErrorOrigin::kPass) f.file = scenario_name;
-  } else {
-    const Warning& w = *e.warning;
-    f.warning = true;
-    f.code = std::string(WarningName(w.kind));
-    f.message = w.message;
-    f.line = w.line;
-    f.column = w.column;
-  }
-  if (e.text != nullptr) {
-    f.file = e.text->name;
-    f.end_column = FieldEndColumn(*e.text, f.line, f.column);
-  }
-  // Messages are quoted from Windows-1252 texts: JSON wants UTF-8.
-  f.message = Cp1252ToUtf8(f.message);
-  return f;
-}
-
 // A relative path as a URI reference: unreserved characters and "/" as they are, every
 // other byte percent-encoded.
 std::string UriOf(std::string_view path) {
@@ -94,41 +48,12 @@ json ResultJson(const CompileReport& r) {
 
 }  // namespace
 
-int FieldEndColumn(const QuotedText& text, int line, int column) {
-  if (line < 1 || column < 1) return 0;
-  std::optional<std::string_view> l = QuotedLine(text, line);
-  if (!l) return 0;
-  const std::string_view s = *l;
-  // The byte where character `column` starts.
-  size_t i = 0;
-  for (int seen = 0; i < s.size(); ++i) {
-    if (!StartsChar(s, i, text.from_utf8)) continue;
-    if (++seen == column) break;
-  }
-  if (i >= s.size()) return 0;
-  size_t end = i;
-  if (s[i] == '"') {
-    const size_t close = s.find('"', i + 1);
-    end = close == std::string_view::npos ? s.size() : close + 1;
-  } else {
-    const bool number = s[i] == '+' || s[i] == '-' || (s[i] >= '0' && s[i] <= '9');
-    while (end < s.size() && s[end] != ',' && !(number && (s[end] == ' ' || s[end] == '\t')))
-      ++end;
-    while (end > i + 1 && (s[end - 1] == ' ' || s[end - 1] == '\t')) --end;
-  }
-  int chars = column;
-  for (size_t k = i; k < end; ++k)
-    if (StartsChar(s, k, text.from_utf8)) ++chars;
-  return chars;
-}
-
 std::string CompileReportJson(const CompileReport& r) {
   json diagnostics = json::array();
-  for (const ReportEntry& e : r.entries) {
-    const Facts f = FactsOf(e, r.scenario_name);
-    json d = {{"severity", f.warning ? "warning" : "error"},
+  for (const Finding& f : r.findings) {
+    json d = {{"severity", f.severity == FindingSeverity::kWarning ? "warning" : "error"},
               {"code", f.code},
-              {"message", f.message},
+              {"message", f.MessageUtf8()},
               {"file", f.file.empty() ? json(nullptr) : json(f.file)},
               {"line", f.line > 0 ? json(f.line) : json(nullptr)},
               {"column", f.column > 0 ? json(f.column) : json(nullptr)},
@@ -146,8 +71,8 @@ std::string CompileReportSarif(const CompileReport& r) {
   std::map<std::string, size_t> rule_index;
   json rules = json::array();
   json results = json::array();
-  for (const ReportEntry& e : r.entries) {
-    const Facts f = FactsOf(e, r.scenario_name);
+  for (const Finding& f : r.findings) {
+    const bool warning = f.severity == FindingSeverity::kWarning;
     auto [it, added] = rule_index.try_emplace(f.code, rules.size());
     if (added) {
       json rule = {{"id", f.code}};
@@ -156,13 +81,13 @@ std::string CompileReportSarif(const CompileReport& r) {
         rule["fullDescription"] = {{"text", x->cause}};
         rule["help"] = {{"text", x->fix}};
       }
-      rule["defaultConfiguration"] = {{"level", f.warning ? "warning" : "error"}};
+      rule["defaultConfiguration"] = {{"level", warning ? "warning" : "error"}};
       rules.push_back(std::move(rule));
     }
     json result = {{"ruleId", f.code},
                    {"ruleIndex", it->second},
-                   {"level", f.warning ? "warning" : "error"},
-                   {"message", {{"text", f.message}}}};
+                   {"level", warning ? "warning" : "error"},
+                   {"message", {{"text", f.MessageUtf8()}}}};
     if (!f.file.empty()) {
       json physical = {{"artifactLocation", {{"uri", UriOf(f.file)}}}};
       if (f.line > 0) {

@@ -17,16 +17,8 @@
 
 namespace percorso {
 
-// One error or one warning, with the text it is about (null when it has none).
-struct ReportEntry {
-  const Diagnostic* error = nullptr;  // exactly one of error and warning is set
-  const Warning* warning = nullptr;
-  const QuotedText* text = nullptr;
-};
-
 struct CompileReport {
-  std::vector<ReportEntry> entries;  // in the order they were found
-  std::string scenario_name;         // the cell file, for the errors of the pass
+  std::vector<Finding> findings;      // in the order they were found
   int32_t numero = 0;                // the final error number
   std::optional<int32_t> posizione;  // its position, when it has one
   std::vector<std::string> written;  // the files written, as shown
@@ -34,12 +26,6 @@ struct CompileReport {
   int exit_status = 0;
   std::string failure;               // a file that could not be written, and why
 };
-
-// The 1-based column just past the field that starts at `column` of line `line` of
-// `text` (counted in characters, as the column is): a quoted field ends after its closing
-// quote, a number at a blank, any other field at the comma or line end, trailing blanks
-// left out. 0 when the line or column is unknown.
-int FieldEndColumn(const QuotedText& text, int line, int column);
 
 // {"diagnostics": [...], "result": {...}} with a line end.
 std::string CompileReportJson(const CompileReport& report);

@@ -33,17 +33,13 @@ bool ResolvePair(const ServeOptions& o, PairFiles* pair, std::ostream& err) {
     }
   }
   pair->dir = o.dir;
-  if (o.linea && o.treno) {
-    pair->linea = *o.linea;
-    pair->treno = *o.treno;
+  const PairChoice choice = ChooseTextPair(o.dir, o.linea, o.treno);
+  if (choice.chosen) {
+    pair->linea = choice.chosen->linea;
+    pair->treno = choice.chosen->treno;
     return true;
   }
-  std::vector<TextPair> pairs = FindTextPairs(o.dir, o.linea, o.treno);
-  if (pairs.size() == 1) {
-    pair->linea = pairs[0].linea;
-    pair->treno = pairs[0].treno;
-    return true;
-  }
+  const std::vector<TextPair>& pairs = choice.candidates;
   const std::string where = o.dir.lexically_normal().string();
   if (pairs.empty()) {
     err << "percorso serve: no pair of texts NAME_linea.txt + NAME_NUMBER-.txt in " << where

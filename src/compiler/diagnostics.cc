@@ -105,53 +105,139 @@ Excerpt ExcerptAround(std::string_view line, int column, bool from_utf8) {
   return e;
 }
 
-// The source line `line` of `text` and a caret under `column` (none when it is 0).
-void WriteQuotedLine(std::ostream& err, const QuotedText& text, int line_no, int column) {
-  std::optional<std::string_view> line = QuotedLine(text, line_no);
-  if (!line) return;
-  const Excerpt e = ExcerptAround(*line, column, text.from_utf8);
-  err << (e.cut_before ? "..." : "") << LineForTerminal(e.text, text.from_utf8)
+// A quoted source line and a caret under `column` (none when it is 0).
+void WriteQuotedLine(std::ostream& err, std::string_view line, bool from_utf8, int column) {
+  const Excerpt e = ExcerptAround(line, column, from_utf8);
+  err << (e.cut_before ? "..." : "") << LineForTerminal(e.text, from_utf8)
       << (e.cut_after ? "..." : "") << '\n';
   if (column > 0) {
-    err << (e.cut_before ? "   " : "") << CaretPrefix(e.text, e.column, text.from_utf8) << "^\n";
+    err << (e.cut_before ? "   " : "") << CaretPrefix(e.text, e.column, from_utf8) << "^\n";
   }
 }
 
 }  // namespace
 
-void WriteDiagnostic(std::ostream& err, const Diagnostic& d, std::string_view meaning,
-                     const QuotedText* text, std::string_view scenario_name) {
+std::string Finding::MessageUtf8() const { return Cp1252ToUtf8(message); }
+
+std::string Finding::PlaceSuffix() const {
+  if (!posizione && !cell) return "";
+  std::string s = " (";
+  if (posizione) s += "at " + std::to_string(*posizione) + " m";
+  if (posizione && cell) s += ", ";
+  if (cell) s += "cell " + std::to_string(*cell);
+  return s + ")";
+}
+
+namespace {
+
+void Quote(Finding& f, const QuotedText& text) {
+  f.file = text.name;
+  f.end_column = FieldEndColumn(text, f.line, f.column);
+  f.quoted_line = QuotedLine(text, f.line);
+  f.quoted_from_utf8 = text.from_utf8;
+}
+
+bool OnText(const Finding& f) {
+  return f.about == FindingFile::kLinea || f.about == FindingFile::kTreno;
+}
+
+}  // namespace
+
+Finding FindingOfError(const Diagnostic& d, std::string_view meaning, const QuotedText* text,
+                       std::string_view scenario_name) {
+  Finding f;
+  f.severity = FindingSeverity::kError;
+  f.numero = d.numero;
+  f.code = std::to_string(d.numero);
+  f.meaning = std::string(meaning);
+  f.message = DiagnosticMessage(d, meaning);
+  f.line = d.line;
+  f.column = d.column;
+  if (d.has_posizione) f.posizione = d.posizione;
+  if (d.cell >= 0) f.cell = d.cell;
   if (text != nullptr) {
-    err << text->name;
-    if (d.line > 0) {
-      err << ':' << d.line;
-      if (d.column > 0) err << ':' << d.column;
-    }
+    f.about = d.origin == ErrorOrigin::kLineText ? FindingFile::kLinea : FindingFile::kTreno;
+    Quote(f, *text);
   } else if (d.origin == ErrorOrigin::kPass) {
-    err << scenario_name;
+    f.about = FindingFile::kScenario;
+    f.file = std::string(scenario_name);
+  }
+  return f;
+}
+
+Finding FindingOfWarning(const Warning& w, const QuotedText& text) {
+  Finding f;
+  f.severity = FindingSeverity::kWarning;
+  f.name = std::string(WarningName(w.kind));
+  f.code = f.name;
+  f.message = w.message;
+  f.meaning = w.message;
+  f.line = w.line;
+  f.column = w.column;
+  f.about = w.text == WarningText::kLine ? FindingFile::kLinea : FindingFile::kTreno;
+  Quote(f, text);
+  return f;
+}
+
+void WriteFinding(std::ostream& err, const Finding& f) {
+  if (OnText(f)) {
+    err << f.file;
+    if (f.line > 0) {
+      err << ':' << f.line;
+      if (f.column > 0) err << ':' << f.column;
+    }
+  } else if (!f.file.empty()) {
+    err << f.file;
   } else {
     err << "percorso";
   }
-  err << ": error " << d.numero << ": " << DiagnosticMessage(d, meaning);
-  if (d.has_posizione || d.cell >= 0) {
-    err << " (";
-    if (d.has_posizione) err << "at " << d.posizione << " m";
-    if (d.has_posizione && d.cell >= 0) err << ", ";
-    if (d.cell >= 0) err << "cell " << d.cell;
-    err << ')';
+  if (f.severity == FindingSeverity::kWarning) {
+    err << ": warning: " << f.message << " [" << f.name << "]\n";
+  } else {
+    err << ": error " << f.code << ": " << f.message << f.PlaceSuffix() << '\n';
   }
-  err << '\n';
-  if (text != nullptr) WriteQuotedLine(err, *text, d.line, d.column);
+  if (OnText(f) && f.quoted_line)
+    WriteQuotedLine(err, *f.quoted_line, f.quoted_from_utf8, f.column);
+}
+
+void WriteDiagnostic(std::ostream& err, const Diagnostic& d, std::string_view meaning,
+                     const QuotedText* text, std::string_view scenario_name) {
+  WriteFinding(err, FindingOfError(d, meaning, text, scenario_name));
 }
 
 void WriteWarning(std::ostream& err, const Warning& w, const QuotedText& text) {
-  err << text.name;
-  if (w.line > 0) {
-    err << ':' << w.line;
-    if (w.column > 0) err << ':' << w.column;
+  WriteFinding(err, FindingOfWarning(w, text));
+}
+
+int FieldEndColumn(const QuotedText& text, int line, int column) {
+  if (line < 1 || column < 1) return 0;
+  std::optional<std::string_view> l = QuotedLine(text, line);
+  if (!l) return 0;
+  const std::string_view s = *l;
+  auto starts_char = [&](size_t i) {
+    return !text.from_utf8 || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80;
+  };
+  // The byte where character `column` starts.
+  size_t i = 0;
+  for (int seen = 0; i < s.size(); ++i) {
+    if (!starts_char(i)) continue;
+    if (++seen == column) break;
   }
-  err << ": warning: " << w.message << " [" << WarningName(w.kind) << "]\n";
-  WriteQuotedLine(err, text, w.line, w.column);
+  if (i >= s.size()) return 0;
+  size_t end = i;
+  if (s[i] == '"') {
+    const size_t close = s.find('"', i + 1);
+    end = close == std::string_view::npos ? s.size() : close + 1;
+  } else {
+    const bool number = s[i] == '+' || s[i] == '-' || (s[i] >= '0' && s[i] <= '9');
+    while (end < s.size() && s[end] != ',' && !(number && (s[end] == ' ' || s[end] == '\t')))
+      ++end;
+    while (end > i + 1 && (s[end - 1] == ' ' || s[end - 1] == '\t')) --end;
+  }
+  int chars = column;
+  for (size_t k = i; k < end; ++k)
+    if (starts_char(k)) ++chars;
+  return chars;
 }
 
 std::string SummaryLine(int32_t numero, std::optional<int32_t> posizione,

@@ -58,6 +58,9 @@ class Folded {
   uint32_t letters_ = 0;
 };
 
+// The header that opens the general section (any case): every field before it is skipped.
+inline constexpr Word kGeneraleHeader = "[generale]";
+
 // The seven words of the general section that match only as written, in lower case.
 inline bool HasExact(std::string_view token, std::string_view word) {
   return token.find(word) != std::string_view::npos;

@@ -10,11 +10,6 @@ namespace percorso {
 
 namespace {
 
-// A slowdown this close to the start of the line has no warning point.
-constexpr int32_t kNoWarningUpTo = 1500;
-// Distance of the warning point before the slowdown's start, in metres.
-constexpr int64_t kWarningDistance = 1200;
-
 // The 16-bit cell fields hold sums and products modulo 2^16. The sum is formed in 64
 // bits (no argument combination here can overflow that) and its low 16 bits are kept;
 // the result equals 16-bit wrapping arithmetic on the same operands.
@@ -55,14 +50,14 @@ void PlaceSpan(CellGrid& grid, SpanList& spans, int32_t inizio, int32_t fine, in
   }
 }
 
-bool SlowdownHasWarning(int32_t posizione) { return posizione > kNoWarningUpTo; }
+bool SlowdownHasWarning(int32_t posizione) { return posizione > kSlowdownNoWarningUpTo; }
 
 int64_t SlowdownWarningCell(int32_t posizione) {
-  return ItemCellOf(static_cast<int64_t>(posizione) - kWarningDistance);
+  return ItemCellOf(static_cast<int64_t>(posizione) - kSlowdownWarningDistance);
 }
 
 int64_t SlowdownApproachCell(int32_t posizione) {
-  return CellAt(static_cast<int64_t>(posizione) - kWarningDistance);
+  return CellAt(static_cast<int64_t>(posizione) - kSlowdownWarningDistance);
 }
 
 Rejection PlaceSlowdown(CellGrid& grid, const SlowdownRow& row) {

@@ -12,6 +12,7 @@
 
 #include "model/items.h"
 #include "compiler/chainage.h"
+#include "compiler/marker_writers.h"
 
 namespace percorso {
 
@@ -30,12 +31,13 @@ constexpr uint8_t kPointWithValue = TipoOf(ItemType::kAbbattimento);
 constexpr uint8_t kPointWithoutValue = TipoOf(ItemType::kAbbattimentoBare);
 constexpr uint8_t kIndicatorBoard = TipoOf(ItemType::kBoard);
 
-// The slowdown's warning cell lies 24 cells before its start, the nearest approach cell 25.
-constexpr int64_t kWarningCells = 24;
-constexpr int64_t kApproachCells = 25;
-// A slowdown whose start cell is this one may or may not have a warning point: its
+// The slowdown's warning cell and nearest approach cell, counted back from its start, as
+// the marker writers place them (24 and 25 cells).
+constexpr int64_t kWarningCells = kSlowdownWarningCells;
+constexpr int64_t kApproachCells = kSlowdownApproachCells;
+// A slowdown whose start cell is this one (31) may or may not have a warning point: its
 // position can lie on either side of 1500 m.
-constexpr int64_t kWarningOptionalStart = 31;
+constexpr int64_t kWarningOptionalStart = kSlowdownBorderStartCell;
 
 std::string FormatRow(std::string_view keyword, std::initializer_list<int64_t> values) {
   std::string s(keyword);

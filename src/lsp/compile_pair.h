@@ -1,7 +1,5 @@
-// The server's one way into the compiler: the two texts of a pair in, every finding of
-// the compile and what the editor needs of the model out. Findings are kept generic
-// (severity, code, place, message) so that every kind the compiler reports reaches the
-// editor without the server knowing it.
+// The server's one way into the compiler: the two texts of a pair in, the front end's
+// findings (the same that `compile` prints) and what the editor needs of the model out.
 #ifndef PERCORSO_LSP_COMPILE_PAIR_H_
 #define PERCORSO_LSP_COMPILE_PAIR_H_
 
@@ -11,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/error_state.h"
+#include "compiler/diagnostics.h"
 
 namespace percorso::lsp {
 
@@ -20,19 +18,6 @@ enum class Severity : uint8_t {
   kWarning = 2,
   kInformation = 3,
   kHint = 4,
-};
-
-struct Finding {
-  Severity severity = Severity::kError;
-  std::string code;      // "16", or a code name
-  ErrorOrigin origin = ErrorOrigin::kNone;
-  int line = 0;          // 1-based, 0 when the finding has no row
-  int column = 0;        // 1-based, in characters of the text; 0 when unknown
-  int end_column = 0;    // 1-based, exclusive; 0 when only the start is known
-  std::optional<int32_t> posizione;  // metres
-  int32_t cell = -1;
-  std::string message;   // what went wrong, without the place
-  std::string meaning;   // the plain meaning of the code, for the hover
 };
 
 struct PairTexts {
@@ -45,11 +30,12 @@ struct PairTexts {
 };
 
 struct PairOutcome {
-  std::vector<Finding> findings;  // in the order the compiler found them
-  int32_t last_cell = -1;         // N, the grid's last cell; -1 when no grid was built
+  std::vector<percorso::Finding> findings;  // in the order the compiler found them
+  int32_t last_cell = -1;  // N, the grid's last cell; -1 when no grid was built
 };
 
-// Compiles the pair in memory, with the plan. Nothing is read from or written to disk.
+// Compiles the pair in memory, with the plan and every warning. Nothing is read from or
+// written to disk. The findings name the texts by their file names.
 PairOutcome CompilePair(const PairTexts& texts);
 
 }  // namespace percorso::lsp

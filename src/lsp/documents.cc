@@ -103,14 +103,11 @@ std::optional<TextName> ParseTextName(std::string_view file_name) {
 
 std::vector<TextName> TrainNameCuts(std::string_view file_name) {
   std::vector<TextName> cuts;
-  if (!EndsWith(file_name, kTrenoTextSuffix)) return cuts;
-  const std::string_view stem = file_name.substr(0, file_name.size() - kTrenoTextSuffix.size());
-  for (size_t cut = stem.rfind('_'); cut != std::string_view::npos && cut > 0;
-       cut = stem.rfind('_', cut - 1)) {
+  for (TextPair& p : TrainTextCuts(file_name)) {
     TextName n;
     n.kind = TextKind::kTreno;
-    n.nome_linea = std::string(stem.substr(0, cut));
-    n.numero_treno = std::string(stem.substr(cut + 1));
+    n.nome_linea = std::move(p.linea);
+    n.numero_treno = std::move(p.treno);
     cuts.push_back(std::move(n));
   }
   return cuts;

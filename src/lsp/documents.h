@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "lsp/positions.h"
-#include "lsp/row_schema.h"
+#include "compiler/row_schema.h"
 
 namespace percorso::lsp {
 
@@ -31,7 +31,8 @@ struct TextName {
 };
 // "X_linea.txt" or "X_N-.txt"; nothing for any other name.
 std::optional<TextName> ParseTextName(std::string_view file_name);
-// The cuts of a train text's stem ("A_B_55") into line name and number, last '_' first.
+// The cuts of a train text's name ("A_B_55-.txt") into line name and number, last '_'
+// first, as every command finds pairs (TrainTextCuts of model/names.h).
 std::vector<TextName> TrainNameCuts(std::string_view file_name);
 
 struct Document {

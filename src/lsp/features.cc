@@ -167,6 +167,13 @@ json Hover(const DocumentView& doc, Position at, PositionEncoding e) {
     if (!Covers(f.range, at)) continue;
     if (!text.empty()) text += "\n\n---\n\n";
     text += "**error " + f.code + "**: " + f.message;
+    if (f.posizione || f.cell) {
+      text += " (";
+      if (f.posizione) text += "at " + std::to_string(*f.posizione) + " m";
+      if (f.posizione && f.cell) text += ", ";
+      if (f.cell) text += "cell " + std::to_string(*f.cell);
+      text += ")";
+    }
     if (!f.meaning.empty() && f.message.rfind(f.meaning, 0) != 0) text += "\n\n" + f.meaning;
   }
   if (text.empty()) return nullptr;

@@ -9,20 +9,12 @@
 
 namespace percorso::lsp {
 
+using percorso::Finding;
+
 namespace {
 
 Range RangeOfSpan(std::string_view line, size_t n, Span s, PositionEncoding e) {
   return Range{{n, CharacterAt(line, s.begin, e)}, {n, CharacterAt(line, s.end, e)}};
-}
-
-std::string WithPlace(const Finding& f) {
-  std::string m = f.message;
-  if (!f.posizione && f.cell < 0) return m;
-  m += " (";
-  if (f.posizione) m += "at " + std::to_string(*f.posizione) + " m";
-  if (f.posizione && f.cell >= 0) m += ", ";
-  if (f.cell >= 0) m += "cell " + std::to_string(f.cell);
-  return m + ")";
 }
 
 // The number in field `i` of a row, or nothing.
@@ -84,11 +76,13 @@ int64_t CellOf(int64_t p, CellRule rule) {
 
 std::vector<PlacedFinding> PlaceFindings(const PairOutcome& outcome, TextKind kind,
                                          const ViewedText& text, PositionEncoding e) {
+  // The pass has no row: its findings go on the train text, whose signals and slowdowns
+  // placed the cells; a finding of no particular file goes on the line description.
   auto mine = [kind](const Finding& f) {
-    return (f.origin == ErrorOrigin::kLineText && kind == TextKind::kLinea) ||
-           (f.origin == ErrorOrigin::kTrainText && kind == TextKind::kTreno) ||
-           (f.origin == ErrorOrigin::kPass && kind == TextKind::kTreno) ||
-           (f.origin == ErrorOrigin::kNone && kind == TextKind::kLinea);
+    return (f.about == FindingFile::kLinea && kind == TextKind::kLinea) ||
+           (f.about == FindingFile::kTreno && kind == TextKind::kTreno) ||
+           (f.about == FindingFile::kScenario && kind == TextKind::kTreno) ||
+           (f.about == FindingFile::kNone && kind == TextKind::kLinea);
   };
   std::vector<PlacedFinding> out;
   // A clean text (the usual case while typing) needs no index of its lines.
@@ -97,10 +91,12 @@ std::vector<PlacedFinding> PlaceFindings(const PairOutcome& outcome, TextKind ki
   for (const Finding& f : outcome.findings) {
     if (!mine(f)) continue;
     PlacedFinding p;
-    p.severity = f.severity;
+    p.severity = f.severity == FindingSeverity::kWarning ? Severity::kWarning : Severity::kError;
     p.code = f.code;
-    p.message = WithPlace(f);
-    p.meaning = f.meaning;
+    p.message = f.MessageUtf8();
+    p.meaning = Cp1252ToUtf8(f.meaning);
+    p.posizione = f.posizione;
+    p.cell = f.cell;
     p.range = FirstLine(lines, e);
     if (f.line > 0 && static_cast<size_t>(f.line) <= lines.count()) {
       const size_t n = static_cast<size_t>(f.line - 1);
@@ -114,8 +110,8 @@ std::vector<PlacedFinding> PlaceFindings(const PairOutcome& outcome, TextKind ki
         s = Span{0, line.size()};
       }
       p.range = RangeOfSpan(line, n, s, e);
-    } else if (f.origin == ErrorOrigin::kPass && f.cell >= 0) {
-      if (const TextRow* r = RowOfCell(text, lines, f.cell)) {
+    } else if (f.about == FindingFile::kScenario && f.cell) {
+      if (const TextRow* r = RowOfCell(text, lines, *f.cell)) {
         const std::string_view line = lines.Line(r->line);
         const Span s = r->fields.empty() ? r->token : r->fields[0];
         p.range = RangeOfSpan(line, r->line, s, e);

@@ -21,8 +21,10 @@ struct PlacedFinding {
   Range range;
   Severity severity = Severity::kError;
   std::string code;
-  std::string message;  // with the position and cell, when known
-  std::string meaning;
+  std::string message;  // UTF-8, as `compile --format json` gives it
+  std::string meaning;  // UTF-8
+  std::optional<int32_t> posizione;  // metres, when known
+  std::optional<int32_t> cell;
 };
 
 // A text of a pair as the editor holds it.

@@ -339,11 +339,17 @@ void Server::Publish(const std::string& uri, const std::vector<PlacedFinding>& f
                      std::vector<std::string>& out) {
   json diagnostics = json::array();
   for (const PlacedFinding& f : findings) {
-    diagnostics.push_back(json{{"range", ToJson(f.range)},
-                               {"severity", static_cast<int>(f.severity)},
-                               {"code", f.code},
-                               {"source", "percorso"},
-                               {"message", f.message}});
+    json d{{"range", ToJson(f.range)},
+           {"severity", static_cast<int>(f.severity)},
+           {"code", f.code},
+           {"source", "percorso"},
+           {"message", f.message}};
+    // Where on the line the fault lies, as `compile --format json` gives it.
+    if (f.posizione || f.cell) {
+      d["data"] = json{{"position_m", f.posizione ? json(*f.posizione) : json(nullptr)},
+                       {"cell", f.cell ? json(*f.cell) : json(nullptr)}};
+    }
+    diagnostics.push_back(std::move(d));
   }
   out.push_back(Dump(json{{"jsonrpc", "2.0"},
                           {"method", "textDocument/publishDiagnostics"},
@@ -400,9 +406,14 @@ std::optional<Server::Partner> Server::FindPartner(const Document& doc, std::str
     if (std::optional<std::string> raw = disk_.read(path))
       return Partner{cut, path, nullptr, std::move(raw)};
   }
-  *why = "the line description " + cuts.front().nome_linea +
-         "_linea.txt is missing beside this train text";
-  return std::nullopt;
+  // No line description: the pair is compiled without it, as `compile` would name it
+  // unreadable; the finding is shown on the train text.
+  if (cuts.empty()) {
+    *why = "not a route text: the file name must be NAME_linea.txt or NAME_NUMBER-.txt";
+    return std::nullopt;
+  }
+  return Partner{cuts.front(), PathJoin(dir, LineaFileName(cuts.front().nome_linea)), nullptr,
+                 std::nullopt};
 }
 
 void Server::Recheck(const Document& doc, std::vector<std::string>& out) {
@@ -411,20 +422,24 @@ void Server::Recheck(const Document& doc, std::vector<std::string>& out) {
   if (!partner) return PublishAlone(doc, why, out);
 
   const Document* partner_open = partner->open;
+  const bool partner_missing = partner_open == nullptr && !partner->raw;
   const bool linea_is_doc = doc.kind == TextKind::kLinea;
   const std::string partner_text =
-      partner_open != nullptr ? std::string() : DiskTextAsUtf8(*partner->raw);
+      partner_open != nullptr || partner_missing ? std::string() : DiskTextAsUtf8(*partner->raw);
   const std::string_view partner_view =
       partner_open != nullptr ? std::string_view(partner_open->text) : std::string_view(partner_text);
-  const std::string_view partner_bytes = partner_open != nullptr
-                                             ? std::string_view(partner_open->text)
-                                             : std::string_view(*partner->raw);
+  std::optional<std::string_view> partner_bytes;
+  if (partner_open != nullptr) {
+    partner_bytes = partner_open->text;
+  } else if (partner->raw) {
+    partner_bytes = *partner->raw;
+  }
 
   PairTexts texts;
   texts.nome_linea = partner->names.nome_linea;
   texts.numero_treno = partner->names.numero_treno;
-  texts.linea = linea_is_doc ? std::string_view(doc.text) : partner_bytes;
-  texts.treno = linea_is_doc ? partner_bytes : std::string_view(doc.text);
+  texts.linea = linea_is_doc ? std::optional<std::string_view>(doc.text) : partner_bytes;
+  texts.treno = linea_is_doc ? partner_bytes : std::optional<std::string_view>(doc.text);
   const PairOutcome outcome = CompilePair(texts);
 
   const ScannedText& doc_rows = RowsOf(doc);
@@ -439,6 +454,15 @@ void Server::Recheck(const Document& doc, std::vector<std::string>& out) {
   }
   std::vector<PlacedFinding> mine =
       PlaceFindings(outcome, doc.kind, ViewedText{doc.text, &doc_rows}, encoding_);
+  if (partner_missing) {
+    // What is said of a text that does not exist is shown on the one that does.
+    for (PlacedFinding& f :
+         PlaceFindings(outcome, partner_kind, ViewedText{doc.text, &doc_rows}, encoding_))
+      mine.push_back(std::move(f));
+    Publish(doc.uri, mine, out);
+    analyses_[doc.uri] = Analysis{std::move(mine), outcome.last_cell};
+    return;
+  }
   std::vector<PlacedFinding> theirs =
       PlaceFindings(outcome, partner_kind, ViewedText{partner_view, partner_rows}, encoding_);
   Publish(doc.uri, mine, out);

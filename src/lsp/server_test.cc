@@ -14,6 +14,7 @@ namespace {
 
 using nlohmann::json;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 constexpr const char* kDir = "/routes";
 const std::string kLineaPath = "/routes/Valdoro_Ostrano_linea.txt";
@@ -220,8 +221,10 @@ TEST(LspDiagnosticsTest, AProtectionPassErrorGoesOnTheSlowdownThatPlacedTheCell)
   EXPECT_EQ(d[0]["code"], "12");
   const Position x = Find(treno, "rallentamento,   26500", "26500");
   EXPECT_EQ(d[0]["range"], RangeJson(x.line, x.character, x.character + 5));
-  EXPECT_THAT(d[0]["message"].get<std::string>(), HasSubstr("cell 531"));
-  EXPECT_THAT(d[0]["message"].get<std::string>(), HasSubstr("at 26550 m"));
+  // The message is the command line's; the place on the line comes as data.
+  EXPECT_EQ(d[0]["data"]["cell"], 531);
+  EXPECT_EQ(d[0]["data"]["position_m"], 26550);
+  EXPECT_THAT(d[0]["message"].get<std::string>(), Not(HasSubstr("(at 26550 m")));
 }
 
 TEST(LspDiagnosticsTest, BothOpenTextsAreCompiledTogether) {

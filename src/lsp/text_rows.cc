@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "compiler/keywords.h"
 #include "lsp/positions.h"
 
 namespace percorso::lsp {
@@ -19,17 +20,6 @@ size_t SkipBlanks(std::string_view s, size_t i) {
 size_t TrimEnd(std::string_view s, size_t begin, size_t end) {
   while (end > begin && IsBlank(s[end - 1])) --end;
   return end;
-}
-
-bool ContainsFolded(std::string_view s, std::string_view lower_word) {
-  auto it = std::search(s.begin(), s.end(), lower_word.begin(), lower_word.end(),
-                        [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a + 32 : a) == b; });
-  return it != s.end();
-}
-
-bool IsHeaderToken(std::string_view token) {
-  return token.find('[') != std::string_view::npos &&
-         token.find(']') != std::string_view::npos;
 }
 
 // Reads the fields `schema` asks for from `line`, starting at byte `i`, as far as the
@@ -87,7 +77,7 @@ ScannedText ScanText(TextKind kind, std::string_view text) {
     const std::string_view token = line.substr(field.begin, field.end - field.begin);
     if (section == Section::kPreamble) {
       row.section = section;
-      if (ContainsFolded(token, "[generale]")) {
+      if (Folded(token).Has(kGeneraleHeader)) {
         row.header = true;
         section = kind == TextKind::kLinea ? Section::kGeneral : Section::kBody;
         row.section = section;
@@ -96,9 +86,10 @@ ScannedText ScanText(TextKind kind, std::string_view text) {
       continue;
     }
     row.section = section;
-    if (token.find('-') != std::string_view::npos) {
+    // Comments and headers as the loader tells them (compiler/keywords.h).
+    if (IsComment(token)) {
       row.comment = true;
-    } else if (IsHeaderToken(token)) {
+    } else if (IsSectionHeader(token)) {
       row.header = true;
       if (section == Section::kGeneral) section = Section::kBody;
       row.section = section;

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lsp/row_schema.h"
+#include "compiler/row_schema.h"
 
 namespace percorso::lsp {
 

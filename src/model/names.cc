@@ -49,6 +49,30 @@ bool Acceptable(const TextPair& p) {
 
 }  // namespace
 
+std::vector<TextPair> TrainTextCuts(std::string_view file_name) {
+  std::vector<TextPair> cuts;
+  if (!EndsWith(file_name, kTrenoTextSuffix)) return cuts;
+  const std::string_view stem = file_name.substr(0, file_name.size() - kTrenoTextSuffix.size());
+  for (size_t cut = stem.rfind('_'); cut != std::string_view::npos && cut > 0;
+       cut = stem.rfind('_', cut - 1)) {
+    TextPair p{std::string(stem.substr(0, cut)), std::string(stem.substr(cut + 1))};
+    if (Acceptable(p)) cuts.push_back(std::move(p));
+  }
+  return cuts;
+}
+
+PairChoice ChooseTextPair(const std::filesystem::path& dir, const std::optional<std::string>& linea,
+                          const std::optional<std::string>& treno) {
+  PairChoice choice;
+  if (linea && treno) {
+    choice.chosen = TextPair{*linea, *treno};
+    return choice;
+  }
+  choice.candidates = FindTextPairs(dir, linea, treno);
+  if (choice.candidates.size() == 1) choice.chosen = choice.candidates.front();
+  return choice;
+}
+
 std::vector<TextPair> FindTextPairs(const std::filesystem::path& dir,
                                     const std::optional<std::string>& linea,
                                     const std::optional<std::string>& treno) {
@@ -64,9 +88,8 @@ std::vector<TextPair> FindTextPairs(const std::filesystem::path& dir,
   }
   std::vector<TextPair> pairs;
   for (const std::string& stem : trains) {
-    for (size_t cut = stem.find('_'); cut != std::string::npos; cut = stem.find('_', cut + 1)) {
-      TextPair p{stem.substr(0, cut), stem.substr(cut + 1)};
-      if (!lines.count(p.linea) || !Acceptable(p)) continue;
+    for (const TextPair& p : TrainTextCuts(stem + std::string(kTrenoTextSuffix))) {
+      if (!lines.count(p.linea)) continue;
       if (linea && p.linea != *linea) continue;
       if (treno && p.treno != *treno) continue;
       pairs.push_back(p);

@@ -43,9 +43,25 @@ struct TextPair {
   bool operator==(const TextPair&) const = default;
 };
 
+// The ways a train text's file name ("A_B_55-.txt") reads as a pair: cut at each '_' of
+// its stem, the last first (a line name often holds an underscore, a train number seldom
+// does), keeping the cuts whose both names are acceptable to CheckName. Empty for a name
+// that is not a train text's. Every command and the editor find pairs by this one rule.
+std::vector<TextPair> TrainTextCuts(std::string_view file_name);
+
+// The pair a command works on: the names given are taken as they are; a missing one is
+// taken from the one pair of texts in `dir` that fits. `chosen` is set when exactly one
+// fits; otherwise `candidates` lists those that do (none or several), for the message.
+struct PairChoice {
+  std::optional<TextPair> chosen;
+  std::vector<TextPair> candidates;
+};
+PairChoice ChooseTextPair(const std::filesystem::path& dir, const std::optional<std::string>& linea,
+                          const std::optional<std::string>& treno);
+
 // The pairs of texts present in `dir`, sorted, both files regular and both names
 // acceptable to CheckName. A train file name can be cut at more than one underscore
-// ("A_B_55-.txt"); every cut whose line file exists is a pair. When `linea` or `treno`
+// ("A_B_55-.txt", TrainTextCuts); every cut whose line file exists is a pair. When `linea` or `treno`
 // is given, only the pairs with that name are kept.
 std::vector<TextPair> FindTextPairs(const std::filesystem::path& dir,
                                     const std::optional<std::string>& linea,

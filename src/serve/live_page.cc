@@ -106,6 +106,7 @@ std::string RenderDiagnostic(const PageDiagnostic& d) {
   s += "><span class=\"where\">" + EscapeHtml(Place(d)) + "</span>: <span class=\"severity\">" +
        (error ? "error" : "warning") + (d.code.empty() ? "" : " " + EscapeHtml(d.code)) +
        "</span>: <span class=\"message\">" + EscapeHtml(d.message) + "</span>";
+  if (!d.place.empty()) s += "<span class=\"place\">" + EscapeHtml(d.place) + "</span>";
   if (!d.source_line.empty()) {
     s += "<pre class=\"source\">" + EscapeHtml(d.source_line);
     std::string caret = Caret(d.source_line, d.column);

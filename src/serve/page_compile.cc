@@ -4,81 +4,23 @@
 
 #include "base/text_encoding.h"
 #include "compiler/compile.h"
-#include "compiler/diagnostics.h"
 #include "format/decode.h"
 #include "inspect/report.h"
-#include "model/error_meanings.h"
 
 namespace percorso {
 
 namespace {
 
-// A text converted for the loader, with what the diagnostics need to quote it.
-struct LoadedText {
-  const PageText* text = nullptr;
-  DecodedText decoded;
-  SourceText source;
-  std::string_view original;  // the author's bytes, byte-order mark removed
-};
-
-LoadedText Convert(const PageText& text) {
-  LoadedText t;
-  t.text = &text;
-  t.source.name = text.shown_name;
-  if (!text.bytes) {
-    t.source.status = ReadStatus::kFailed;
-    return t;
-  }
-  t.decoded = ToWindows1252(*text.bytes);
-  if (t.decoded.fault) {
-    // Nothing is loaded from a text that cannot be converted: the loader finds it
-    // unreadable, its error 25, which then gets the fault's line and column.
-    t.source.status = ReadStatus::kFailed;
-  } else {
-    t.source.status = ReadStatus::kOk;
-    t.source.bytes = t.decoded.bytes;
-  }
-  t.original = t.decoded.from_utf8 ? StripUtf8Bom(*text.bytes) : std::string_view(*text.bytes);
-  return t;
-}
-
-void PlaceEncodingFault(const LoadedText& t, ErrorOrigin origin, ErrorState& e) {
-  if (!t.decoded.fault) return;
-  for (Diagnostic& d : e.log) {
-    if (d.numero != 25 || d.origin != origin) continue;
-    d.line = t.decoded.fault->line;
-    d.column = t.decoded.fault->column;
-    d.detail = t.decoded.fault->detail;
-    return;
-  }
-}
-
-PageDiagnostic Describe(const Diagnostic& d, const LoadedText* text,
-                        const std::string& scenario_name) {
+PageDiagnostic Describe(const Finding& f) {
   PageDiagnostic p;
-  p.code = std::to_string(d.numero);
-  const ErrorMeaning* m = FindMeaning(d.numero);
-  p.message = DiagnosticMessage(d, m != nullptr ? m->meaning : "");
-  if (d.has_posizione || d.cell >= 0) {
-    p.message += " (";
-    if (d.has_posizione) p.message += "at " + std::to_string(d.posizione) + " m";
-    if (d.has_posizione && d.cell >= 0) p.message += ", ";
-    if (d.cell >= 0) p.message += "cell " + std::to_string(d.cell);
-    p.message += ')';
-  }
-  if (text != nullptr) {
-    p.file = text->text->shown_name;
-    p.line = d.line;
-    p.column = d.line > 0 ? d.column : 0;
-    if (!text->text->bytes && d.numero == 25) {
-      p.message = "cannot read the text: " + text->text->read_error;
-    }
-    if (std::optional<std::string_view> line = SourceLine(text->original, d.line)) {
-      p.source_line = LineForTerminal(*line, text->decoded.from_utf8);
-    }
-  } else if (d.origin == ErrorOrigin::kPass) {
-    p.file = scenario_name;
-  }
+  p.severity = f.severity == FindingSeverity::kWarning ? Severity::kWarning : Severity::kError;
+  p.code = f.code;
+  p.file = f.file;
+  p.line = f.line;
+  p.column = f.line > 0 ? f.column : 0;
+  p.message = f.MessageUtf8();
+  p.place = f.PlaceSuffix();
+  if (f.quoted_line) p.source_line = LineForTerminal(*f.quoted_line, f.quoted_from_utf8);
   return p;
 }
 
@@ -109,24 +51,26 @@ bool Decode(const Compilation& c, CompiledView* view, std::string* why) {
 }  // namespace
 
 PageBuild CompilePage(const PageInput& input) {
-  const LoadedText linea = Convert(input.linea_text);
-  const LoadedText treno = Convert(input.treno_text);
-
-  Compilation compiled = CompileScenario(linea.source, treno.source,
-                                         {input.linea, input.treno, PlanChoice::kWithPlan,
-                                          std::nullopt, WarningChoice::kWatch, RunCheck::kCheck});
-  PlaceEncodingFault(linea, ErrorOrigin::kLineText, compiled.errore);
-  PlaceEncodingFault(treno, ErrorOrigin::kTrainText, compiled.errore);
+  PairRequest request;
+  request.nome_linea = input.linea;
+  request.numero_treno = input.treno;
+  request.linea = input.linea_text;
+  request.treno = input.treno_text;
+  request.plan = PlanChoice::kWithPlan;
+  request.scenario_name = input.scenario_name;
+  const PairResult result = CompileTextPair(std::move(request));
 
   PageBuild build;
-  build.complete = true;
-  for (const Diagnostic& d : compiled.errore.log) {
-    const LoadedText* text = d.origin == ErrorOrigin::kLineText    ? &linea
-                             : d.origin == ErrorOrigin::kTrainText ? &treno
-                                                                   : nullptr;
-    if (text != nullptr) build.complete = false;
-    build.diagnostics.push_back(Describe(d, text, input.scenario_name));
+  build.complete = result.compiled_pair;
+  for (const Finding& f : result.findings) {
+    // An error in a text stopped the load there: what is drawn is only a part.
+    if (f.severity == FindingSeverity::kError &&
+        (f.about == FindingFile::kLinea || f.about == FindingFile::kTreno))
+      build.complete = false;
+    build.diagnostics.push_back(Describe(f));
   }
+  if (!result.compiled_pair) return build;
+  const Compilation& compiled = result.compiled;
 
   if (compiled.verdict != CompileVerdict::kCompiled) {
     build.complete = false;

@@ -1,28 +1,24 @@
 // The one bridge from the live preview to the compiler and the report: the two texts as
-// they stand on disk go in; the report's drawing and every diagnostic come out. Nothing
-// is written anywhere. Diagnostics are kept generic (severity, code, place, message) so
-// that the page shows any kind the compiler reports without knowing it.
+// they stand on disk go in; the report's drawing and every error and warning come out,
+// as the front end gives them to `compile` (compiler/front_end.h). Nothing is written
+// anywhere.
 #ifndef PERCORSO_SERVE_PAGE_COMPILE_H_
 #define PERCORSO_SERVE_PAGE_COMPILE_H_
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace percorso {
+#include "compiler/front_end.h"
 
-// One of the two texts of a pair, as read from disk.
-struct PageText {
-  std::string shown_name;            // how the page names the file, e.g. "routes/X_linea.txt"
-  std::optional<std::string> bytes;  // nothing when the file could not be read
-  std::string read_error;            // why it could not be read
-};
+namespace percorso {
 
 struct PageInput {
   std::string linea;           // the line name, NAME
   std::string treno;           // the train number
-  PageText linea_text;         // NAME_linea.txt
-  PageText treno_text;         // NAME_NUMBER-.txt
+  AuthorText linea_text;       // NAME_linea.txt, shown as the page names it
+  AuthorText treno_text;       // NAME_NUMBER-.txt
   std::string scenario_name;   // names errors that have no row (the cell file, as shown)
 };
 
@@ -30,11 +26,12 @@ enum class Severity { kError, kWarning };
 
 struct PageDiagnostic {
   Severity severity = Severity::kError;
-  std::string code;          // "16"; empty when the diagnostic has no number
+  std::string code;          // "16", "unknown-row"; empty when the diagnostic has no code
   std::string file;          // as shown; empty when it belongs to no file
   int line = 0;              // 1-based; 0 when unknown
   int column = 0;            // 1-based; 0 when unknown
-  std::string message;       // UTF-8
+  std::string message;       // UTF-8, as `compile --format json` gives it
+  std::string place;         // " (at 10200 m, cell 204)"; empty when neither is known
   std::string source_line;   // the quoted line of the text, UTF-8; empty when none
 };
 

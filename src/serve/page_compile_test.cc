@@ -18,8 +18,10 @@ PageInput BuiltinInput() {
   PageInput in;
   in.linea = "Valdoro_Ostrano";
   in.treno = "55";
-  in.linea_text = {"routes/Valdoro_Ostrano_linea.txt", RenderText(LineaRows()), ""};
-  in.treno_text = {"routes/Valdoro_Ostrano_55-.txt", RenderText(TrenoRows()), ""};
+  in.linea_text = BufferText("Valdoro_Ostrano_linea.txt", "routes/Valdoro_Ostrano_linea.txt",
+                             RenderText(LineaRows()));
+  in.treno_text = BufferText("Valdoro_Ostrano_55-.txt", "routes/Valdoro_Ostrano_55-.txt",
+                             RenderText(TrenoRows()));
   in.scenario_name = "routes/Valdoro_Ostrano_55.dat";
   return in;
 }

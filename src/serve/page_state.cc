@@ -5,8 +5,7 @@
 #include <ctime>
 #include <utility>
 
-#include "base/file_io.h"
-#include "compiler/compile.h"
+#include "compiler/front_end.h"
 #include "builtin/builtin_texts.h"
 #include "serve/page_compile.h"
 #include "model/names.h"
@@ -14,23 +13,6 @@
 namespace percorso {
 
 namespace {
-
-// A path as the author will read it: "name" in the current directory, "dir/name" else.
-std::string Shown(const std::filesystem::path& dir, const std::string& name) {
-  return (dir / name).lexically_normal().string();
-}
-
-PageText ReadText(const std::filesystem::path& dir, const std::string& name) {
-  PageText t;
-  t.shown_name = Shown(dir, name);
-  ReadResult r = ReadWholeFile(dir / name);
-  if (r.status == ReadStatus::kOk) {
-    t.bytes = std::move(r.bytes);
-  } else {
-    t.read_error = r.status == ReadStatus::kMissing ? "no such file" : r.error.reason;
-  }
-  return t;
-}
 
 std::string ClockNow() {
   std::time_t now = std::time(nullptr);
@@ -60,7 +42,7 @@ std::string Outcome(const PageBuild& build) {
   }
   s += std::string(": ") + (first->severity == Severity::kError ? "error" : "warning");
   if (!first->code.empty()) s += " " + first->code;
-  s += ": " + first->message;
+  s += ": " + first->message + first->place;
   if (!build.drawing) s += "; nothing to draw";
   else if (!build.complete) s += "; the drawing kept is stale";
   return s;
@@ -79,9 +61,9 @@ PageState::Outcome PageState::Recompile() {
   PageInput input;
   input.linea = files_.linea;
   input.treno = files_.treno;
-  input.linea_text = ReadText(files_.dir, linea_file());
-  input.treno_text = ReadText(files_.dir, treno_file());
-  input.scenario_name = Shown(files_.dir, CellFileName(files_.linea, files_.treno));
+  input.linea_text = ReadAuthorText(files_.dir, linea_file());
+  input.treno_text = ReadAuthorText(files_.dir, treno_file());
+  input.scenario_name = ShownPath(files_.dir, CellFileName(files_.linea, files_.treno));
   PageBuild build = CompilePage(input);
   const std::string result = percorso::Outcome(build);
   const std::string clock = ClockNow();

@@ -1,9 +1,11 @@
-#include "lsp/row_schema.h"
+#include "compiler/row_schema.h"
 
 #include <algorithm>
 #include <string>
 
-namespace percorso::lsp {
+#include "compiler/keywords.h"
+
+namespace percorso {
 
 namespace {
 
@@ -181,10 +183,10 @@ const RowSchema kRows[] = {
     {T, B, "stazione", kStazioneWords, false, RowRole::kStation, kStazione, "a station or timing point; zones must rise, each at least 350 m after the previous one (error 22)"},
 };
 
+// The token with its letters folded as the loader folds them.
 std::string Fold(std::string_view s) {
   std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  for (char& c : out) c = FoldAscii(c);
   return out;
 }
 
@@ -218,4 +220,4 @@ std::string_view RoleName(RowRole role) {
   return "row";
 }
 
-}  // namespace percorso::lsp
+}  // namespace percorso

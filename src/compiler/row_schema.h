@@ -1,9 +1,9 @@
-// The rows of the two route texts as an editor needs them: for each keyword, where it
-// may stand, how it is recognised, its fields in order with their widths, units and
-// meanings, and what the row as a whole does. Hover, completion and the outline read
-// this one table.
-#ifndef PERCORSO_LSP_ROW_SCHEMA_H_
-#define PERCORSO_LSP_ROW_SCHEMA_H_
+// The row grammar of the two route texts: for each keyword, where it may stand, how it
+// is recognised, its fields in order with their widths, units, ranges and meanings, and
+// what the row as a whole does. The editor's hover, completion and outline read this one
+// table; a table test holds the loader's field widths to it.
+#ifndef PERCORSO_COMPILER_ROW_SCHEMA_H_
+#define PERCORSO_COMPILER_ROW_SCHEMA_H_
 
 #include <cstdint>
 #include <span>
@@ -11,7 +11,7 @@
 
 #include "compiler/field_reader.h"
 
-namespace percorso::lsp {
+namespace percorso {
 
 // Which of the two texts a document is.
 enum class TextKind : uint8_t {
@@ -80,6 +80,6 @@ const RowSchema* MatchRow(TextKind text, Section section, std::string_view token
 // The first (in table order) schema of a role, for the outline.
 std::string_view RoleName(RowRole role);
 
-}  // namespace percorso::lsp
+}  // namespace percorso
 
-#endif  // PERCORSO_LSP_ROW_SCHEMA_H_
+#endif  // PERCORSO_COMPILER_ROW_SCHEMA_H_
