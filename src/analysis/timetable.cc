@@ -16,7 +16,8 @@ bool Timetable::kept() const {
 
 std::vector<std::string> UnknownStops(const Route& route, const TrainModel& train) {
   std::vector<std::string> unknown;
-  for (const auto& [name, dwell] : train.stops) {
+  for (const auto& stop : train.stops) {
+    const std::string& name = stop.first;
     const bool found = std::any_of(route.stations.begin(), route.stations.end(),
                                    [&](const RouteStation& s) { return s.name == name; });
     if (!found) unknown.push_back(name);
