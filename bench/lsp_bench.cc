@@ -85,7 +85,11 @@ void RoundTrip(benchmark::State& state, const TextPair& texts) {
   for (auto _ : state) {
     std::vector<std::string> out = server.Handle(change);
     published += out.size();
-    for (const std::string& m : out) RequireNoFindings(m);
+    // A failed compile would measure something else: the built-in and maximal pairs
+    // compile without error, so no diagnostic may be an error (the maximal pair's
+    // timetable is too tight for the assumed train: its warnings are part of the trip).
+    for (const std::string& m : out)
+      if (m.find("\"severity\":1") != std::string::npos) std::abort();
     benchmark::DoNotOptimize(out);
   }
   state.counters["published"] = static_cast<double>(published) / static_cast<double>(state.iterations());

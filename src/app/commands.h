@@ -30,6 +30,7 @@ CommandAction DefineExport(CLI::App& sub, std::ostream& out, std::ostream& err);
 CommandAction DefineDecompile(CLI::App& sub, std::ostream& out, std::ostream& err);
 CommandAction DefineDump(CLI::App& sub, std::ostream& out, std::ostream& err);
 CommandAction DefineReport(CLI::App& sub, std::ostream& out, std::ostream& err);
+CommandAction DefineTimetable(CLI::App& sub, std::ostream& out, std::ostream& err);
 CommandAction DefineExplain(CLI::App& sub, std::ostream& out, std::ostream& err);
 CommandAction DefineBuildRun(CLI::App& sub, std::ostream& out, std::ostream& err);
 

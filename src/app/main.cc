@@ -27,6 +27,8 @@ const percorso::Command kCommands[] = {
     {"dump", "Show what a compiled file holds, as a table or as JSON", percorso::DefineDump},
     {"report", "Write an HTML page with the map, the profile and the tables of a scenario",
      percorso::DefineReport},
+    {"timetable", "Tell whether the train can keep its timetable: the fastest legal run",
+     percorso::DefineTimetable},
     {"lsp", "Serve editors over the Language Server Protocol on standard input and output",
      percorso::DefineLsp},
     {"serve", percorso::kServeSummary,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "compiler/protection_pass.h"
+#include "compiler/run_warnings.h"
 #include "compiler/scenario_codes.h"
 #include "model/error_numbers.h"
 #include "format/cell_file.h"
@@ -103,10 +104,11 @@ Compilation CompileScenario(const SourceText& linea, const SourceText& treno,
   c.tabella.Clear();
   const bool with_plan = settings.plan == PlanChoice::kWithPlan;
   std::vector<PlacedItem> placed;
+  std::vector<PlacedItem> station_rows;
   c.deletions =
       LoadTexts(LoaderInput{linea, treno, settings.nome_linea, settings.numero_treno, with_plan},
                 LoaderState{c.tabella, c.griglia, c.piano, c.errore, c.contatori, &placed,
-                            settings.warnings});
+                            &station_rows, settings.warnings});
   // The texts go before any check below. A text that cannot be deleted is the load's
   // own failure (error 25), not the end of the compile: the files are still made.
   if (settings.delete_texts_in) {
@@ -132,6 +134,9 @@ Compilation CompileScenario(const SourceText& linea, const SourceText& treno,
                      EncodeLineFile(c.tabella)});
   c.files.push_back({CellFileName(settings.nome_linea, settings.numero_treno),
                      EncodeCellFile(c.griglia)});
+  if (settings.run_check == RunCheck::kCheck && c.errore.numero == 0) {
+    WarnAboutTheRun(c.tabella, c.griglia, placed, station_rows, c.errore);
+  }
   return c;
 }
 

@@ -21,6 +21,9 @@
 
 namespace percorso {
 
+// Whether a compile checks the run of the assumed train.
+enum class RunCheck : uint8_t { kSkip, kCheck };
+
 // Whether the plan (and its file) is built.
 enum class PlanChoice : uint8_t { kWithoutPlan, kWithPlan };
 
@@ -32,6 +35,9 @@ struct CompileSettings {
   // the build run does; a text that cannot be removed is the load's error 25.
   std::optional<std::filesystem::path> delete_texts_in = std::nullopt;
   WarningChoice warnings = WarningChoice::kWatch;
+  // Whether a clean compile also checks that the assumed train can run it: warnings
+  // slowdown-warning-short and timetable-too-tight (compiler/run_warnings.h).
+  RunCheck run_check = RunCheck::kSkip;
 };
 
 enum class CompileVerdict {

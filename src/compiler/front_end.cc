@@ -104,8 +104,11 @@ PairResult CompileTextPair(PairRequest request) {
       QuotedOf(texts->first, linea.decoded), QuotedOf(texts->second, treno.decoded));
 
   out.compiled_pair = true;
+  // The three faces (compile, the language server, the preview) also check the assumed
+  // train's run: warnings slowdown-warning-short and timetable-too-tight.
   out.compiled = CompileScenario(linea.source, treno.source,
-                                 {request.nome_linea, request.numero_treno, request.plan});
+                                 {request.nome_linea, request.numero_treno, request.plan,
+                                  std::nullopt, WarningChoice::kWatch, RunCheck::kCheck});
   ErrorState& e = out.compiled.errore;
   PlaceEncodingFault(linea.decoded, ErrorOrigin::kLineText, e);
   PlaceEncodingFault(treno.decoded, ErrorOrigin::kTrainText, e);

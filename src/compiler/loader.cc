@@ -898,6 +898,9 @@ Flow Loader::LoadStation(const TextField& tok) {
   LineRecord& s = st_.tabella.slot[k_];
   StationRow row;
   if (Flow f = ReadStation(s, &row); f != Flow::kGo) return f;
+  if (st_.station_rows != nullptr) {
+    st_.station_rows->push_back({k_, origin_, row.posizione.line, row.posizione.column});
+  }
   StationZone zone;
   if (Flow f = ComputeStationZone(s, row, &zone); f != Flow::kGo) return f;
   if (row.len < 600) s.opzione5 = 0;

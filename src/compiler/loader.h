@@ -67,6 +67,8 @@ struct LoaderState {
   LoaderCounters& contatori;
   // When given, every item the rows place is listed here, in the order placed.
   std::vector<PlacedItem>* placed = nullptr;
+  // When given, the row of each station, in slot order (`cell` holds the slot number).
+  std::vector<PlacedItem>* station_rows = nullptr;
   WarningChoice warnings = WarningChoice::kWatch;
 };
 

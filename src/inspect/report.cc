@@ -7,6 +7,7 @@
 #include "base/exit_status.h"
 #include "base/file_io.h"
 #include "inspect/report_facts.h"
+#include "inspect/report_run.h"
 #include "inspect/svg.h"
 #include "model/names.h"
 #include "format/plan_file.h"
@@ -150,6 +151,7 @@ ReportParts RenderReportParts(const CompiledView& view) {
   parts.main = RenderHeader(f, view);
   parts.main += RenderMap(f, view);
   parts.main += RenderProfile(f, view);
+  parts.main += RenderRunCharts(view);
   parts.main += RenderTables(f);
   parts.main += "<footer>Made by percorso " PERCORSO_VERSION " from the compiled files alone.</footer>";
   return parts;

@@ -212,9 +212,24 @@ constexpr WarningHelp kWarningHelp[] = {
      "a velocita row with speed 0 (or below 3 km/h, stored as 0) within the line stops every "
      "train there for good",
      "velocita, 5000, 0", "give the speed in km/h; a train stops at stations, not by a limit of 0"},
+    {WarningKind::kSlowdownWarningShort,
+     "a slowdown whose warning stands closer than the train needs to brake",
+     "the warning point stands 1200 m before the slowdown's start; braking from the speed in "
+     "force there down to the slowdown's speed, with the train's braked-mass percentage, "
+     "takes longer (Minden braking formula, docs/running-times.md)",
+     "percentuale massa frenata, 60\nvelocita, 0, 160\nrallentamento, 26500, 30, 1200, 0, 0, 30",
+     "raise the braked-mass percentage, lower the line's speed before the slowdown, or raise "
+     "the slowdown's speed"},
+    {WarningKind::kTimetableTooTight, "a scheduled time the train cannot keep",
+     "the fastest legal run of the assumed train (speed limits, slowdowns, gradients, braking) "
+     "from the previous station with a time needs longer than the schedule gives; the "
+     "message gives the shortfall in seconds (percorso timetable shows every section)",
+     "stazione, 1000, 2, 400, 0, 0, 0, 1,1,0, 2,4,1, 1, 14,46,0, ALFA\n"
+     "stazione, 4000, 5, 400, 0, 0, 0, 1,1,0, 2,1,1, 0, 14,47,0, BETA",
+     "give the section more time, or check the speed limits and slowdowns along it"},
 };
 
-static_assert(std::size(kWarningHelp) == 23);
+static_assert(std::size(kWarningHelp) == 25);
 
 Explanation OfError(const ErrorHelp& h) {
   const ErrorMeaning* m = FindMeaning(h.numero);

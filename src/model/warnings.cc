@@ -35,6 +35,8 @@ constexpr KindName kNames[] = {
     {WarningKind::kImpossibleTime, "impossible-time"},
     {WarningKind::kSlowdownAboveLimit, "slowdown-above-limit"},
     {WarningKind::kZeroSpeedLimit, "zero-speed-limit"},
+    {WarningKind::kSlowdownWarningShort, "slowdown-warning-short"},
+    {WarningKind::kTimetableTooTight, "timetable-too-tight"},
 };
 
 constexpr WarningKind kKinds[] = {
@@ -47,6 +49,7 @@ constexpr WarningKind kKinds[] = {
     WarningKind::kMissingComma,     WarningKind::kPastLineEnd,     WarningKind::kReversedSpan,
     WarningKind::kImpossibleTime,   WarningKind::kSlowdownAboveLimit,
     WarningKind::kZeroSpeedLimit,
+    WarningKind::kSlowdownWarningShort, WarningKind::kTimetableTooTight,
 };
 
 static_assert(std::size(kNames) == std::size(kKinds));

@@ -38,6 +38,8 @@ enum class WarningKind : uint8_t {
   kImpossibleTime,
   kSlowdownAboveLimit,
   kZeroSpeedLimit,
+  kSlowdownWarningShort,
+  kTimetableTooTight,
 };
 
 // Every kind, in the order above.
