@@ -20,7 +20,7 @@ TEST(TrainModelFile, GivenKeysReplaceTheDefaults) {
   EXPECT_EQ(t.stops.at("LUCRA"), 45);
   EXPECT_EQ(t.length_m, DefaultTrainModel(9).length_m);
   EXPECT_EQ(t.assumed.size(), TrainModelKeys().size() - 4);
-  for (const std::string& k : {"mass_t", "power_kW", "adhesion", "stops"}) {
+  for (const char* k : {"mass_t", "power_kW", "adhesion", "stops"}) {
     EXPECT_EQ(std::count(t.assumed.begin(), t.assumed.end(), k), 0) << k;
   }
   TrainModel empty = DefaultTrainModel(9);

@@ -240,8 +240,11 @@ TEST(ThreeFacesTest, CompileEditorAndPageGiveTheSameDiagnostics) {
   };
   for (const Case& c : cases) {
     const std::vector<Fact> cli = ExpectSameFacts(c.pair, c.label);
-    if (c.code != nullptr) EXPECT_TRUE(Has(cli, c.code, c.severity)) << c.label << "\n" << Show(cli);
-    if (c.code == nullptr) EXPECT_TRUE(cli.empty()) << c.label << "\n" << Show(cli);
+    if (c.code != nullptr) {
+      EXPECT_TRUE(Has(cli, c.code, c.severity)) << c.label << "\n" << Show(cli);
+    } else {
+      EXPECT_TRUE(cli.empty()) << c.label << "\n" << Show(cli);
+    }
   }
 }
 

@@ -15,9 +15,10 @@
 #include "app/compile_command.h"
 #include "base/exit_status.h"
 #include "base/file_io.h"
-#include "base/text_encoding.h"
 #include "compiler/compile.h"
+#include "compiler/front_end.h"
 #include "format/decode.h"
+#include "model/file_limits.h"
 #include "model/names.h"
 
 namespace percorso {
@@ -42,7 +43,7 @@ std::string Shown(const std::filesystem::path& p) { return p.lexically_normal().
 
 template <typename T, typename Decoder>
 int LoadFile(const std::filesystem::path& path, Decoder decode, T* value, std::ostream& err) {
-  ReadResult file = ReadWholeFile(path);
+  ReadResult file = ReadWholeFile(path, kMaxCompiledFileBytes);
   if (file.status != ReadStatus::kOk) {
     err << kWho << file.error.Message() << "\n";
     return kStatusFileFault;
@@ -53,24 +54,6 @@ int LoadFile(const std::filesystem::path& path, Decoder decode, T* value, std::o
     return kStatusInputWrong;
   }
   *value = std::move(d.value);
-  return kStatusOk;
-}
-
-int ReadText(const std::filesystem::path& path, SourceText* text, std::ostream& err) {
-  ReadResult r = ReadWholeFile(path);
-  if (r.status != ReadStatus::kOk) {
-    err << kWho << "cannot read " << Shown(path) << ": " << r.error.reason << "\n";
-    return kStatusFileFault;
-  }
-  DecodedText decoded = ToWindows1252(r.bytes);
-  if (decoded.fault) {
-    err << kWho << Shown(path) << ": line " << decoded.fault->line << ", column "
-        << decoded.fault->column << ": " << decoded.fault->detail << "\n";
-    return kStatusInputWrong;
-  }
-  text->status = ReadStatus::kOk;
-  text->bytes = std::move(decoded.bytes);
-  text->name = path.filename().string();
   return kStatusOk;
 }
 
@@ -110,19 +93,25 @@ int FindScenario(const TimetableOptions& o, Scenario* sc, std::ostream& err) {
   sc->linea = texts[0].linea;
   sc->treno = texts[0].treno;
   sc->source = "texts compiled in memory";
-  SourceText linea, treno;
-  if (int s = ReadText(o.dir / LineaFileName(sc->linea), &linea, err)) return s;
-  if (int s = ReadText(o.dir / TrenoFileName(sc->linea, sc->treno), &treno, err)) return s;
-  Compilation c = CompileScenario(
-      linea, treno,
-      {sc->linea, sc->treno, PlanChoice::kWithoutPlan, std::nullopt, WarningChoice::kSkip});
+  PairRequest request;
+  request.nome_linea = sc->linea;
+  request.numero_treno = sc->treno;
+  request.linea = ReadAuthorText(o.dir, LineaFileName(sc->linea));
+  request.treno = ReadAuthorText(o.dir, TrenoFileName(sc->linea, sc->treno));
+  request.plan = PlanChoice::kWithoutPlan;
+  PairResult pair = CompileTextPair(std::move(request));
+  if (!pair.compiled_pair) {
+    for (const Finding& f : pair.findings) err << kWho << f.message << "\n";
+    return kStatusFileFault;
+  }
+  const Compilation& c = pair.compiled;
   if (c.verdict != CompileVerdict::kCompiled || c.errore.numero != 0) {
     err << kWho << "the texts of " << sc->linea << ", train " << sc->treno
         << " do not compile (error " << c.errore.numero
         << "); percorso compile tells where\n";
     return kStatusInputWrong;
   }
-  sc->table = std::move(c.tabella);
+  sc->table = c.tabella;
   sc->cells = c.griglia.cells();
   return kStatusOk;
 }
@@ -130,7 +119,7 @@ int FindScenario(const TimetableOptions& o, Scenario* sc, std::ostream& err) {
 // Reads --train-model over the defaults.
 int LoadTrainModel(const TimetableOptions& o, TrainModel* train, std::ostream& err) {
   if (!o.train_model) return kStatusOk;
-  ReadResult file = ReadWholeFile(*o.train_model);
+  ReadResult file = ReadWholeFile(*o.train_model, kMaxTrainModelBytes);
   if (file.status != ReadStatus::kOk) {
     err << kWho << file.error.Message() << "\n";
     return kStatusFileFault;

@@ -17,6 +17,10 @@ inline constexpr uint64_t kMaxTextBytes = uint64_t{256} << 20;
 // of 1 000 000 m, are about 20 MB each.
 inline constexpr uint64_t kMaxCompiledFileBytes = uint64_t{64} << 20;
 
+// A train model file (`timetable --train-model`): a JSON object of a dozen numbers and a
+// list of stops; a megabyte leaves room for a stop at every station of the longest line.
+inline constexpr uint64_t kMaxTrainModelBytes = uint64_t{1} << 20;
+
 }  // namespace percorso
 
 #endif  // PERCORSO_MODEL_FILE_LIMITS_H_
