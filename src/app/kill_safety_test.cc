@@ -81,23 +81,29 @@ TEST(KillSafety, AKilledCompileLeavesEveryFileWholeOldOrNew) {
 
   // A kill lands mid-write when it leaves some files new and others old, or a temporary.
   // The test is worth something only if some did: once the planned rounds are spent
-  // without one, the delays close in on the writing (between the latest kill that found
-  // every file old and the earliest that found none old), for at most kMoreRounds more.
-  constexpr int kMoreRounds = 400;
+  // without one, the delays close in on the writing by halving the gap between the
+  // latest kill that found every file old and the earliest that found none old, for at
+  // most kMoreRounds more, and only while the rounds have taken less than kRoundsTime (a
+  // sanitized compile of the longest line takes seconds, and the suite bounds each test).
+  constexpr int kMoreRounds = 100;
+  constexpr auto kRoundsTime = std::chrono::seconds(150);
+  const auto rounds_start = std::chrono::steady_clock::now();
+  const auto may_search = [&] {
+    return std::chrono::steady_clock::now() - rounds_start < kRoundsTime;
+  };
   std::mt19937 random(20261210);
   int killed = 0, finished = 0, left_over = 0, mid_write = 0, rounds = 0;
   long too_early_us = whole_us / 4, too_late_us = whole_us * 5 / 4;
   std::map<std::string, int> new_seen;
-  for (int round = 0; round < Rounds() || (mid_write == 0 && round < Rounds() + kMoreRounds);
+  for (int round = 0;
+       round < Rounds() || (mid_write == 0 && round < Rounds() + kMoreRounds && may_search());
        ++round) {
     ++rounds;
     for (const auto& [name, bytes] : old_files) dir.Write(name, bytes);
     RunningProcess p(CompileIn(dir));
     const long delay_us = round < Rounds() ? std::uniform_int_distribution<long>(
                                                  whole_us / 4, whole_us * 5 / 4)(random)
-                                           : std::uniform_int_distribution<long>(
-                                                 std::min(too_early_us, too_late_us),
-                                                 std::max(too_early_us, too_late_us))(random);
+                                           : (too_early_us + too_late_us) / 2;
     const timespec pause = {delay_us / 1000000, (delay_us % 1000000) * 1000};
     ::nanosleep(&pause, nullptr);
     p.Kill(SIGKILL);
