@@ -1,14 +1,12 @@
 #include "analysis/route.h"
 
 #include "base/text_encoding.h"
+#include "model/items.h"
 
 namespace percorso {
 
 namespace {
 
-constexpr uint8_t kSlowdownEnd = 2;
-constexpr uint8_t kSlowdownStart = 3;
-constexpr uint8_t kSlowdownWarning = 4;
 constexpr int32_t kSpeedUnitKmh = 5;
 constexpr int32_t kLevelPendenza = 100;
 // The warning point stands 1200 m, 24 cells, before the start.
@@ -33,20 +31,20 @@ Route ReadRoute(const LineTable& table, std::span<const TrackCell> cells) {
   }
   const int32_t n = route.cells;
   for (int32_t c = 0; c < n; ++c) {
-    if (cells[c].tipo != kSlowdownStart) continue;
+    if (!Is(cells[c].tipo, ItemType::kSlowdownStart)) continue;
     RouteSlowdown s;
     s.start_cell = c;
     s.speed_kmh = cells[c].dato1;
     s.start_m = CellPosition(c);
     s.end_m = s.start_m;
     for (int32_t e = c + 1; e < n; ++e) {
-      if (cells[e].tipo == kSlowdownEnd && cells[e].dato1 == cells[c].dato1) {
+      if (Is(cells[e].tipo, ItemType::kSlowdownEnd) && cells[e].dato1 == cells[c].dato1) {
         s.end_m = CellPosition(e);
         break;
       }
     }
     const int32_t w = c - kWarningCells;
-    if (w >= 0 && cells[w].tipo == kSlowdownWarning && cells[w].dato1 == cells[c].dato1) {
+    if (w >= 0 && Is(cells[w].tipo, ItemType::kSlowdownWarning) && cells[w].dato1 == cells[c].dato1) {
       s.warning_m = CellPosition(w);
     }
     route.slowdowns.push_back(s);
