@@ -18,7 +18,7 @@ void AnalysisLoop(benchmark::State& state, const TextPair& texts) {
   const Compilation c = CompileOrDie(texts);
   size_t metres = 0;
   for (auto _ : state) {
-    const Route route = ReadRoute(c.tabella, c.griglia.cells());
+    const Route route = ReadRoute(c.line_table, c.grid.cells());
     const Timetable tt = AnalyseTimetable(route, DefaultTrainModel(route.cars));
     benchmark::DoNotOptimize(FindShortWarnings(route));
     metres = tt.run.speed_ms.size();

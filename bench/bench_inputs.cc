@@ -53,9 +53,9 @@ CompileSettings SettingsOf(const TextPair& texts) {
 
 Compilation CompileOrDie(const TextPair& texts) {
   Compilation out = CompileScenario(texts.linea, texts.treno, SettingsOf(texts));
-  if (out.verdict != CompileVerdict::kCompiled || out.errore.numero != 0) {
+  if (out.verdict != CompileVerdict::kCompiled || out.errors.numero != 0) {
     std::fprintf(stderr, "compile of %s failed: error %d at %d\n", texts.nome_linea.c_str(),
-                 out.errore.numero, out.errore.posizione);
+                 out.errors.numero, out.errors.posizione);
     std::abort();
   }
   return out;

@@ -38,15 +38,15 @@ void EncodeLoop(benchmark::State& state, Encode encode) {
 
 void BM_EncodeCellFile(benchmark::State& state, bool maximal) {
   const Compilation& f = Compiled(maximal);
-  EncodeLoop(state, [&] { return EncodeCellFile(f.griglia); });
+  EncodeLoop(state, [&] { return EncodeCellFile(f.grid); });
 }
 void BM_EncodeLineFile(benchmark::State& state, bool maximal) {
   const Compilation& f = Compiled(maximal);
-  EncodeLoop(state, [&] { return EncodeLineFile(f.tabella); });
+  EncodeLoop(state, [&] { return EncodeLineFile(f.line_table); });
 }
 void BM_EncodePlanFile(benchmark::State& state, bool maximal) {
   const Compilation& f = Compiled(maximal);
-  EncodeLoop(state, [&] { return EncodePlanFile(f.piano); });
+  EncodeLoop(state, [&] { return EncodePlanFile(f.plan); });
 }
 
 BENCHMARK_CAPTURE(BM_EncodeCellFile, builtin, false)->Unit(benchmark::kMicrosecond);

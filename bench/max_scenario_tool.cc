@@ -50,8 +50,8 @@ int Compile(const std::filesystem::path& dir) {
       return 3;
     }
   }
-  if (c.verdict != CompileVerdict::kCompiled || c.errore.numero != 0) {
-    std::cerr << "error " << c.errore.numero << " at " << c.errore.posizione << "\n";
+  if (c.verdict != CompileVerdict::kCompiled || c.errors.numero != 0) {
+    std::cerr << "error " << c.errors.numero << " at " << c.errors.posizione << "\n";
     return 1;
   }
   return 0;

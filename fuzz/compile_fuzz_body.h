@@ -71,15 +71,15 @@ size_t LineFileSize(const percorso::LineTable& table) {
 
 void CheckCompiled(bool with_plan, const Compilation& out) {
   if (out.verdict != CompileVerdict::kCompiled) return;
-  Check(out.griglia.exists(), "compiled without a grid");
+  Check(out.grid.exists(), "compiled without a grid");
   Check(out.cell_file()->size() ==
-            static_cast<size_t>(out.griglia.upper() + 1) * percorso::kCellBytes,
+            static_cast<size_t>(out.grid.upper() + 1) * percorso::kCellBytes,
         "cell file size");
-  Check(out.line_file()->size() == LineFileSize(out.tabella), "line file size");
-  for (const percorso::LineRecord& r : out.tabella.slot)
+  Check(out.line_file()->size() == LineFileSize(out.line_table), "line file size");
+  for (const percorso::LineRecord& r : out.line_table.slot)
     Check(r.nome.size() <= 65535, "a name too long for the line file");
   Check((out.plan_file() != nullptr) == with_plan, "plan file present exactly with the plan");
-  if (out.plan_file()) Check(out.plan_file()->size() == PlanFileSize(out.piano), "plan file size");
+  if (out.plan_file()) Check(out.plan_file()->size() == PlanFileSize(out.plan), "plan file size");
 }
 
 // Each recorded error as the compile command reports it.
@@ -178,13 +178,13 @@ inline int RunCompileInput(const uint8_t* data, size_t size, bool bound_length) 
 
   const Compilation first = percorso::CompileScenario(linea, treno, settings);
   CheckCompiled(with_plan, first);
-  CheckDiagnostics(first.errore, linea_text, treno_text);
+  CheckDiagnostics(first.errors, linea_text, treno_text);
 
   if ((control & 8) && (control & 32) && (control & 128)) {
     const Compilation second = percorso::CompileScenario(linea, treno, settings);
     Check(second.verdict == first.verdict, "same verdict twice");
-    Check(second.errore.numero == first.errore.numero &&
-              second.errore.posizione == first.errore.posizione,
+    Check(second.errors.numero == first.errors.numero &&
+              second.errors.posizione == first.errors.posizione,
           "same error twice");
     bool same = second.files.size() == first.files.size();
     for (size_t k = 0; same && k < first.files.size(); ++k) {

@@ -160,8 +160,8 @@ std::vector<Route> CorpusRoutes() {
   auto add = [&](const std::string& linea, const std::string& treno) {
     Compilation c = CompileScenario({ReadStatus::kOk, linea, "l"}, {ReadStatus::kOk, treno, "t"},
                                     {"L", "1", PlanChoice::kWithoutPlan});
-    if (c.verdict == CompileVerdict::kCompiled && c.griglia.exists())
-      routes.push_back(ReadRoute(c.tabella, c.griglia.cells()));
+    if (c.verdict == CompileVerdict::kCompiled && c.grid.exists())
+      routes.push_back(ReadRoute(c.line_table, c.grid.cells()));
   };
   const std::filesystem::path dir =
       std::filesystem::path(PERCORSO_SOURCE_DIR) / "fuzz/corpus/compile_fuzz";

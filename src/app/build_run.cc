@@ -90,7 +90,7 @@ int RunBuild(const std::filesystem::path& dir, std::ostream& out, std::ostream& 
   }
   // The run has ended normally and written its files; a recorded error is reported but
   // does not change the exit status.
-  if (compiled.errore.numero != 0) err << DescribeErrorState(compiled.errore) << std::endl;
+  if (compiled.errors.numero != 0) err << DescribeErrorState(compiled.errors) << std::endl;
   return 0;
 }
 

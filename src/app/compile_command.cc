@@ -313,8 +313,8 @@ int RunCompile(const CompileOptions& o, std::ostream& out, std::ostream& err) {
       err << "percorso: " << report.failure << "\n";
     }
   }
-  report.numero = compiled.errore.numero;
-  report.posizione = FinalPosition(compiled.errore);
+  report.numero = compiled.errors.numero;
+  report.posizione = FinalPosition(compiled.errors);
   return finish(report.failure.empty() ? status_of(report.numero) : kExitStopped);
 }
 

@@ -105,14 +105,14 @@ int FindScenario(const TimetableOptions& o, Scenario* sc, std::ostream& err) {
     return kStatusFileFault;
   }
   const Compilation& c = pair.compiled;
-  if (c.verdict != CompileVerdict::kCompiled || c.errore.numero != 0) {
+  if (c.verdict != CompileVerdict::kCompiled || c.errors.numero != 0) {
     err << kWho << "the texts of " << sc->linea << ", train " << sc->treno
-        << " do not compile (error " << c.errore.numero
+        << " do not compile (error " << c.errors.numero
         << "); percorso compile tells where\n";
     return kStatusInputWrong;
   }
-  sc->table = c.tabella;
-  sc->cells = c.griglia.cells();
+  sc->table = c.line_table;
+  sc->cells = c.grid.cells();
   return kStatusOk;
 }
 

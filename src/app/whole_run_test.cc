@@ -54,8 +54,8 @@ TEST(WholeRun, BuiltInScenarioCompilesWithNoError) {
                                     SourceText{ReadStatus::kOk, treno, "treno"},
                                     {kBuiltinLineName, kBuiltinTrainNumber});
   EXPECT_EQ(out.verdict, CompileVerdict::kCompiled);
-  EXPECT_EQ(out.errore.numero, 0);
-  EXPECT_TRUE(out.errore.log.empty());
+  EXPECT_EQ(out.errors.numero, 0);
+  EXPECT_TRUE(out.errors.log.empty());
   EXPECT_TRUE(out.deletions.linea);
   EXPECT_TRUE(out.deletions.treno);
 }

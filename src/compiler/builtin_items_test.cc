@@ -20,7 +20,7 @@ TEST(BuiltinItems, EveryPointItemHasACellOfItsOwn) {
                       SourceText{ReadStatus::kOk, RenderText(TrenoRows()), "treno"},
                       {kBuiltinLineName, kBuiltinTrainNumber});
   ASSERT_EQ(out.verdict, CompileVerdict::kCompiled);
-  ASSERT_EQ(out.errore.numero, 0);
+  ASSERT_EQ(out.errors.numero, 0);
   ASSERT_EQ(out.cell_file()->size(), 15u * 2079);
 
   std::map<int, int> count;
@@ -39,7 +39,7 @@ TEST(BuiltinItems, EveryPointItemHasACellOfItsOwn) {
   for (size_t k = 0; k < 2079; ++k) {
     testing::FileCell c = testing::CellAt(*out.cell_file(), k);
     if (c.tipo != 10) continue;
-    const LineRecord& slot = out.tabella.slot.at(static_cast<size_t>(c.dato1));
+    const LineRecord& slot = out.line_table.slot.at(static_cast<size_t>(c.dato1));
     EXPECT_EQ(slot.fine / 50 - 1, static_cast<int32_t>(k)) << "stop cell " << k;
   }
 }

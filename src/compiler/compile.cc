@@ -40,14 +40,14 @@ void NameThePlacingRows(const std::vector<PlacedItem>& placed, const SourceText&
 
 // Stamps the reserved places and the scenario codes; returns the verdict.
 CompileVerdict StampReservedPlaces(Compilation& c) {
-  LineRecord& identity = c.tabella.slot[kLineIdentitySlot];
-  TrackCell& cell1 = c.griglia.at(1);
+  LineRecord& identity = c.line_table.slot[kLineIdentitySlot];
+  TrackCell& cell1 = c.grid.at(1);
   if (identity.valore1 != 0 || cell1.dato1 != 0) return CompileVerdict::kReserved1250;
   identity.valore1 = kLineStamp;
   cell1.dato1 = kCellStamp;
   if (identity.orario != 0 || cell1.dato2 != 0) return CompileVerdict::kReserved1251;
-  identity.orario = ComputeCodeSt(c.tabella);
-  cell1.dato2 = static_cast<int16_t>(ComputeCodeOg(c.tabella));  // at most 6375
+  identity.orario = ComputeCodeSt(c.line_table);
+  cell1.dato2 = static_cast<int16_t>(ComputeCodeOg(c.line_table));  // at most 6375
   return CompileVerdict::kCompiled;
 }
 
@@ -56,8 +56,8 @@ CompileVerdict StampReservedPlaces(Compilation& c) {
 // Rows never write the line file's reserved fields, so cell 1 is the place to look.
 Diagnostic ReservedPlaceTaken(const Compilation& c, const std::vector<PlacedItem>& placed) {
   const bool first = c.verdict == CompileVerdict::kReserved1250;
-  const TrackCell& cell1 = c.griglia.at(1);
-  const LineRecord& identity = c.tabella.slot[kLineIdentitySlot];
+  const TrackCell& cell1 = c.grid.at(1);
+  const LineRecord& identity = c.line_table.slot[kLineIdentitySlot];
   Diagnostic d;
   d.numero = first ? err::kReservedPlaceOne : err::kReservedPlaceTwo;
   d.cell = 1;
@@ -101,41 +101,41 @@ const std::string* Compilation::cell_file() const {
 Compilation CompileScenario(const SourceText& linea, const SourceText& treno,
                             const CompileSettings& settings) {
   Compilation c;
-  c.tabella.Clear();
+  c.line_table.Clear();
   const bool with_plan = settings.plan == PlanChoice::kWithPlan;
   std::vector<PlacedItem> placed;
   std::vector<PlacedItem> station_rows;
   c.deletions =
       LoadTexts(LoaderInput{linea, treno, settings.nome_linea, settings.numero_treno, with_plan},
-                LoaderState{c.tabella, c.griglia, c.piano, c.errore, c.contatori, &placed,
+                LoaderState{c.line_table, c.grid, c.plan, c.errors, c.counters, &placed,
                             &station_rows, settings.warnings});
   // The texts go before any check below. A text that cannot be deleted is the load's
   // own failure (error 25), not the end of the compile: the files are still made.
   if (settings.delete_texts_in) {
-    DeleteLoadedTexts(*settings.delete_texts_in, c.deletions, linea, treno, c.errore);
+    DeleteLoadedTexts(*settings.delete_texts_in, c.deletions, linea, treno, c.errors);
   }
 
   // A load that stopped before the line length leaves nothing to pass over or to write.
-  if (!c.griglia.exists() || !c.griglia.Contains(1)) {
+  if (!c.grid.exists() || !c.grid.Contains(1)) {
     c.verdict = CompileVerdict::kNoGrid;
     return c;
   }
-  const size_t before_pass = c.errore.log.size();
-  ProtectionPass(c.griglia, c.errore);
-  NameThePlacingRows(placed, linea, treno, c.errore, before_pass);
+  const size_t before_pass = c.errors.log.size();
+  ProtectionPass(c.grid, c.errors);
+  NameThePlacingRows(placed, linea, treno, c.errors, before_pass);
   c.verdict = StampReservedPlaces(c);
   if (c.verdict != CompileVerdict::kCompiled) {
-    c.errore.log.push_back(ReservedPlaceTaken(c, placed));
+    c.errors.log.push_back(ReservedPlaceTaken(c, placed));
     return c;
   }
 
-  if (with_plan) c.files.push_back({PlanFileName(settings.nome_linea), EncodePlanFile(c.piano)});
+  if (with_plan) c.files.push_back({PlanFileName(settings.nome_linea), EncodePlanFile(c.plan)});
   c.files.push_back({LineFileName(settings.nome_linea, settings.numero_treno),
-                     EncodeLineFile(c.tabella)});
+                     EncodeLineFile(c.line_table)});
   c.files.push_back({CellFileName(settings.nome_linea, settings.numero_treno),
-                     EncodeCellFile(c.griglia)});
-  if (settings.run_check == RunCheck::kCheck && c.errore.numero == 0) {
-    WarnAboutTheRun(c.tabella, c.griglia, placed, station_rows, c.errore);
+                     EncodeCellFile(c.grid)});
+  if (settings.run_check == RunCheck::kCheck && c.errors.numero == 0) {
+    WarnAboutTheRun(c.line_table, c.grid, placed, station_rows, c.errors);
   }
   return c;
 }

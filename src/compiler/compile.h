@@ -56,11 +56,11 @@ struct CompiledFile {
 // Everything one compile gives.
 struct Compilation {
   CompileVerdict verdict = CompileVerdict::kNoGrid;
-  ErrorState errore;
-  LineTable tabella;
-  CellGrid griglia;
-  TrackPlan piano;
-  LoaderCounters contatori;
+  ErrorState errors;
+  LineTable line_table;
+  CellGrid grid;
+  TrackPlan plan;
+  LoaderCounters counters;
   LoaderDeletions deletions;  // the texts the load deletes
   // The files, in the order they are written: the plan (when built), the line file, the
   // cell file. Empty unless the verdict is kCompiled.

@@ -97,16 +97,16 @@ TEST(CompileScenario, ReservedPlacesAlreadyTakenGiveNoBytes) {
     Compilation out =
         CompileScenario(Text(c.linea, "l"), Text(c.treno, "t"), Small(PlanChoice::kWithPlan));
     EXPECT_EQ(out.verdict, c.verdict);
-    EXPECT_EQ(out.errore.numero, 0);
+    EXPECT_EQ(out.errors.numero, 0);
     if (c.verdict == CompileVerdict::kCompiled) {
-      EXPECT_EQ(out.griglia.at(1).tipo, 13);
+      EXPECT_EQ(out.grid.at(1).tipo, 13);
       EXPECT_EQ(CellAt(*out.cell_file(), 1).dato1, 5121);
-      EXPECT_TRUE(out.errore.log.empty());
+      EXPECT_TRUE(out.errors.log.empty());
     } else {
       EXPECT_EQ(out.plan_file(), nullptr);
       EXPECT_TRUE(out.files.empty());
-      ASSERT_EQ(out.errore.log.size(), 1u);
-      const Diagnostic& d = out.errore.log[0];
+      ASSERT_EQ(out.errors.log.size(), 1u);
+      const Diagnostic& d = out.errors.log[0];
       EXPECT_EQ(d.numero, c.verdict == CompileVerdict::kReserved1250 ? 1250 : 1251);
       EXPECT_EQ(d.detail, c.says);
       EXPECT_EQ(d.origin, c.origin);
@@ -143,8 +143,8 @@ TEST(CompileScenario, ErrorsOfThePassStillGiveTheFiles) {
            "t"),
       Small(PlanChoice::kWithoutPlan));
   ASSERT_EQ(out.verdict, CompileVerdict::kCompiled);
-  EXPECT_EQ(out.errore.numero, 12);
-  EXPECT_EQ(out.errore.posizione, 500);
+  EXPECT_EQ(out.errors.numero, 12);
+  EXPECT_EQ(out.errors.posizione, 500);
   EXPECT_EQ(out.cell_file()->size(), 15u * (kU + 1));
 }
 
@@ -172,7 +172,7 @@ TEST(CompileScenario, ErrorsOfThePassNameTheRowOfTheirItem) {
     Compilation out =
         CompileScenario(Text(kLinea, "l"), Text(Treno(c.treno), "t"), Small(PlanChoice::kWithoutPlan));
     const Diagnostic* found = nullptr;
-    for (const Diagnostic& d : out.errore.log) {
+    for (const Diagnostic& d : out.errors.log) {
       if (d.numero == c.numero) found = &d;
     }
     ASSERT_NE(found, nullptr);
@@ -199,7 +199,7 @@ TEST(CompileAndWrite, NothingWrittenWhenAReservedPlaceIsTakenOrNoGrid) {
     dir.Write(TrenoFileName("Prova", "7"), Treno(""));
     FolderRun r = CompileFolder(dir.path(), dir.path(), PlanChoice::kWithPlan, true);
     EXPECT_EQ(r.compiled.verdict, CompileVerdict::kNoGrid);
-    EXPECT_EQ(r.compiled.errore.numero, 101);
+    EXPECT_EQ(r.compiled.errors.numero, 101);
     EXPECT_EQ(dir.List(), std::vector<std::string>{TrenoFileName("Prova", "7")});
   }
 }

@@ -109,7 +109,7 @@ PairResult CompileTextPair(PairRequest request) {
   out.compiled = CompileScenario(linea.source, treno.source,
                                  {request.nome_linea, request.numero_treno, request.plan,
                                   std::nullopt, WarningChoice::kWatch, RunCheck::kCheck});
-  ErrorState& e = out.compiled.errore;
+  ErrorState& e = out.compiled.errors;
   PlaceEncodingFault(linea.decoded, ErrorOrigin::kLineText, e);
   PlaceEncodingFault(treno.decoded, ErrorOrigin::kTrainText, e);
 

@@ -150,14 +150,14 @@ namespace {
 class Loader {
  public:
   Loader(const LoaderInput& in, const LoaderState& st) : in_(in), st_(st) {
-    if (st.warnings == WarningChoice::kWatch) watch_.emplace(st.errore);
+    if (st.warnings == WarningChoice::kWatch) watch_.emplace(st.errors);
   }
 
   LoaderDeletions Run() {
     Load();
-    st_.contatori.stazione = k_;
-    st_.contatori.cartello = b_;
-    st_.contatori.montagne = spans_.count;
+    st_.counters.stazione = k_;
+    st_.counters.cartello = b_;
+    st_.counters.montagne = spans_.count;
     return del_;
   }
 
@@ -290,7 +290,7 @@ void Loader::Record(int32_t numero, std::optional<int32_t> pos, ErrorOrigin orig
   d.line = at.line;
   d.column = at.column;
   d.detail = std::move(detail);
-  st_.errore.Record(d);
+  st_.errors.Record(d);
 }
 
 const PlacedItem* Loader::PlacingRow(int64_t cell) const {
@@ -301,8 +301,8 @@ const PlacedItem* Loader::PlacingRow(int64_t cell) const {
 }
 
 std::string Loader::Occupant(int64_t cell) const {
-  if (!st_.griglia.Contains(cell)) return "nothing";
-  std::string s = ItemWords(st_.griglia.at(cell).tipo);
+  if (!st_.grid.Contains(cell)) return "nothing";
+  std::string s = ItemWords(st_.grid.at(cell).tipo);
   const PlacedItem* row = PlacingRow(cell);
   if (row == nullptr) return s;
   const std::string& file = row->origin == ErrorOrigin::kLineText ? in_.linea.name : in_.treno.name;
@@ -310,7 +310,7 @@ std::string Loader::Occupant(int64_t cell) const {
 }
 
 void Loader::NoteTakenCell(int64_t cell) {
-  Diagnostic& d = st_.errore.log.back();
+  Diagnostic& d = st_.errors.log.back();
   d.cell = static_cast<int32_t>(cell);
   if (const PlacedItem* row = PlacingRow(cell)) {
     d.other_origin = row->origin;
@@ -401,7 +401,7 @@ void Loader::Fill(int64_t* cursor, int32_t p, uint8_t value, uint8_t TrackCell::
   const int64_t cell = CellAt(p);
   if (cell <= 0) return;
   do {
-    if (*cursor <= n_) st_.griglia.at(*cursor).*field = value;
+    if (*cursor <= n_) st_.grid.at(*cursor).*field = value;
     ++*cursor;
     if (stop_at_last && *cursor >= n_) return;
   } while (*cursor < cell);
@@ -409,7 +409,7 @@ void Loader::Fill(int64_t* cursor, int32_t p, uint8_t value, uint8_t TrackCell::
 
 // After the last row: the cells from the cursor up to N - 3; cells N - 2 to N keep 0.
 void Loader::EndFill(int64_t cursor, uint8_t value, uint8_t TrackCell::*field) {
-  for (int64_t c = cursor; c <= int64_t{n_} - 3; ++c) st_.griglia.at(c).*field = value;
+  for (int64_t c = cursor; c <= int64_t{n_} - 3; ++c) st_.grid.at(c).*field = value;
 }
 
 // After a marker writer: a rejection ends the load at this row, with `why` saying what
@@ -418,7 +418,7 @@ void Loader::EndFill(int64_t cursor, uint8_t value, uint8_t TrackCell::*field) {
 // The row's first value is the position.
 Flow Loader::RecordRejection(const char* row, const NumberField& first, const Rejection& r,
                              const std::string& why) {
-  ErrorState& e = st_.errore;
+  ErrorState& e = st_.errors;
   if (!r.rejected() && e.numero <= 0) return Flow::kGo;
   const int32_t numero = r.rejected() ? r.numero : e.numero;
   std::string detail =
@@ -426,13 +426,13 @@ Flow Loader::RecordRejection(const char* row, const NumberField& first, const Re
           ? std::string("an earlier position out of range left error 15 standing, so this \"") +
                 row + "\" row is taken as rejected and ends the load"
           : why;
-  const bool taken = r.rejected() && st_.griglia.Contains(r.cell);
+  const bool taken = r.rejected() && st_.grid.Contains(r.cell);
   if (taken) detail += ": " + Occupant(r.cell);
   Record(numero, first.value, origin_, AtField(first), std::move(detail));
   if (taken) {
     NoteTakenCell(r.cell);
   } else if (r.rejected() && r.cell >= INT32_MIN && r.cell <= INT32_MAX) {
-    st_.errore.log.back().cell = static_cast<int32_t>(r.cell);  // a cell outside the grid
+    st_.errors.log.back().cell = static_cast<int32_t>(r.cell);  // a cell outside the grid
   }
   if (origin_ == ErrorOrigin::kLineText)
     del_.linea = true;
@@ -444,11 +444,11 @@ Flow Loader::RecordRejection(const char* row, const NumberField& first, const Re
 // --- Phases ----------------------------------------------------------------------------
 
 void Loader::Load() {
-  LineTable& t = st_.tabella;
+  LineTable& t = st_.line_table;
   t.slot[kLineIdentitySlot].nome = in_.nome_linea;
   t.slot[kTrainIdentitySlot].nome = in_.numero_treno;
   plan_ = in_.with_plan;
-  if (!plan_) st_.piano.Reset();
+  if (!plan_) st_.plan.Reset();
 
   // Phase 1: the general section of the line description.
   origin_ = ErrorOrigin::kLineText;
@@ -473,7 +473,7 @@ void Loader::Load() {
   OrderChainages(t);
   spans_ = SpanList{};
   b_ = kFirstBoardSlot;
-  if (plan_) StartPlan(st_.piano);
+  if (plan_) StartPlan(st_.plan);
 
   // Phase 2: the body of the line description.
   if (watch_) watch_->StartBody();
@@ -482,7 +482,7 @@ void Loader::Load() {
   del_.linea = true;
   EndFill(grad_cursor_, static_cast<uint8_t>(static_cast<uint32_t>(grad_value_) + 100u),
           &TrackCell::pendenza);
-  if (plan_) FinishPlan(st_.piano);
+  if (plan_) FinishPlan(st_.plan);
 
   // Phase 3: the body of the train data text.
   origin_ = ErrorOrigin::kTrainText;
@@ -547,7 +547,7 @@ Flow Loader::ReadGeneralSection() {
 Flow Loader::LoadGeneralRow(const TextField& tok) {
   const std::string_view s = tok.text;
   const Folded f(s);
-  LineRecord& background = st_.tabella.slot[kLineIdentitySlot];
+  LineRecord& background = st_.line_table.slot[kLineIdentitySlot];
   auto go = [](Flow f) { return f == Flow::kGo; };
   if (f.Has("lunghezza") && f.Has("percorso") && !go(LoadLineLength(tok))) return Flow::kStop;
   if (HasExact(s, "progressiva") && HasExact(s, "tre") && !go(LoadChainage(tok, kChainageSlotTre)))
@@ -577,16 +577,16 @@ Flow Loader::LoadGeneralRow(const TextField& tok) {
 Flow Loader::LoadLineLength(const TextField&) {
   NumberField l;
   if (!ReadOne("lunghezza percorso", {kI32, "line length"}, &l)) return Flow::kStop;
-  st_.tabella.slot[kTrainFiguresSlot].fine = l.value;
+  st_.line_table.slot[kTrainFiguresSlot].fine = l.value;
   if (l.value < 0 || l.value > 1000000) {
     return Fail(err::kLineTooLong, std::nullopt, AtField(l),
                 "line length " + std::to_string(l.value) + " m lies outside 0 to 1000000 m");
   }
-  st_.griglia.Create(l.value);
-  n_ = st_.griglia.upper();
+  st_.grid.Create(l.value);
+  n_ = st_.grid.upper();
   has_length_ = true;
   if (watch_) watch_->SetLineLength(l.value);
-  if (plan_) st_.piano.Create(l.value);
+  if (plan_) st_.plan.Create(l.value);
   return Flow::kGo;
 }
 
@@ -594,7 +594,7 @@ Flow Loader::LoadChainage(const TextField& tok, int slot) {
   static constexpr FieldShape kShapes[] = {{kI32, "start"}, {kI32, "end"}, {kI32, "third value"}};
   NumberField v[3];
   if (!ReadRow("progressiva chilometrica", kShapes, v)) return Flow::kStop;
-  LineRecord& r = st_.tabella.slot[slot];
+  LineRecord& r = st_.line_table.slot[slot];
   r.inizio = v[0].value;
   r.fine = v[1].value;
   r.posizione = v[2].value;
@@ -608,7 +608,7 @@ Flow Loader::LoadRepetition(const TextField& tok) {
   static constexpr FieldShape kShapes[] = {{kI32, "start"}, {kI32, "end"}};
   NumberField v[2];
   if (!ReadRow("ripetizione segnali", kShapes, v)) return Flow::kStop;
-  LineRecord& r = st_.tabella.slot[kTrainIdentitySlot];
+  LineRecord& r = st_.line_table.slot[kTrainIdentitySlot];
   r.inizio = v[0].value;
   r.fine = v[1].value;
   if (v[0].value % kCellMetres != 0) {
@@ -683,20 +683,20 @@ Flow Loader::LoadCurve(const TextField& tok) {
   NumberField v[2];
   if (!ReadRow("curva", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return RefuseOutOfRange("curva", v[0], 100);
-  if (watch_) watch_->CheckCurveRow(v, st_.piano);
+  if (watch_) watch_->CheckCurveRow(v, st_.plan);
   std::optional<double> k = CurvatureOf(tok.text);
   if (!k) {
     return Fail(err::kBadCurve, std::nullopt, AtField(tok),
                 "curve keyword " + Quoted(tok.text) + " holds none of the digits 1 to 6");
   }
-  switch (ExtendWithCurve(st_.piano, v[0].value, v[1].value, *k)) {
+  switch (ExtendWithCurve(st_.plan, v[0].value, v[1].value, *k)) {
     case CurveOutcome::kDone:
       return Flow::kGo;
     case CurveOutcome::kBeyondPlan:
       return Fail(err::kBadCurve, std::nullopt, AtField(v[1]),
                   "curve from " + std::to_string(v[0].value) + " m over " +
                       std::to_string(v[1].value) + " m ends beyond the last plan point " +
-                      std::to_string(int64_t{st_.piano.upper()} - 2));
+                      std::to_string(int64_t{st_.plan.upper()} - 2));
     case CurveOutcome::kPastPointLimit:
       break;
   }
@@ -710,7 +710,7 @@ Flow Loader::LoadMontagna(const TextField&) {
   if (!ReadRow("montagna", kShapes, v)) return Flow::kStop;
   if (!InRange(v[0].value, 100)) return RefuseOutOfRange("montagna", v[0], 100);
   if (watch_) watch_->CheckMontagnaRow(v);
-  PlaceSpan(st_.griglia, spans_, v[0].value, v[1].value, v[2].value);
+  PlaceSpan(st_.grid, spans_, v[0].value, v[1].value, v[2].value);
   return RecordRejection("montagna", v[0], Rejection{}, "montagna span rejected");
 }
 
@@ -724,7 +724,7 @@ Flow Loader::LoadSpeedBoards(const TextField&) {
   if (watch_) watch_->CheckSpeedBoardsRow(v);
   const SpeedBoardRow row{v[0].value, v[1].value, v[2].value, v[3].value, v[4].value,
                           v[5].value, v[6].value, v[7].value, v[8].value};
-  const Rejection r = PlaceSpeedBoards(st_.griglia, row);
+  const Rejection r = PlaceSpeedBoards(st_.grid, row);
   if (!r.rejected()) NotePlaced(ItemCellOf(row.posizione), v[0]);
   return RecordRejection("indicatori_vmax", v[0], r,
                          "speed boards at " + std::to_string(row.posizione) + " m: their cell " +
@@ -740,18 +740,18 @@ Flow Loader::LoadBoard(const TextField& tok) {
   if (!InRange(p.value, 100)) return RefuseOutOfRange("cartello_indicatore", p, 100);
   if (watch_) watch_->CheckBoardRow(p);
   const int64_t c = ItemCellOf(p.value);
-  if (!st_.griglia.IsFree(c)) {
+  if (!st_.grid.IsFree(c)) {
     const Flow f = Fail(err::kBoardCellTaken, p.value, AtField(p),
                         "indicator board at " + std::to_string(p.value) + " m: cell " +
                             std::to_string(c) + " already holds " + Occupant(c));
     NoteTakenCell(c);
     return f;
   }
-  TrackCell& cell = st_.griglia.at(c);
+  TrackCell& cell = st_.grid.at(c);
   NotePlaced(c, p);
   cell.tipo = TipoOf(ItemType::kBoard);
   cell.dato1 = static_cast<int16_t>(b_);
-  st_.tabella.slot[b_].nome = std::string(text.text);
+  st_.line_table.slot[b_].nome = std::string(text.text);
   --b_;
   if (b_ <= k_) {
     return Fail(err::kSlotsExhausted, std::nullopt, AtField(tok),
@@ -774,8 +774,8 @@ Flow Loader::SkipTrainPreamble() {
 
 Flow Loader::LoadTrainRow(const TextField& tok) {
   const Folded s(tok.text);
-  LineRecord& figures = st_.tabella.slot[kTrainFiguresSlot];
-  LineRecord& ident = st_.tabella.slot[kTrainIdentitySlot];
+  LineRecord& figures = st_.line_table.slot[kTrainFiguresSlot];
+  LineRecord& ident = st_.line_table.slot[kTrainIdentitySlot];
   Flow f = Flow::kGo;
   NumberField v;
   if (s.Has("frenata") && s.Has("massa")) {
@@ -846,7 +846,7 @@ Flow Loader::LoadSignal(const TextField&) {
   if (watch_) watch_->CheckSignalRow(v);
   const SignalRow row{v[0].value, v[1].value, v[2].value, v[3].value,  v[4].value, v[5].value,
                       v[6].value, v[7].value, v[8].value, v[9].value, v[10].value};
-  const Rejection r = PlaceSignal(st_.griglia, row);
+  const Rejection r = PlaceSignal(st_.grid, row);
   if (!r.rejected()) NotePlaced(ItemCellOf(row.posizione), v[0]);
   return RecordRejection("segnale", v[0], r,
                          "signal at " + std::to_string(row.posizione) + " m: its cell " +
@@ -861,7 +861,7 @@ Flow Loader::LoadSlowdown(const TextField&) {
   if (!InRange(v[0].value, 100)) return RefuseOutOfRange("rallentamento", v[0], 100);
   if (watch_) watch_->CheckSlowdownRow(v);
   const SlowdownRow row{v[0].value, v[1].value, v[2].value, v[3].value, v[4].value, v[5].value};
-  const Rejection r = PlaceSlowdown(st_.griglia, row);
+  const Rejection r = PlaceSlowdown(st_.grid, row);
   if (!r.rejected()) NoteSlowdownPlaced(row, v[0]);
   return RecordRejection("rallentamento", v[0], r, SlowdownRejection(r, row, n_));
 }
@@ -874,14 +874,14 @@ Flow Loader::LoadAbbattimento(const TextField&) {
   if (!InRange(v[0].value, 100)) return RefuseOutOfRange("abbattimento", v[0], 100);
   if (watch_) watch_->CheckAbbattimentoRow(v);
   const int64_t c = CellAt(v[0].value);
-  if (!st_.griglia.IsFree(c)) {
+  if (!st_.grid.IsFree(c)) {
     const Flow f = Fail(err::kAbbattimentoCellTaken, v[0].value, AtField(v[0]),
                         "abbattimento at " + std::to_string(v[0].value) + " m: cell " +
                             std::to_string(c) + " already holds " + Occupant(c));
     NoteTakenCell(c);
     return f;
   }
-  TrackCell& cell = st_.griglia.at(c);
+  TrackCell& cell = st_.grid.at(c);
   NotePlaced(c, v[0]);
   if (v[1].value > 0) {
     cell.tipo = TipoOf(ItemType::kAbbattimento);
@@ -895,7 +895,7 @@ Flow Loader::LoadAbbattimento(const TextField&) {
 // A station or timing point: its slot, its zone, the stop cell at the zone's last cell
 // and the approach marks before it.
 Flow Loader::LoadStation(const TextField& tok) {
-  LineRecord& s = st_.tabella.slot[k_];
+  LineRecord& s = st_.line_table.slot[k_];
   StationRow row;
   if (Flow f = ReadStation(s, &row); f != Flow::kGo) return f;
   if (st_.station_rows != nullptr) {
@@ -1012,7 +1012,7 @@ Flow Loader::ComputeStationZone(LineRecord& s, const StationRow& row, StationZon
     Record(err::kPositionOutOfRange, row.posizione.value, origin_, AtField(row.posizione),
            "station zone ends at " + std::to_string(end) + " m: its last cell " +
                std::to_string(last) + " lies beyond the grid's last cell " + std::to_string(n_));
-    st_.errore.log.back().cell = static_cast<int32_t>(last);  // end fits 32 bits, checked above
+    st_.errors.log.back().cell = static_cast<int32_t>(last);  // end fits 32 bits, checked above
     return Flow::kLeave;
   }
   return Flow::kGo;
@@ -1023,7 +1023,7 @@ Flow Loader::ComputeStationZone(LineRecord& s, const StationRow& row, StationZon
 void Loader::MarkStationApproach(int64_t last) {
   for (int i = 1; i <= 4; ++i) {
     const int64_t c = last - i;
-    if (c > 1) st_.griglia.at(c).preavviso = static_cast<uint8_t>(80 + i);
+    if (c > 1) st_.grid.at(c).preavviso = static_cast<uint8_t>(80 + i);
   }
 }
 
@@ -1034,7 +1034,7 @@ Flow Loader::PlaceStationStop(const StationRow& row, const StationZone& zone) {
                 "station zone ends at " + std::to_string(zone.end) +
                     " m, within the first 100 m of the line");
   }
-  TrackCell& stop = st_.griglia.at(zone.last);
+  TrackCell& stop = st_.grid.at(zone.last);
   NotePlaced(zone.last, row.posizione);
   stop.tipo = TipoOf(ItemType::kStationStop);
   stop.dato1 = static_cast<int16_t>(k_);
@@ -1045,11 +1045,11 @@ Flow Loader::PlaceStationStop(const StationRow& row, const StationZone& zone) {
 // the 78 slots from either end.
 Flow Loader::CheckStationSpacing(const TextField& tok, const StationRow& row,
                                  const StationZone& zone) {
-  if (k_ > 1 && zone.start - 350 < st_.tabella.slot[k_ - 1].fine) {
+  if (k_ > 1 && zone.start - 350 < st_.line_table.slot[k_ - 1].fine) {
     return Fail(err::kZonesTooClose, row.posizione.value, AtField(row.posizione),
                 "station zone starts at " + std::to_string(zone.start) +
                     " m, less than 350 m after the previous zone's end at " +
-                    std::to_string(st_.tabella.slot[k_ - 1].fine) + " m");
+                    std::to_string(st_.line_table.slot[k_ - 1].fine) + " m");
   }
   ++k_;
   if (k_ >= b_) {
@@ -1062,7 +1062,7 @@ Flow Loader::CheckStationSpacing(const TextField& tok, const StationRow& row,
 // Chainage references must start and end on cell boundaries.
 void Loader::CheckChainage() {
   for (int slot = kChainageSlotTre; slot <= kChainageSlotUno; ++slot) {
-    const LineRecord& r = st_.tabella.slot[slot];
+    const LineRecord& r = st_.line_table.slot[slot];
     if (r.inizio % kCellMetres == 0 && r.fine % kCellMetres == 0) continue;
     // Point at the row it came from: the ordering moves whole references and adds 100
     // to the end of those whose third value is 1.

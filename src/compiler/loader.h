@@ -60,11 +60,11 @@ struct PlacedItem {
 enum class WarningChoice : uint8_t { kSkip, kWatch };
 
 struct LoaderState {
-  LineTable& tabella;
-  CellGrid& griglia;
-  TrackPlan& piano;
-  ErrorState& errore;
-  LoaderCounters& contatori;
+  LineTable& line_table;
+  CellGrid& grid;
+  TrackPlan& plan;
+  ErrorState& errors;
+  LoaderCounters& counters;
   // When given, every item the rows place is listed here, in the order placed.
   std::vector<PlacedItem>* placed = nullptr;
   // When given, the row of each station, in slot order (`cell` holds the slot number).

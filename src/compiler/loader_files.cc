@@ -45,7 +45,7 @@ LoadFilesResult LoadFromDirectory(const std::filesystem::path& dir, const std::s
   LoadFilesResult result;
   result.deletions = LoadTexts({linea, treno, nome_linea, numero_treno, with_plan}, st);
   if (options.delete_texts) {
-    result.io_error = DeleteLoadedTexts(dir, result.deletions, linea, treno, st.errore);
+    result.io_error = DeleteLoadedTexts(dir, result.deletions, linea, treno, st.errors);
   }
   return result;
 }

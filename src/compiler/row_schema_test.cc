@@ -56,7 +56,7 @@ std::string DetailsWith(const RowSchema& r, const std::string& row) {
   // With the plan: curve rows are read only for it.
   const Compilation c = CompileScenario(l, t, {"R", "1", PlanChoice::kWithPlan});
   std::string details;
-  for (const Diagnostic& d : c.errore.log) details += d.detail + "\n";
+  for (const Diagnostic& d : c.errors.log) details += d.detail + "\n";
   return details;
 }
 

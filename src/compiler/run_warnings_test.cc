@@ -33,9 +33,9 @@ std::vector<Warning> RunWarnings(const std::string& treno, RunCheck check = RunC
                                   {ReadStatus::kOk, treno, "L_1-.txt"},
                                   {"L", "1", PlanChoice::kWithoutPlan, std::nullopt,
                                    WarningChoice::kWatch, check});
-  EXPECT_EQ(c.errore.numero, 0);
+  EXPECT_EQ(c.errors.numero, 0);
   std::vector<Warning> found;
-  for (const Warning& w : c.errore.warnings) {
+  for (const Warning& w : c.errors.warnings) {
     if (w.kind == WarningKind::kTimetableTooTight || w.kind == WarningKind::kSlowdownWarningShort)
       found.push_back(w);
   }

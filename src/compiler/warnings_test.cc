@@ -126,7 +126,7 @@ TEST(Warnings, EachFiresAtItsFieldAndNothingElse) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const Compilation out = Compile(c.linea, c.treno);
-    const std::vector<Warning>& w = out.errore.warnings;
+    const std::vector<Warning>& w = out.errors.warnings;
     for (const Warning& x : w) {
       SCOPED_TRACE(std::string(WarningName(x.kind)) + " " + std::to_string(x.line) + ":" +
                    std::to_string(x.column) + " " + x.message);
@@ -160,8 +160,8 @@ TEST(Warnings, BlankSeparatedNumbersThatReadAsWrittenGiveNone) {
     SCOPED_TRACE(row);
     const Compilation out = Compile(Linea("indicatori_vmax, 1350  60  140  100 0 ,  ,  ,  ,  0\n"),
                                     Treno(row));
-    EXPECT_EQ(out.errore.numero, 0);
-    for (const Warning& w : out.errore.warnings)
+    EXPECT_EQ(out.errors.numero, 0);
+    for (const Warning& w : out.errors.warnings)
       ADD_FAILURE() << WarningName(w.kind) << " " << w.line << ":" << w.column << " " << w.message;
   }
 }
@@ -171,24 +171,24 @@ TEST(Warnings, ARunPastMidnightIsNoBackwardsTime) {
   const Compilation out =
       Compile(Linea(""), Treno("stazione, 500, 2, 400, 0,0,0, 0,0,0, 0,0,0, 0, 23,50,0, A\n"
                                "stazione, 1500, 5, 400, 0,0,0, 0,0,0, 0,0,0, 0, 0,10,0, B\n"));
-  EXPECT_EQ(out.errore.numero, 0);
-  EXPECT_TRUE(out.errore.warnings.empty());
+  EXPECT_EQ(out.errors.numero, 0);
+  EXPECT_TRUE(out.errors.warnings.empty());
 }
 
 // A curve that starts where the one before ends loses no metre of it: no warning.
 TEST(Warnings, AbuttingCurvesAreNotDropped) {
   const Compilation out = Compile(Linea("curvad4, 500, 800\ncurvas4, 1300, 200\n"), Treno(""));
-  for (const Warning& x : out.errore.warnings) ADD_FAILURE() << WarningName(x.kind) << ": " << x.message;
+  for (const Warning& x : out.errors.warnings) ADD_FAILURE() << WarningName(x.kind) << ": " << x.message;
   // One metre further back overlaps it, and is warned.
   const Compilation overlap = Compile(Linea("curvad4, 500, 800\ncurvas4, 1299, 200\n"), Treno(""));
-  ASSERT_EQ(overlap.errore.warnings.size(), 1u);
-  EXPECT_EQ(overlap.errore.warnings[0].kind, WarningKind::kCurveDropped);
+  ASSERT_EQ(overlap.errors.warnings.size(), 1u);
+  EXPECT_EQ(overlap.errors.warnings[0].kind, WarningKind::kCurveDropped);
 }
 
 TEST(Warnings, TheIssueExampleReadsAsWritten) {
   const Compilation out = Compile(Linea(""), Treno("[vel_limite]\nvelocta,   88850,   160\n"));
-  ASSERT_EQ(out.errore.warnings.size(), 1u);
-  EXPECT_EQ(out.errore.warnings[0].message,
+  ASSERT_EQ(out.errors.warnings.size(), 1u);
+  EXPECT_EQ(out.errors.warnings[0].message,
             "row not recognised in [vel_limite], ignored: \"velocta\"; did you mean "
             "`velocita`?");
 }
@@ -216,16 +216,16 @@ TEST(Warnings, ChangeNoByteAndNoError) {
     SCOPED_TRACE(p.warns_linea + p.warns_treno);
     const Compilation warns = Compile(p.warns_linea, p.warns_treno);
     const Compilation plain = Compile(p.plain_linea, p.plain_treno);
-    EXPECT_FALSE(warns.errore.warnings.empty());
-    EXPECT_EQ(warns.errore.numero, plain.errore.numero);
+    EXPECT_FALSE(warns.errors.warnings.empty());
+    EXPECT_EQ(warns.errors.numero, plain.errors.numero);
     ASSERT_EQ(warns.files.size(), plain.files.size());
     for (size_t i = 0; i < warns.files.size(); ++i)
       EXPECT_TRUE(warns.files[i].bytes == plain.files[i].bytes) << warns.files[i].name;
 
     const Compilation unwatched =
         Compile(p.warns_linea, p.warns_treno, PlanChoice::kWithPlan, WarningChoice::kSkip);
-    EXPECT_TRUE(unwatched.errore.warnings.empty());
-    EXPECT_EQ(unwatched.errore.numero, warns.errore.numero);
+    EXPECT_TRUE(unwatched.errors.warnings.empty());
+    EXPECT_EQ(unwatched.errors.numero, warns.errors.numero);
     ASSERT_EQ(unwatched.files.size(), warns.files.size());
     for (size_t i = 0; i < warns.files.size(); ++i)
       EXPECT_TRUE(unwatched.files[i].bytes == warns.files[i].bytes) << warns.files[i].name;
@@ -235,7 +235,7 @@ TEST(Warnings, ChangeNoByteAndNoError) {
 TEST(Warnings, WithoutThePlanCurveRowsAreNotUnknown) {
   const Compilation out =
       Compile(Linea("curvad4, 500, 800\n"), Treno(""), PlanChoice::kWithoutPlan);
-  EXPECT_TRUE(out.errore.warnings.empty());
+  EXPECT_TRUE(out.errors.warnings.empty());
 }
 
 TEST(Warnings, NoneOnTheBuiltInRouteOrTheMaximalScenario) {
@@ -244,8 +244,8 @@ TEST(Warnings, NoneOnTheBuiltInRouteOrTheMaximalScenario) {
         CompileScenario(SourceText{ReadStatus::kOk, RenderText(LineaRows()), "linea"},
                         SourceText{ReadStatus::kOk, RenderText(TrenoRows()), "treno"},
                         {kBuiltinLineName, kBuiltinTrainNumber, plan});
-    ASSERT_EQ(builtin.errore.numero, 0);
-    for (const Warning& w : builtin.errore.warnings)
+    ASSERT_EQ(builtin.errors.numero, 0);
+    for (const Warning& w : builtin.errors.warnings)
       ADD_FAILURE() << "built-in: " << w.line << ":" << w.column << " " << w.message;
   }
   // The maximal scenario uses every row kind at every cell it may: it gives no warning
@@ -257,8 +257,8 @@ TEST(Warnings, NoneOnTheBuiltInRouteOrTheMaximalScenario) {
         CompileScenario(SourceText{ReadStatus::kOk, max.linea, "linea"},
                         SourceText{ReadStatus::kOk, max.treno, "treno"},
                         {kMaxScenarioLineName, kMaxScenarioTrainNumber});
-    ASSERT_EQ(out.errore.numero, 0);
-    for (const Warning& w : out.errore.warnings) {
+    ASSERT_EQ(out.errors.numero, 0);
+    for (const Warning& w : out.errors.warnings) {
       if (w.kind == WarningKind::kSlowdownAboveLimit) continue;
       ADD_FAILURE() << "max " << length << ": " << WarningName(w.kind) << " " << w.line << ":"
                     << w.column << " " << w.message;

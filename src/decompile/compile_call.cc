@@ -11,8 +11,8 @@ RecompiledFiles CompileTexts(const std::string& nome_linea, const std::string& n
   Compilation c = CompileScenario(
       l, t, {nome_linea, numero_treno, with_plan ? PlanChoice::kWithPlan : PlanChoice::kWithoutPlan});
   RecompiledFiles r;
-  r.error_number = c.errore.numero;
-  r.error_position = c.errore.posizione;
+  r.error_number = c.errors.numero;
+  r.error_position = c.errors.posizione;
   if (c.verdict != CompileVerdict::kCompiled) return r;
   r.written = true;
   if (const std::string* plan = c.plan_file()) r.plan_file = *plan;

@@ -32,7 +32,7 @@ PairOutcome CompilePair(const PairTexts& texts) {
   PairResult result = CompileTextPair(std::move(request));
 
   PairOutcome out;
-  if (result.compiled_pair) out.last_cell = result.compiled.griglia.upper();
+  if (result.compiled_pair) out.last_cell = result.compiled.grid.upper();
   // The findings' quoted lines are not kept: the editor quotes its own buffer.
   out.findings = std::move(result.findings);
   for (percorso::Finding& f : out.findings) f.quoted_line.reset();

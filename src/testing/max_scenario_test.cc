@@ -38,15 +38,15 @@ TEST_P(MaxScenarioTest, CompilesWithNoErrorAndHoldsEveryItem) {
   Compilation out =
       CompileScenario(linea, treno, {kMaxScenarioLineName, kMaxScenarioTrainNumber});
   ASSERT_EQ(out.verdict, CompileVerdict::kCompiled);
-  ASSERT_EQ(out.errore.numero, 0) << "position " << out.errore.posizione << ": "
-                                   << (out.errore.log.empty() ? "" : out.errore.log[0].detail);
+  ASSERT_EQ(out.errors.numero, 0) << "position " << out.errors.posizione << ": "
+                                   << (out.errors.log.empty() ? "" : out.errors.log[0].detail);
 
   // U = round((length + 7000) / 50), worked out for each length the test runs.
   const std::map<int32_t, int64_t> uppers = {
       {10000, 340}, {250000, 5140}, {1000000, 20140}};
   ASSERT_EQ(uppers.count(s.line_length), 1u) << s.line_length;
   const int64_t upper = uppers.at(s.line_length);
-  ASSERT_EQ(out.griglia.upper(), upper);
+  ASSERT_EQ(out.grid.upper(), upper);
   EXPECT_EQ(out.cell_file()->size(), static_cast<size_t>(15 * (upper + 1)));
   // Every plan point from 2 to M - 2 computed: the curves never stopped the plan.
   const int64_t m = s.line_length + 7000;
@@ -56,7 +56,7 @@ TEST_P(MaxScenarioTest, CompilesWithNoErrorAndHoldsEveryItem) {
   std::array<int32_t, 256> tipi{};
   int32_t points_180 = 0;
   for (int64_t c = 0; c <= upper; ++c) {
-    const TrackCell& cell = out.griglia.at(c);
+    const TrackCell& cell = out.grid.at(c);
     ++tipi[cell.tipo];
     if (cell.tipo == 12 && cell.dato1 == 180) ++points_180;
   }
@@ -80,14 +80,14 @@ TEST_P(MaxScenarioTest, CompilesWithNoErrorAndHoldsEveryItem) {
     EXPECT_EQ(n.stations + n.boards, 78);
   }
 
-  for (int k = 1; k <= n.stations; ++k) EXPECT_GT(out.tabella.slot[k].posizione, 0) << k;
-  EXPECT_EQ(out.tabella.slot[n.stations + 1].posizione, 0);
-  for (int k = 80; k > 80 - n.boards; --k) EXPECT_FALSE(out.tabella.slot[k].nome.empty()) << k;
-  EXPECT_TRUE(out.tabella.slot[80 - n.boards].nome.empty());
+  for (int k = 1; k <= n.stations; ++k) EXPECT_GT(out.line_table.slot[k].posizione, 0) << k;
+  EXPECT_EQ(out.line_table.slot[n.stations + 1].posizione, 0);
+  for (int k = 80; k > 80 - n.boards; --k) EXPECT_FALSE(out.line_table.slot[k].nome.empty()) << k;
+  EXPECT_TRUE(out.line_table.slot[80 - n.boards].nome.empty());
 
   // A gradient and a speed row on every cell: each cell carries its own values.
   for (int32_t c = 0; c <= upper - 3; ++c) {
-    const TrackCell& cell = out.griglia.at(c);
+    const TrackCell& cell = out.grid.at(c);
     ASSERT_EQ(cell.pendenza, 100 + MaxScenarioGradient(c)) << c;
     // The speed is 30 + 5 * ((13 c) mod 35) km/h, 2 km/h more on every fourth cell; in
     // units of 5 km/h that is 6 + (13 c) mod 35, the 2 km/h being 0.4 of a unit.
