@@ -166,7 +166,8 @@ json Hover(const DocumentView& doc, Position at, PositionEncoding e) {
   for (const PlacedFinding& f : *doc.findings) {
     if (!Covers(f.range, at)) continue;
     if (!text.empty()) text += "\n\n---\n\n";
-    text += "**error " + f.code + "**: " + f.message;
+    text += (f.severity == Severity::kWarning ? "**warning " : "**error ") + f.code + "**: " +
+            f.message;
     if (f.posizione || f.cell) {
       text += " (";
       if (f.posizione) text += "at " + std::to_string(*f.posizione) + " m";

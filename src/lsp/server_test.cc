@@ -415,6 +415,31 @@ TEST(LspFeaturesTest, HoverNamesTheFieldAndItsCell) {
   EXPECT_THAT(hover(name)["contents"]["value"].get<std::string>(), HasSubstr("`nome`"));
 }
 
+TEST(LspFeaturesTest, HoverOverAFindingSaysWhetherItIsAnErrorOrAWarning) {
+  TestClient c(Files{{kLineaPath, BuiltinLinea()}});
+  c.Initialize();
+  std::string treno = BuiltinTreno();
+  // An unknown keyword is a warning; a signal whose position is not a number reads 0
+  // (a warning) and so takes the reserved first cell (error 1250).
+  const std::string speed = "velocita,";
+  ASSERT_NE(treno.find(speed), std::string::npos);
+  treno.replace(treno.find(speed), speed.size(), "velocta,");
+  const std::string signal = "segnale,   26150";
+  treno.replace(treno.find(signal), signal.size(), "segnale,   26x50");
+  c.Open(kTrenoUri, treno);
+  auto hover_text = [&](Position p) {
+    const json h = c.Request("textDocument/hover", {{"textDocument", {{"uri", kTrenoUri}}},
+                                                     {"position", {{"line", p.line}, {"character", p.character}}}})["result"];
+    return h.is_null() ? std::string() : h["contents"]["value"].get<std::string>();
+  };
+  const std::string warned = hover_text(Find(treno, "velocta,", "velocta"));
+  EXPECT_THAT(warned, HasSubstr("**warning unknown-row**"));
+  EXPECT_THAT(warned, Not(HasSubstr("**error")));
+  const std::string both = hover_text(Find(treno, "segnale,   26x50", "26x50"));
+  EXPECT_THAT(both, HasSubstr("**warning not-a-number**"));
+  EXPECT_THAT(both, HasSubstr("**error 1250**"));
+}
+
 TEST(LspFeaturesTest, TheTrainTextsOutlineHoldsItsSixteenStations) {
   TestClient c(Files{{kLineaPath, BuiltinLinea()}});
   c.Initialize();
