@@ -84,7 +84,8 @@ std::string FieldHover(const DocumentView& doc, const RowSchema& schema, size_t 
       }
     }
     if (f.cell != CellRule::kNone && doc.last_cell >= 0) {
-      const int64_t limit = kCellMetres * int64_t{doc.last_cell} - (f.station_position ? 800 : 100);
+      const int64_t limit = kCellMetres * int64_t{doc.last_cell} -
+                            (f.station_position ? kStationEndMarginMetres : kItemEndMarginMetres);
       s += "\n\nRange: 0 to " + std::to_string(limit) + " m (the grid's last cell is " +
            std::to_string(doc.last_cell) + "; error 15 beyond)";
     }
