@@ -15,10 +15,6 @@ int HexValue(char c) {
   return -1;
 }
 
-bool EndsWith(std::string_view s, std::string_view tail) {
-  return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
-}
-
 // The byte offset of a client position, reading the text only as far as its line.
 size_t OffsetOf(std::string_view text, Position p, PositionEncoding e) {
   size_t start = 0;
@@ -90,10 +86,10 @@ std::string UriOfPath(std::string_view path) {
 }
 
 std::optional<TextName> ParseTextName(std::string_view file_name) {
-  if (EndsWith(file_name, kLineaTextSuffix) && file_name.size() > kLineaTextSuffix.size()) {
+  if (std::optional<std::string> line = LineaTextName(file_name)) {
     TextName n;
     n.kind = TextKind::kLinea;
-    n.nome_linea = std::string(file_name.substr(0, file_name.size() - kLineaTextSuffix.size()));
+    n.nome_linea = std::move(*line);
     return n;
   }
   std::vector<TextName> cuts = TrainNameCuts(file_name);

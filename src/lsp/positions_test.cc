@@ -93,6 +93,7 @@ TEST(DocumentNamesTest, UrisAndNamesOfTheTwoTexts) {
   EXPECT_EQ(cuts[1].numero_treno, "Ostrano_55");
   EXPECT_FALSE(ParseTextName("notes.txt"));
   EXPECT_FALSE(ParseTextName("_linea.txt"));
+  EXPECT_FALSE(ParseTextName("A\x01_linea.txt"));  // a name the command line refuses
 }
 
 }  // namespace

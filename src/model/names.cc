@@ -49,6 +49,13 @@ bool Acceptable(const TextPair& p) {
 
 }  // namespace
 
+std::optional<std::string> LineaTextName(std::string_view file_name) {
+  if (!EndsWith(file_name, kLineaTextSuffix)) return std::nullopt;
+  std::string name(file_name.substr(0, file_name.size() - kLineaTextSuffix.size()));
+  if (CheckName("line name", name, false)) return std::nullopt;
+  return name;
+}
+
 std::vector<TextPair> TrainTextCuts(std::string_view file_name) {
   std::vector<TextPair> cuts;
   if (!EndsWith(file_name, kTrenoTextSuffix)) return cuts;
@@ -83,7 +90,7 @@ std::vector<TextPair> FindTextPairs(const std::filesystem::path& dir,
     std::error_code type_ec;
     if (!it->is_regular_file(type_ec)) continue;
     std::string name = it->path().filename().string();
-    if (EndsWith(name, kLineaTextSuffix)) lines.insert(name.substr(0, name.size() - kLineaTextSuffix.size()));
+    if (std::optional<std::string> line = LineaTextName(name)) lines.insert(std::move(*line));
     if (EndsWith(name, kTrenoTextSuffix)) trains.push_back(name.substr(0, name.size() - kTrenoTextSuffix.size()));
   }
   std::vector<TextPair> pairs;

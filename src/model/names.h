@@ -43,6 +43,11 @@ struct TextPair {
   bool operator==(const TextPair&) const = default;
 };
 
+// The line name of a line description's file name ("A_B_linea.txt" reads "A_B"), when
+// CheckName accepts it; nothing for any other name. Every command and the editor tell a
+// line description by this one rule.
+std::optional<std::string> LineaTextName(std::string_view file_name);
+
 // The ways a train text's file name ("A_B_55-.txt") reads as a pair: cut at each '_' of
 // its stem, the last first (a line name often holds an underscore, a train number seldom
 // does), keeping the cuts whose both names are acceptable to CheckName. Empty for a name

@@ -27,6 +27,14 @@ TEST(CheckNameTest, RefusesNamesThatLeaveTheDirectory) {
   EXPECT_EQ(CheckName("line name", "", false), "the line name must not be empty");
 }
 
+TEST(LineaTextNameTest, ReadsTheLineNameOfALineDescriptionOnly) {
+  EXPECT_EQ(LineaTextName("A_B_linea.txt"), "A_B");
+  EXPECT_EQ(LineaTextName("Valdoro_Ostrano_linea.txt"), "Valdoro_Ostrano");
+  for (const char* name : {"_linea.txt", "A_linea.TXT", "A_55-.txt", "A_linea.txt.bak",
+                           "A\x01_linea.txt", ".._linea.txt"})
+    EXPECT_EQ(LineaTextName(name), std::nullopt) << name;
+}
+
 TEST(FindTextPairsTest, FindsEveryPairAndEveryCutOfTheTrainName) {
   TempDir dir;
   for (const char* name : {"A_linea.txt", "A_55-.txt", "A_B_linea.txt", "A_B_7-.txt",
