@@ -82,9 +82,9 @@ Flow LineRows::LoadLineLength() {
   if (!load_.ReadOne("lunghezza percorso", {kI32, "line length"}, &length)) return Flow::kStop;
   load_.state.line_table.slot[kTrainFiguresSlot].fine = length.value;
   if (length.value < 0 || length.value > kLongestLine) {
-    return load_.Fail(err::kLineTooLong, std::nullopt, AtField(length),
-                      "line length " + std::to_string(length.value) +
-                          " m lies outside 0 to 1000000 m");
+    return load_.Fail(
+        err::kLineTooLong, std::nullopt, AtField(length),
+        "line length " + std::to_string(length.value) + " m lies outside 0 to 1000000 m");
   }
   load_.state.grid.Create(length.value);
   load_.last_cell = load_.state.grid.upper();
@@ -103,8 +103,8 @@ Flow LineRows::LoadChainage(const TextField& tok, int slot) {
   reference.fine = v[1].value;
   reference.posizione = v[2].value;
   static constexpr const char* kWords[] = {"tre", "due", "uno"};
-  chainage_rows_[slot - kChainageSlotTre] = {true,         v[0].value,   v[1].value,
-                                             v[2].value,   AtField(tok), kWords[slot - kChainageSlotTre]};
+  chainage_rows_[slot - kChainageSlotTre] = {
+      true, v[0].value, v[1].value, v[2].value, AtField(tok), kWords[slot - kChainageSlotTre]};
   return Flow::kGo;
 }
 
@@ -141,24 +141,27 @@ Flow LineRows::LoadRepetition(const TextField& tok) {
 // Chainage references must start and end on cell boundaries.
 void LineRows::CheckChainage() {
   for (int slot = kChainageSlotTre; slot <= kChainageSlotUno; ++slot) {
-    const LineRecord& r = load_.state.line_table.slot[slot];
-    if (r.inizio % kCellMetres == 0 && r.fine % kCellMetres == 0) continue;
+    const LineRecord& reference = load_.state.line_table.slot[slot];
+    if (reference.inizio % kCellMetres == 0 && reference.fine % kCellMetres == 0) continue;
     // Point at the row it came from: the ordering moves whole references and adds 100
     // to the end of those whose third value is 1.
     ErrorOrigin origin = ErrorOrigin::kNone;
     At at;
     const ChainageSource* written = nullptr;
-    for (const ChainageSource& src : chainage_rows_) {
-      if (!src.seen || src.inizio != r.inizio || src.posizione != r.posizione) continue;
-      if (src.fine == r.fine || (src.posizione == 1 && int64_t{src.fine} + 100 == r.fine)) {
+    for (const ChainageSource& row : chainage_rows_) {
+      if (!row.seen || row.inizio != reference.inizio || row.posizione != reference.posizione)
+        continue;
+      if (row.fine == reference.fine ||
+          (row.posizione == 1 && int64_t{row.fine} + 100 == reference.fine)) {
         origin = ErrorOrigin::kLineText;
-        at = src.at;
-        written = &src;
+        at = row.at;
+        written = &row;
         break;
       }
     }
     std::string detail = "chainage reference in slot " + std::to_string(slot) + " (start " +
-                         std::to_string(r.inizio) + " m, end " + std::to_string(r.fine) +
+                         std::to_string(reference.inizio) + " m, end " +
+                         std::to_string(reference.fine) +
                          " m): start and end must be multiples of 50";
     if (written != nullptr) {
       detail += "; it comes from the \"progressiva chilometrica " + std::string(written->word) +
@@ -189,8 +192,7 @@ Flow LineRows::LoadGradient() {
   if (!load_.InRange(v[0].value, kRowEndMargin))
     return load_.RefuseOutOfRange("pendenza", v[0], kRowEndMargin);
   if (load_.watch) load_.watch->CheckGradientRow(v);
-  load_.Fill(&gradient_cursor_, v[0].value, StoredGradient(gradient_), &TrackCell::pendenza,
-             false);
+  load_.Fill(&gradient_cursor_, v[0].value, StoredGradient(gradient_), &TrackCell::pendenza, false);
   gradient_ = v[1].value;
   return Flow::kGo;
 }
@@ -223,9 +225,9 @@ Flow LineRows::LoadCurve(const TextField& tok) {
     case CurveOutcome::kPastPointLimit:
       break;
   }
-  return load_.Fail(err::kBadCurve, std::nullopt, AtField(tok),
-                    "the plan passes " + std::to_string(kPlanPointLimit) +
-                        " points inside this curve");
+  return load_.Fail(
+      err::kBadCurve, std::nullopt, AtField(tok),
+      "the plan passes " + std::to_string(kPlanPointLimit) + " points inside this curve");
 }
 
 Flow LineRows::LoadMontagna() {
@@ -240,9 +242,9 @@ Flow LineRows::LoadMontagna() {
 }
 
 Flow LineRows::LoadSpeedBoards() {
-  static constexpr FieldShape kShapes[] = {{kI32, "posizione"}, {kI32, "vas"},      {kI32, "vbs"},
-                                           {kI32, "vcs"},       {kI32, "strisces"}, {kI32, "vad"},
-                                           {kI32, "vbd"},       {kI32, "vcd"},      {kI32, "strisced"}};
+  static constexpr FieldShape kShapes[] = {
+      {kI32, "posizione"}, {kI32, "vas"}, {kI32, "vbs"}, {kI32, "vcs"},     {kI32, "strisces"},
+      {kI32, "vad"},       {kI32, "vbd"}, {kI32, "vcd"}, {kI32, "strisced"}};
   NumberField v[9];
   if (!load_.ReadRow("indicatori_vmax", kShapes, v)) return Flow::kStop;
   if (!load_.InRange(v[0].value, kRowEndMargin))

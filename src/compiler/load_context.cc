@@ -46,8 +46,7 @@ std::string ItemWords(uint8_t tipo) {
 
 namespace loader_parts {
 
-LoadContext::LoadContext(const LoaderInput& in, const LoaderState& st)
-    : input(in), state(st) {
+LoadContext::LoadContext(const LoaderInput& in, const LoaderState& st) : input(in), state(st) {
   if (st.warnings == WarningChoice::kWatch) watch.emplace(st.errors);
 }
 

@@ -52,25 +52,33 @@ struct At {
 inline At AtField(const NumberField& f) { return {f.line, f.column}; }
 inline At AtField(const TextField& f) { return {f.line, f.column}; }
 
-// The rows a position may stand from the grid's end: most rows 100 m, a station 800 m.
+// How far before the end of the grid a row's position must stay: 100 m for most rows,
+// 800 m for a station.
 inline constexpr int32_t kRowEndMargin = 100;
 inline constexpr int32_t kStationEndMargin = 800;
 
 // One load: its input and what it fills, and what every kind of row needs of it. The
-// row readers share it; the phases in loader.cc set which text is being read.
+// row readers share it and are its only users, so its state is open to them; the
+// phases in loader.cc set which text is being read.
 class LoadContext {
  public:
   LoadContext(const LoaderInput& in, const LoaderState& st);
 
   const LoaderInput& input;
   const LoaderState& state;
-  LoaderDeletions deletions;           // the texts to delete, as the load stands
-  FieldReader* reader = nullptr;       // the text being read
-  ErrorOrigin origin = ErrorOrigin::kLineText;  // which text that is
-  bool with_plan = false;              // with the plan: curve rows build it
-  int32_t last_cell = 0;               // N, the grid's last cell, once the line length is read
-  int32_t next_station_slot = 1;       // stations fill the line table upwards from slot 1,
-  int32_t next_board_slot = kFirstBoardSlot;  // indicator boards downwards from slot 80
+  // The texts to delete, as the load stands.
+  LoaderDeletions deletions;
+  // The text being read, and which text that is.
+  FieldReader* reader = nullptr;
+  ErrorOrigin origin = ErrorOrigin::kLineText;
+  // With the plan: curve rows build it.
+  bool with_plan = false;
+  // N, the grid's last cell, once the line length row has sized the grid.
+  int32_t last_cell = 0;
+  // The next free slots of the line table: stations take them upwards from slot 1,
+  // indicator boards downwards from slot 80, until the two meet.
+  int32_t next_station_slot = 1;
+  int32_t next_board_slot = kFirstBoardSlot;
   // Told what is read when warnings are wanted; adds warnings, changes nothing.
   std::optional<WarningWatch> watch;
 
@@ -229,10 +237,10 @@ class TrainRows {
 
   LoadContext& load_;
   StationRows stations_;
-  int64_t speed_cursor_ = 0;    // the next cell the speed fill writes
-  uint8_t speed_units_ = 0;     // speed in force, in units of 5 km/h
+  int64_t speed_cursor_ = 0;     // the next cell the speed fill writes
+  uint8_t speed_units_ = 0;      // speed in force, in units of 5 km/h
   int64_t adhesion_cursor_ = 0;  // the next cell the adhesion fill writes
-  int32_t adhesion_ = 0;        // adhesion value in force
+  int32_t adhesion_ = 0;         // adhesion value in force
 };
 
 }  // namespace percorso::loader_parts

@@ -70,9 +70,9 @@ Flow StationRows::ReadStation(LineRecord& slot, StationRow* row) {
   row->zone_length = type_and_length[1];
   slot.tipo = static_cast<uint8_t>(row->tipo);
   if (row->length % 100 != 0) {
-    return load_.Fail(err::kZoneLengthOff100, p.value, AtField(type_and_length[1]),
-                      "station zone length " + std::to_string(row->length) +
-                          " m is not a multiple of 100");
+    return load_.Fail(
+        err::kZoneLengthOff100, p.value, AtField(type_and_length[1]),
+        "station zone length " + std::to_string(row->length) + " m is not a multiple of 100");
   }
   static constexpr FieldShape kRest[] = {{kU8, "field 4"},
                                          {kU8, "field 5"},
@@ -106,9 +106,9 @@ Flow StationRows::ReadStation(LineRecord& slot, StationRow* row) {
   const int64_t orario =
       int64_t{rest[10].value} * 3600 + int64_t{rest[11].value} * 60 + int64_t{rest[12].value};
   if (orario < INT32_MIN || orario > INT32_MAX) {
-    return load_.FailNotLoaded(AtField(rest[10]), "scheduled time of a \"stazione\" row: " +
-                                                      std::to_string(orario) +
-                                                      " s does not fit a 32-bit field");
+    return load_.FailNotLoaded(AtField(rest[10]),
+                               "scheduled time of a \"stazione\" row: " + std::to_string(orario) +
+                                   " s does not fit a 32-bit field");
   }
   slot.orario = static_cast<int32_t>(orario);
   return Flow::kGo;
@@ -117,8 +117,7 @@ Flow StationRows::ReadStation(LineRecord& slot, StationRow* row) {
 // The zone by the station's type (types 5 and 6 end 150 m past the position, 7 and 8
 // reach the length both ways, the others half of it, plus a cell with field 6), stored
 // in the slot; a zone whose last cell lies beyond the grid ends the text.
-Flow StationRows::ComputeStationZone(LineRecord& slot, const StationRow& row,
-                                     StationZone* zone) {
+Flow StationRows::ComputeStationZone(LineRecord& slot, const StationRow& row, StationZone* zone) {
   const int64_t p = row.posizione.value;
   const int32_t tipo = row.tipo;
   const int32_t len = row.length;
@@ -136,10 +135,9 @@ Flow StationRows::ComputeStationZone(LineRecord& slot, const StationRow& row,
     end = p + len / 2 + (slot.opzione4 != 0 ? kCellMetres : 0);
   }
   if (start < INT32_MIN || start > INT32_MAX || end < INT32_MIN || end > INT32_MAX) {
-    return load_.FailNotLoaded(AtField(row.zone_length), "station zone of a \"stazione\" row: " +
-                                                             std::to_string(start) + " to " +
-                                                             std::to_string(end) +
-                                                             " m does not fit a 32-bit field");
+    return load_.FailNotLoaded(AtField(row.zone_length),
+                               "station zone of a \"stazione\" row: " + std::to_string(start) +
+                                   " to " + std::to_string(end) + " m does not fit a 32-bit field");
   }
   slot.inizio = static_cast<int32_t>(start);
   slot.fine = static_cast<int32_t>(end);
@@ -151,7 +149,8 @@ Flow StationRows::ComputeStationZone(LineRecord& slot, const StationRow& row,
                  "station zone ends at " + std::to_string(end) + " m: its last cell " +
                      std::to_string(last) + " lies beyond the grid's last cell " +
                      std::to_string(load_.last_cell));
-    load_.state.errors.log.back().cell = static_cast<int32_t>(last);  // end fits 32 bits, checked above
+    // `end` fits 32 bits (checked above), so does its last cell.
+    load_.state.errors.log.back().cell = static_cast<int32_t>(last);
     return Flow::kLeave;
   }
   return Flow::kGo;

@@ -151,7 +151,7 @@ Flow TrainRows::LoadSignal() {
   if (!load_.InRange(v[0].value, kRowEndMargin))
     return load_.RefuseOutOfRange("segnale", v[0], kRowEndMargin);
   if (load_.watch) load_.watch->CheckSignalRow(v);
-  const SignalRow row{v[0].value, v[1].value, v[2].value, v[3].value,  v[4].value, v[5].value,
+  const SignalRow row{v[0].value, v[1].value, v[2].value, v[3].value, v[4].value, v[5].value,
                       v[6].value, v[7].value, v[8].value, v[9].value, v[10].value};
   const Rejection r = PlaceSignal(load_.state.grid, row);
   if (!r.rejected()) load_.NotePlaced(ItemCellOf(row.posizione), v[0]);
