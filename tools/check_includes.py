@@ -6,7 +6,9 @@ percorso_layer(<layer> <layers it links>...). A file of a layer may include head
 its own layer and of every layer its library links, directly or through those layers;
 a test (*_test.cc) may include the test helpers of src/testing as well. The links must
 form no circle, and no folder under src/ may be named `build`. Every header's guard
-names its place (src/a/b_c.h: PERCORSO_A_B_C_H_).
+names its place (src/a/b_c.h: PERCORSO_A_B_C_H_). A header named *_parts.h holds the
+private parts of one component (compiler/loader_parts.h) and is included only by files
+of its own folder.
 
   tools/check_includes.py SOURCE_DIR     exit 0 when all holds, 1 with one line a fault
 """
@@ -109,6 +111,10 @@ def main(argv):
                 continue
             if not (src / target).is_file():
                 faults.append(f'{where}: "{target}" is not a file under src/')
+                continue
+            private_parts = target.endswith("_parts.h")
+            if private_parts and pathlib.PurePosixPath(target).parent != rel.parent:
+                faults.append(f'{where}: includes "{target}", the private parts of another folder')
                 continue
             to = pathlib.PurePosixPath(target).parts[0]
             if to not in allowed:
