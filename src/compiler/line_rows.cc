@@ -189,8 +189,8 @@ Flow LineRows::LoadGradient() {
   static constexpr FieldShape kShapes[] = {{kI32, "position"}, {kI32, "gradient"}};
   NumberField v[2];
   if (!load_.ReadRow("pendenza", kShapes, v)) return Flow::kStop;
-  if (!load_.InRange(v[0].value, kRowEndMargin))
-    return load_.RefuseOutOfRange("pendenza", v[0], kRowEndMargin);
+  if (!load_.InRange(v[0].value, kItemEndMarginMetres))
+    return load_.RefuseOutOfRange("pendenza", v[0], kItemEndMarginMetres);
   if (load_.watch) load_.watch->CheckGradientRow(v);
   load_.Fill(&gradient_cursor_, v[0].value, StoredGradient(gradient_), &TrackCell::pendenza, false);
   gradient_ = v[1].value;
@@ -205,8 +205,8 @@ Flow LineRows::LoadCurve(const TextField& tok) {
   static constexpr FieldShape kShapes[] = {{kI32, "start"}, {kI32, "length"}};
   NumberField v[2];
   if (!load_.ReadRow("curva", kShapes, v)) return Flow::kStop;
-  if (!load_.InRange(v[0].value, kRowEndMargin))
-    return load_.RefuseOutOfRange("curva", v[0], kRowEndMargin);
+  if (!load_.InRange(v[0].value, kItemEndMarginMetres))
+    return load_.RefuseOutOfRange("curva", v[0], kItemEndMarginMetres);
   TrackPlan& plan = load_.state.plan;
   if (load_.watch) load_.watch->CheckCurveRow(v, plan);
   std::optional<double> curvature = CurvatureOf(tok.text);
@@ -234,8 +234,8 @@ Flow LineRows::LoadMontagna() {
   static constexpr FieldShape kShapes[] = {{kI32, "inizio"}, {kI32, "fine"}, {kI32, "tipo"}};
   NumberField v[3];
   if (!load_.ReadRow("montagna", kShapes, v)) return Flow::kStop;
-  if (!load_.InRange(v[0].value, kRowEndMargin))
-    return load_.RefuseOutOfRange("montagna", v[0], kRowEndMargin);
+  if (!load_.InRange(v[0].value, kItemEndMarginMetres))
+    return load_.RefuseOutOfRange("montagna", v[0], kItemEndMarginMetres);
   if (load_.watch) load_.watch->CheckMontagnaRow(v);
   PlaceSpan(load_.state.grid, spans_, v[0].value, v[1].value, v[2].value);
   return load_.RecordRejection("montagna", v[0], Rejection{}, "montagna span rejected");
@@ -247,8 +247,8 @@ Flow LineRows::LoadSpeedBoards() {
       {kI32, "vad"},       {kI32, "vbd"}, {kI32, "vcd"}, {kI32, "strisced"}};
   NumberField v[9];
   if (!load_.ReadRow("indicatori_vmax", kShapes, v)) return Flow::kStop;
-  if (!load_.InRange(v[0].value, kRowEndMargin))
-    return load_.RefuseOutOfRange("indicatori_vmax", v[0], kRowEndMargin);
+  if (!load_.InRange(v[0].value, kItemEndMarginMetres))
+    return load_.RefuseOutOfRange("indicatori_vmax", v[0], kItemEndMarginMetres);
   if (load_.watch) load_.watch->CheckSpeedBoardsRow(v);
   const SpeedBoardRow row{v[0].value, v[1].value, v[2].value, v[3].value, v[4].value,
                           v[5].value, v[6].value, v[7].value, v[8].value};
@@ -267,8 +267,8 @@ Flow LineRows::LoadBoard(const TextField& tok) {
   TextField text;
   if (!load_.ReadOne("cartello_indicatore", {kI32, "position"}, &p)) return Flow::kStop;
   if (!load_.ReadName("cartello_indicatore", "board text", &text)) return Flow::kStop;
-  if (!load_.InRange(p.value, kRowEndMargin))
-    return load_.RefuseOutOfRange("cartello_indicatore", p, kRowEndMargin);
+  if (!load_.InRange(p.value, kItemEndMarginMetres))
+    return load_.RefuseOutOfRange("cartello_indicatore", p, kItemEndMarginMetres);
   if (load_.watch) load_.watch->CheckBoardRow(p);
   const int64_t c = ItemCellOf(p.value);
   CellGrid& grid = load_.state.grid;

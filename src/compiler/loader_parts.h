@@ -19,6 +19,7 @@
 #include "compiler/field_reader.h"
 #include "compiler/loader.h"
 #include "compiler/marker_writers.h"
+#include "compiler/row_schema.h"
 #include "compiler/warnings.h"
 #include "model/cell_grid.h"
 #include "model/error_state.h"
@@ -51,11 +52,6 @@ struct At {
 };
 inline At AtField(const NumberField& f) { return {f.line, f.column}; }
 inline At AtField(const TextField& f) { return {f.line, f.column}; }
-
-// How far before the end of the grid a row's position must stay: 100 m for most rows,
-// 800 m for a station.
-inline constexpr int32_t kRowEndMargin = 100;
-inline constexpr int32_t kStationEndMargin = 800;
 
 // One load: its input and what it fills, and what every kind of row needs of it. The
 // row readers share it and are its only users, so its state is open to them; the

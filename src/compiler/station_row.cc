@@ -54,8 +54,8 @@ Flow StationRows::ReadStation(LineRecord& slot, StationRow* row) {
   NumberField& p = row->posizione;
   if (!load_.ReadOne(kRow, {kI32, "position (field 1)"}, &p)) return Flow::kStop;
   slot.posizione = p.value;
-  if (!load_.InRange(p.value, kStationEndMargin))
-    return load_.RefuseOutOfRange(kRow, p, kStationEndMargin);
+  if (!load_.InRange(p.value, kStationEndMarginMetres))
+    return load_.RefuseOutOfRange(kRow, p, kStationEndMarginMetres);
   if (p.value % kCellMetres != 0) {
     return load_.Fail(err::kStationOffCell, p.value, AtField(p),
                       "station position " + std::to_string(p.value) + " m is not a multiple of 50");

@@ -114,8 +114,8 @@ Flow TrainRows::LoadSpeed() {
   static constexpr FieldShape kShapes[] = {{kI32, "position"}, {kI32, "speed"}};
   NumberField v[2];
   if (!load_.ReadRow("velocita", kShapes, v)) return Flow::kStop;
-  if (!load_.InRange(v[0].value, kRowEndMargin))
-    return load_.RefuseOutOfRange("velocita", v[0], kRowEndMargin);
+  if (!load_.InRange(v[0].value, kItemEndMarginMetres))
+    return load_.RefuseOutOfRange("velocita", v[0], kItemEndMarginMetres);
   if (load_.watch) load_.watch->CheckSpeedRow(v);
   const int64_t units = RoundHalfEven(v[1].value, kSpeedUnitKmh);
   if (units < 0 || units > kMostSpeedUnits) {
@@ -133,8 +133,8 @@ Flow TrainRows::LoadAdhesion() {
   static constexpr FieldShape kShapes[] = {{kI32, "position"}, {kI32, "value"}};
   NumberField v[2];
   if (!load_.ReadRow("aderenza", kShapes, v)) return Flow::kStop;
-  if (!load_.InRange(v[0].value, kRowEndMargin))
-    return load_.RefuseOutOfRange("aderenza", v[0], kRowEndMargin);
+  if (!load_.InRange(v[0].value, kItemEndMarginMetres))
+    return load_.RefuseOutOfRange("aderenza", v[0], kItemEndMarginMetres);
   if (load_.watch) load_.watch->CheckAdhesionRow(v);
   load_.Fill(&adhesion_cursor_, v[0].value, static_cast<uint8_t>(adhesion_), &TrackCell::aderenza,
              false);
@@ -148,8 +148,8 @@ Flow TrainRows::LoadSignal() {
       {kI32, "dx"},        {kI32, "d1"}, {kI32, "d2"}, {kI32, "d3"}, {kI32, "tempo"}};
   NumberField v[11];
   if (!load_.ReadRow("segnale", kShapes, v)) return Flow::kStop;
-  if (!load_.InRange(v[0].value, kRowEndMargin))
-    return load_.RefuseOutOfRange("segnale", v[0], kRowEndMargin);
+  if (!load_.InRange(v[0].value, kItemEndMarginMetres))
+    return load_.RefuseOutOfRange("segnale", v[0], kItemEndMarginMetres);
   if (load_.watch) load_.watch->CheckSignalRow(v);
   const SignalRow row{v[0].value, v[1].value, v[2].value, v[3].value, v[4].value, v[5].value,
                       v[6].value, v[7].value, v[8].value, v[9].value, v[10].value};
@@ -165,8 +165,8 @@ Flow TrainRows::LoadSlowdown() {
                                            {kI32, "f_tt"}, {kI32, "f_ta"}, {kI32, "d_v"}};
   NumberField v[6];
   if (!load_.ReadRow("rallentamento", kShapes, v)) return Flow::kStop;
-  if (!load_.InRange(v[0].value, kRowEndMargin))
-    return load_.RefuseOutOfRange("rallentamento", v[0], kRowEndMargin);
+  if (!load_.InRange(v[0].value, kItemEndMarginMetres))
+    return load_.RefuseOutOfRange("rallentamento", v[0], kItemEndMarginMetres);
   if (load_.watch) load_.watch->CheckSlowdownRow(v);
   const SlowdownRow row{v[0].value, v[1].value, v[2].value, v[3].value, v[4].value, v[5].value};
   const Rejection r = PlaceSlowdown(load_.state.grid, row);
@@ -189,8 +189,8 @@ Flow TrainRows::LoadAbbattimento() {
   static constexpr FieldShape kShapes[] = {{kI32, "position"}, {kI32, "value"}};
   NumberField v[2];
   if (!load_.ReadRow("abbattimento", kShapes, v)) return Flow::kStop;
-  if (!load_.InRange(v[0].value, kRowEndMargin))
-    return load_.RefuseOutOfRange("abbattimento", v[0], kRowEndMargin);
+  if (!load_.InRange(v[0].value, kItemEndMarginMetres))
+    return load_.RefuseOutOfRange("abbattimento", v[0], kItemEndMarginMetres);
   if (load_.watch) load_.watch->CheckAbbattimentoRow(v);
   const int64_t c = CellAt(v[0].value);
   CellGrid& grid = load_.state.grid;
