@@ -1,16 +1,12 @@
 #include "analysis/route.h"
 
 #include "base/text_encoding.h"
+#include "model/cell_grid.h"
 #include "model/items.h"
 
 namespace percorso {
 
 namespace {
-
-constexpr int32_t kSpeedUnitKmh = 5;
-constexpr int32_t kLevelPendenza = 100;
-// The warning point stands 1200 m, 24 cells, before the start.
-constexpr int32_t kWarningCells = 24;
 
 int32_t CellPosition(int32_t cell) { return (cell - 1) * Route::kMetresPerCell; }
 
@@ -26,8 +22,8 @@ Route ReadRoute(const LineTable& table, std::span<const TrackCell> cells) {
   route.limit_kmh.resize(cells.size());
   route.gradient.resize(cells.size());
   for (size_t c = 0; c < cells.size(); ++c) {
-    route.limit_kmh[c] = cells[c].velocita * kSpeedUnitKmh;
-    route.gradient[c] = int32_t{cells[c].pendenza} - kLevelPendenza;
+    route.limit_kmh[c] = cells[c].velocita * kCellSpeedUnitKmh;
+    route.gradient[c] = int32_t{cells[c].pendenza} - kCellGradientLevel;
   }
   const int32_t n = route.cells;
   for (int32_t c = 0; c < n; ++c) {
@@ -43,7 +39,7 @@ Route ReadRoute(const LineTable& table, std::span<const TrackCell> cells) {
         break;
       }
     }
-    const int32_t w = c - kWarningCells;
+    const int32_t w = c - static_cast<int32_t>(kSlowdownWarningCells);
     if (w >= 0 && Is(cells[w].tipo, ItemType::kSlowdownWarning) && cells[w].dato1 == cells[c].dato1) {
       s.warning_m = CellPosition(w);
     }

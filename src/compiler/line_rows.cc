@@ -37,9 +37,10 @@ std::string Quoted(std::string_view s) {
   return out;
 }
 
-// A gradient is stored in a cell as its value plus 100, in a byte.
+// A gradient is stored in a cell as its value plus kCellGradientLevel, in a byte.
 uint8_t StoredGradient(int32_t gradient) {
-  return static_cast<uint8_t>(static_cast<uint32_t>(gradient) + 100u);
+  return static_cast<uint8_t>(static_cast<uint32_t>(gradient) +
+                              static_cast<uint32_t>(kCellGradientLevel));
 }
 
 }  // namespace

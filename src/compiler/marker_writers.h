@@ -64,18 +64,6 @@ struct SpeedBoardRow {
   int32_t vad = 0, vbd = 0, vcd = 0, strisced = 0;
 };
 
-// A slowdown at or before this position (metres) has no warning point.
-inline constexpr int32_t kSlowdownNoWarningUpTo = 1500;
-// Distance of a slowdown's warning point before its start, in metres.
-inline constexpr int32_t kSlowdownWarningDistance = 1200;
-// The same in cells, for reading a grid back: on a slowdown starting on the 50 m grid,
-// the warning cell lies this many cells before the start cell and the nearest approach
-// cell one more; a start cell of kSlowdownBorderStartCell may be on either side of
-// kSlowdownNoWarningUpTo.
-inline constexpr int64_t kSlowdownWarningCells = kSlowdownWarningDistance / kCellMetres;
-inline constexpr int64_t kSlowdownApproachCells = kSlowdownWarningCells + 1;
-inline constexpr int64_t kSlowdownBorderStartCell = kSlowdownNoWarningUpTo / kCellMetres + 1;
-
 // Whether a slowdown starting at `posizione` has a warning cell (and approach cells).
 bool SlowdownHasWarning(int32_t posizione);
 // The warning cell of a slowdown starting at `posizione`, 1200 m before its start.

@@ -18,8 +18,7 @@ namespace percorso::loader_parts {
 
 namespace {
 
-// The speed a cell stores is counted in units of this many km/h, in a byte.
-constexpr int32_t kSpeedUnitKmh = 5;
+// The most speed units a cell's byte holds.
 constexpr int64_t kMostSpeedUnits = 255;
 
 // The last position in metres whose item cell still lies in a grid of cells 0 to `last`.
@@ -117,7 +116,7 @@ Flow TrainRows::LoadSpeed() {
   if (!load_.InRange(v[0].value, kItemEndMarginMetres))
     return load_.RefuseOutOfRange("velocita", v[0], kItemEndMarginMetres);
   if (load_.watch) load_.watch->CheckSpeedRow(v);
-  const int64_t units = RoundHalfEven(v[1].value, kSpeedUnitKmh);
+  const int64_t units = RoundHalfEven(v[1].value, kCellSpeedUnitKmh);
   if (units < 0 || units > kMostSpeedUnits) {
     return load_.FailNotLoaded(AtField(v[1]), FieldInWords("velocita", "speed") + ": " +
                                                   std::to_string(v[1].value) + " km/h gives " +

@@ -9,6 +9,7 @@
 #include "base/rounding.h"
 #include "compiler/field_words.h"
 #include "compiler/keywords.h"
+#include "model/cell_grid.h"
 #include "model/items.h"
 
 namespace percorso {
@@ -508,7 +509,7 @@ void WarningWatch::CheckGradientRow(const NumberField (&v)[2]) {
   if (ValuesMisread()) return;
   CheckRising(gradient_, v[0], "pendenza");
   CheckRounded(v[0], RoundHalfEven(v[0].value, kCell), "pendenza");
-  CheckFits8(v[1], int64_t{v[1].value} + 100, "gradient + 100 =");
+  CheckFits8(v[1], int64_t{v[1].value} + kCellGradientLevel, "gradient + 100 =");
 }
 
 void WarningWatch::CheckCurveRow(const NumberField (&v)[2], const TrackPlan& plan) {

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/cell_grid.h"
 #include "model/items.h"
 #include "inspect/describe.h"
 #include "inspect/label_layout.h"
@@ -387,13 +388,13 @@ std::string StepPath(const ProfileLayout& L, size_t cells, size_t per_column, co
 void DrawSpeedChart(const ReportFacts& f, const ProfileLayout& L,
                     const std::vector<TrackCell>& cells, std::string& axes, std::string& s) {
   int vmax = 0;
-  for (size_t k = 0; k < L.drawn_cells; ++k) vmax = std::max(vmax, cells[k].velocita * 5);
+  for (size_t k = 0; k < L.drawn_cells; ++k) vmax = std::max(vmax, cells[k].velocita * kCellSpeedUnitKmh);
   for (const SlowdownFact& sd : f.slowdowns) vmax = std::max(vmax, sd.speed);
   Vertical vs{L.speed_top, kSpeedHeight, 0, std::max(20.0, std::ceil(vmax / 20.0) * 20)};
   axes += YAxis(vs, L.sc, "speed-axis", "speed (km/h)", NiceStep(vs.v1, 5));
   s += "<path id=\"speed-limit\" class=\"speed-line\" d=\"" +
        StepPath(L, L.drawn_cells, CellsPerColumn(L.sc), vs,
-                [&](size_t k) { return cells[k].velocita * 5.0; }) +
+                [&](size_t k) { return cells[k].velocita * double{kCellSpeedUnitKmh}; }) +
        "\"/>";
   for (size_t i = 0; i < f.slowdowns.size(); ++i) {
     const SlowdownFact& sd = f.slowdowns[i];
@@ -405,7 +406,7 @@ void DrawSpeedChart(const ReportFacts& f, const ProfileLayout& L,
                        (sd.end_cell >= 0 ? " to " + Cell(sd.end_cell) : std::string(", no end cell"));
     // The limit dips from the line's limit to the slowdown's speed and back.
     auto limit_at = [&](int32_t cell) {
-      return cell >= 0 && static_cast<size_t>(cell) < cells.size() ? cells[static_cast<size_t>(cell)].velocita * 5.0
+      return cell >= 0 && static_cast<size_t>(cell) < cells.size() ? cells[static_cast<size_t>(cell)].velocita * double{kCellSpeedUnitKmh}
                                                                     : 0.0;
     };
     s += "<g class=\"slowdown\">" + SvgTitle(what) + "<path class=\"slow-line\" d=\"M" + Num(x0) +
@@ -424,7 +425,7 @@ void DrawElevationChart(const ProfileLayout& L, const std::vector<TrackCell>& ce
                         std::string& axes, std::string& s) {
   std::vector<double> elev(L.drawn_cells + 1, 0.0);
   for (size_t k = 0; k < L.drawn_cells; ++k)
-    elev[k + 1] = elev[k] + (cells[k].pendenza - 100) * 0.05;
+    elev[k + 1] = elev[k] + (cells[k].pendenza - kCellGradientLevel) * 0.05;
   auto [lo, hi] = std::minmax_element(elev.begin(), elev.end());
   double e_step = NiceStep(std::max(*hi - *lo, 10.0), 4);
   Vertical ve{L.elev_top, kElevationHeight, std::floor(*lo / e_step) * e_step,
@@ -461,7 +462,7 @@ void DrawElevationChart(const ProfileLayout& L, const std::vector<TrackCell>& ce
 // the level.
 void DrawGradientChart(const ProfileLayout& L, const std::vector<TrackCell>& cells,
                        std::string& axes, std::string& s) {
-  auto gradient = [&](size_t k) { return static_cast<double>(cells[k].pendenza) - 100; };
+  auto gradient = [&](size_t k) { return static_cast<double>(cells[k].pendenza) - kCellGradientLevel; };
   double lo = 0, hi = 0;
   for (size_t k = 0; k < L.drawn_cells; ++k) {
     lo = std::min(lo, gradient(k));

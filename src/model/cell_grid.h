@@ -28,6 +28,11 @@ struct TrackCell {
 
 inline constexpr int kCellBytes = 15;
 
+// A cell's `velocita` counts the speed limit in units of this many km/h; its `pendenza`
+// holds the gradient per mille plus kCellGradientLevel, so that a level track is 100.
+inline constexpr int32_t kCellSpeedUnitKmh = 5;
+inline constexpr int32_t kCellGradientLevel = 100;
+
 // The fields of a cell in file order, by their documented names: `visit(name, field)`
 // for each, stopping at the first that returns false. The cell file's encoder and
 // decoder and dump all walk this one list. `Cell` is TrackCell or const TrackCell.

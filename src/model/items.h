@@ -41,6 +41,18 @@ constexpr int64_t ItemCellOf(int64_t posizione) {
 // The cell that begins nearest `posizione` metres: round(posizione / 50).
 constexpr int64_t CellAt(int64_t posizione) { return RoundHalfEven(posizione, kCellMetres); }
 
+// A slowdown at or before this position (metres) has no warning point.
+inline constexpr int32_t kSlowdownNoWarningUpTo = 1500;
+// Distance of a slowdown's warning point before its start, in metres.
+inline constexpr int32_t kSlowdownWarningDistance = 1200;
+// The same in cells, for reading a grid back: on a slowdown starting on the 50 m grid,
+// the warning cell lies this many cells before the start cell and the nearest approach
+// cell one more; a start cell of kSlowdownBorderStartCell may be on either side of
+// kSlowdownNoWarningUpTo.
+inline constexpr int64_t kSlowdownWarningCells = kSlowdownWarningDistance / kCellMetres;
+inline constexpr int64_t kSlowdownApproachCells = kSlowdownWarningCells + 1;
+inline constexpr int64_t kSlowdownBorderStartCell = kSlowdownNoWarningUpTo / kCellMetres + 1;
+
 }  // namespace percorso
 
 #endif  // PERCORSO_MODEL_ITEMS_H_
