@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "base/coding.h"
+#include "compiler/keywords.h"
 #include "compiler/plan_geometry.h"
 #include "model/items.h"
 #include "model/track_plan.h"
@@ -26,7 +27,8 @@ double CurvatureOfClass(int c) {
 }
 
 std::string TokenOfClass(int c) {
-  return c <= 6 ? "curvad" + std::to_string(c) : "curvas" + std::to_string(c - 6);
+  if (c <= 6) return std::string(keyword::kCurvaD) + std::to_string(c);
+  return std::string(keyword::kCurvaS) + std::to_string(c - 6);
 }
 
 bool SameBits(double a, double b) {
