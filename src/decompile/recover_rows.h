@@ -4,7 +4,13 @@
 // the gradient, speed and adhesion rows, the station steps the station rows, the marker
 // writers the signal, slowdown, speed-board and montagna rows. Where the cells hold
 // something no row can give, the place is noted in `lost` with the reason; the texts
-// still hold the best rows found.
+// still hold the best rows found. The rows are spelled with the keywords and headers of
+// compiler/keywords.h.
+//
+// Inside decompile/, the line description's rows come from decompile/recover_line.h
+// (its montagna rows from decompile/recover_spans.h), the train text's from
+// decompile/recover_train.h, ordered by decompile/train_row_order.h; both share the
+// cells and the lost places through decompile/recovery_ledger.h.
 #ifndef PERCORSO_DECOMPILE_RECOVER_ROWS_H_
 #define PERCORSO_DECOMPILE_RECOVER_ROWS_H_
 
