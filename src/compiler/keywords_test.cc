@@ -2,10 +2,10 @@
 // be read as its own row, and no section header may be read as a row.
 #include "compiler/keywords.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <string_view>
+
+#include <gtest/gtest.h>
 
 #include "builtin/builtin_texts.h"
 #include "compiler/compile.h"
@@ -57,10 +57,10 @@ TEST(KeywordSpellings, NineCodesSpellingGivesNineCodes) {
 // A header ends the general section and is read as no row in any part of either text.
 TEST(KeywordSpellings, HeadersAreReadAsNoRow) {
   const std::string_view headers[] = {
-      header::kGenerale,  header::kCurve,     header::kPendenze,      header::kMontagne,
-      header::kCartelli,  header::kIndicazioni, header::kAderenze,    header::kVelLimite,
-      header::kStazioni,  header::kRallentamenti, header::kSegnali,  header::kAbbattimenti,
-      header::kCodici,    header::kFine};
+      header::kGenerale, header::kCurve,         header::kPendenze, header::kMontagne,
+      header::kCartelli, header::kIndicazioni,   header::kAderenze, header::kVelLimite,
+      header::kStazioni, header::kRallentamenti, header::kSegnali,  header::kAbbattimenti,
+      header::kCodici,   header::kFine};
   for (std::string_view h : headers) {
     EXPECT_TRUE(IsSectionHeader(h)) << h;
     EXPECT_EQ(MatchRow(TextKind::kLinea, Section::kGeneral, h), nullptr) << h;

@@ -55,12 +55,15 @@ class LineRecovery {
     std::string_view repetition_keyword = keyword::kRipetizione4Codici;
     if (repetition.posizione == kNineCodes) {
       repetition_keyword = keyword::kRipetizione9Codici;
-    } else if (repetition.posizione == 0 ? repetition.fine != 0 : repetition.posizione != kFourCodes) {
-      ledger_.LoseSlot(kTrainIdentitySlot, "signal repetition with " + std::to_string(repetition.posizione) +
-                                               " codes: a row gives 4 or 9 codes, or 0 when its end is 0");
+    } else if (repetition.posizione == 0 ? repetition.fine != 0
+                                         : repetition.posizione != kFourCodes) {
+      ledger_.LoseSlot(kTrainIdentitySlot,
+                       "signal repetition with " + std::to_string(repetition.posizione) +
+                           " codes: a row gives 4 or 9 codes, or 0 when its end is 0");
     }
     if (repetition.inizio % kCellMetres != 0 || repetition.fine % kCellMetres != 0)
-      ledger_.LoseSlot(kTrainIdentitySlot, "signal repetition start and end must be multiples of 50");
+      ledger_.LoseSlot(kTrainIdentitySlot,
+                       "signal repetition start and end must be multiples of 50");
     rows.push_back(FormatRow(repetition_keyword, {repetition.inizio, repetition.fine}));
   }
 
@@ -76,8 +79,8 @@ class LineRecovery {
     }
     // Reversed first: that puts the reference of slot 81 in the row "uno", as the
     // ordering of references by their ends does.
-    static constexpr std::array<std::array<int, 3>, 6> kTries = {{
-        {2, 1, 0}, {0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}}};
+    static constexpr std::array<std::array<int, 3>, 6> kTries = {
+        {{2, 1, 0}, {0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}}};
     std::optional<std::array<int, 3>> found;
     for (const std::array<int, 3>& perm : kTries) {
       bool fits = true;
@@ -119,7 +122,8 @@ class LineRecovery {
   void RecoverCurveRows() {
     if (curves_ == nullptr || curves_->empty()) return;
     line_.rows.push_back(std::string(header::kCurve));
-    for (const CurveRow& c : *curves_) line_.rows.push_back(FormatRow(c.token, {c.start, c.length}));
+    for (const CurveRow& c : *curves_)
+      line_.rows.push_back(FormatRow(c.token, {c.start, c.length}));
   }
 
   void RecoverGradientRows() {
@@ -183,7 +187,9 @@ class LineRecovery {
         ledger_.LoseCell(c, "no board row places an indicator board on this cell");
       std::optional<std::string> text = TextField(r.nome);
       if (!text) {
-        ledger_.LoseSlot(s, "a board text that starts with a quote and holds a comma or line end cannot be written");
+        ledger_.LoseSlot(s,
+                         "a board text that starts with a quote and holds a comma or line end "
+                         "cannot be written");
         text = "";
       }
       board_rows_.push_back(std::string(keyword::kCartelloIndicatore) + ",  " +
@@ -241,10 +247,10 @@ class LineRecovery {
   }
 
   RecoveryLedger& ledger_;
-  const std::vector<CurveRow>* curves_;     // null: no plan, no curve rows
-  RecoveredLine line_;                      // the rows so far, and the lowest board slot
-  std::vector<std::string> board_rows_;     // cartello_indicatore rows, written last
-  std::set<int64_t> board_host_cells_;      // stop cells an indicator board stood on before
+  const std::vector<CurveRow>* curves_;  // null: no plan, no curve rows
+  RecoveredLine line_;                   // the rows so far, and the lowest board slot
+  std::vector<std::string> board_rows_;  // cartello_indicatore rows, written last
+  std::set<int64_t> board_host_cells_;   // stop cells an indicator board stood on before
 };
 
 }  // namespace

@@ -72,10 +72,13 @@ class SpanRecovery {
       for (size_t k = 0; k < spans.size(); ++k) {
         const int64_t from = spans[k].first_cell;
         const int64_t to = k + 1 < spans.size() ? spans[k + 1].first_cell - 1 : end;
-        if (from > last_cell - 2) ledger_.LoseCell(from, "a montagna row may not start this near the end of the grid");
-        const int64_t tipo = spans[k].with_markers ? int64_t{v} + kMarkedTypeOffset
-                                                   : (v <= kMarkedTypeOffset ? int64_t{v} : int64_t{v} - 256);
-        span_rows.push_back({from, to, kCellMetres * from, kCellMetres * (to + 1), tipo, v == kJoinedSpanType});
+        if (from > last_cell - 2)
+          ledger_.LoseCell(from, "a montagna row may not start this near the end of the grid");
+        const int64_t tipo = spans[k].with_markers
+                                 ? int64_t{v} + kMarkedTypeOffset
+                                 : (v <= kMarkedTypeOffset ? int64_t{v} : int64_t{v} - 256);
+        span_rows.push_back(
+            {from, to, kCellMetres * from, kCellMetres * (to + 1), tipo, v == kJoinedSpanType});
       }
       c = end + 1;
     }
@@ -84,8 +87,10 @@ class SpanRecovery {
     // type 0 then clears, before the spans that stay are written.
     for (int64_t m : stray_markers_) {
       if (m < kMarkerPlace - 1) {
-        ledger_.LoseCell(m, "no montagna row marks cells 0 to 2: a row starts at 0 m or later, and its "
-                            "markers fall on the 4th, 8th, ... cells of its span");
+        ledger_.LoseCell(
+            m,
+            "no montagna row marks cells 0 to 2: a row starts at 0 m or later, and its "
+            "markers fall on the 4th, 8th, ... cells of its span");
         continue;
       }
       const int64_t inizio = kCellMetres * (m - (kMarkerPlace - 1)), fine = kCellMetres * (m + 1);

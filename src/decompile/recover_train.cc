@@ -44,10 +44,11 @@ class TrainRecovery {
     rows.push_back(std::string(keyword::kOrologio) + ",    " + std::to_string(identity.valore3) +
                    "    " + std::to_string(identity.valore4) + "    " +
                    std::to_string(identity.valore5));
-    if (figures.tipo != 0 || figures.opzione1 != 0 || !figures.nome.empty() || figures.valore1 != 0 ||
-        figures.valore2 != 0 || figures.valore3 != 0 || figures.valore4 != 0 || figures.valore5 != 0 ||
-        figures.opzione2 != 0 || figures.opzione3 != 0 || figures.opzione4 != 0 ||
-        figures.opzione5 != 0 || figures.orario != 0)
+    if (figures.tipo != 0 || figures.opzione1 != 0 || !figures.nome.empty() ||
+        figures.valore1 != 0 || figures.valore2 != 0 || figures.valore3 != 0 ||
+        figures.valore4 != 0 || figures.valore5 != 0 || figures.opzione2 != 0 ||
+        figures.opzione3 != 0 || figures.opzione4 != 0 || figures.opzione5 != 0 ||
+        figures.orario != 0)
       ledger_.LoseSlot(kTrainFiguresSlot, "holds values no row gives");
     if (identity.tipo != 0 || identity.opzione1 != 0 || identity.valore2 != 0 ||
         identity.opzione2 != 0 || identity.opzione3 != 0 || identity.opzione4 != 0 ||
@@ -58,8 +59,8 @@ class TrainRecovery {
          FillRows(ledger_, &TrackCell::aderenza, 0, [](uint8_t b) { return int64_t{b}; }))
       rows.push_back(FormatRow(keyword::kAderenza, {posizione, adhesion}));
     rows.push_back(std::string(header::kVelLimite));
-    for (auto [posizione, speed] :
-         FillRows(ledger_, &TrackCell::velocita, 0, [](uint8_t b) { return int64_t{b} * kSpeedStep; }))
+    for (auto [posizione, speed] : FillRows(ledger_, &TrackCell::velocita, 0,
+                                            [](uint8_t b) { return int64_t{b} * kSpeedStep; }))
       rows.push_back(FormatRow(keyword::kVelocita, {posizione, speed}));
   }
 
@@ -128,7 +129,9 @@ class TrainRecovery {
     const int64_t seconds = orario >= 0 ? orario % 60 : orario;
     std::optional<std::string> name = TextField(r.nome);
     if (!name) {
-      ledger_.LoseSlot(slot, "a station name that starts with a quote and holds a comma or line end cannot be written");
+      ledger_.LoseSlot(slot,
+                       "a station name that starts with a quote and holds a comma or line end "
+                       "cannot be written");
       name = "";
     }
     row.line = std::string(keyword::kStazione) + ",  " + std::to_string(p) + ",  " +
@@ -160,7 +163,8 @@ class TrainRecovery {
       int64_t best = -1;
       for (int64_t c : ends) {
         if (ledger_.accounted(c) || !same(ledger_.cell(c))) continue;
-        if (best < 0 || (c > s && (best < s || c < best)) || (c < s && best < s && c > best)) best = c;
+        if (best < 0 || (c > s && (best < s || c < best)) || (c < s && best < s && c > best))
+          best = c;
       }
       if (best >= 0) {
         e = best;
@@ -181,8 +185,8 @@ class TrainRecovery {
       }
       if (warned) {
         if (!warning_there)
-          ledger_.LoseCell(w, "the warning cell of the slowdown starting at cell " + std::to_string(s) +
-                                  " is missing");
+          ledger_.LoseCell(w, "the warning cell of the slowdown starting at cell " +
+                                  std::to_string(s) + " is missing");
         else
           ledger_.Account(w);
       }
@@ -242,7 +246,8 @@ class TrainRecovery {
       const TrackCell& cell = ledger_.cell(c);
       if (!Is(cell.tipo, ItemType::kSignal)) continue;
       ledger_.Account(c);
-      if (!ledger_.ItemCellPlaceable(c)) ledger_.LoseCell(c, "no signal row places a signal on this cell");
+      if (!ledger_.ItemCellPlaceable(c))
+        ledger_.LoseCell(c, "no signal row places a signal on this cell");
       // The aspect code sx * 3 + dx is told by the approach marks (code * 10 + k, low 8
       // bits), which keep it modulo 128, but only where no other row marks the same cell;
       // dato4 = rapp * 10 + code tells it modulo 10. With no such mark the plain split of

@@ -74,9 +74,8 @@ std::optional<std::string> TextField(const std::string& text) {
 
 bool HoldsOnlyName(const LineRecord& r) {
   return r.tipo == 0 && r.inizio == 0 && r.fine == 0 && r.posizione == 0 && r.opzione1 == 0 &&
-         r.valore1 == 0 && r.valore2 == 0 && r.valore3 == 0 && r.valore4 == 0 &&
-         r.valore5 == 0 && r.opzione2 == 0 && r.opzione3 == 0 && r.opzione4 == 0 &&
-         r.opzione5 == 0 && r.orario == 0;
+         r.valore1 == 0 && r.valore2 == 0 && r.valore3 == 0 && r.valore4 == 0 && r.valore5 == 0 &&
+         r.opzione2 == 0 && r.opzione3 == 0 && r.opzione4 == 0 && r.opzione5 == 0 && r.orario == 0;
 }
 
 // A row at each change of the cells' value, and for the last three cells, which only

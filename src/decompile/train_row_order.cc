@@ -51,7 +51,8 @@ std::vector<std::string> OrderTrainRows(RecoveryLedger& ledger, const std::vecto
   }
   // Kahn's order, taking the ready row that comes first in the plain order.
   std::priority_queue<std::pair<size_t, size_t>, std::vector<std::pair<size_t, size_t>>,
-                      std::greater<>> ready;
+                      std::greater<>>
+      ready;
   for (size_t i = 0; i < n; ++i)
     if (need[i] == 0) ready.push({rank[i], i});
   std::vector<size_t> order;
