@@ -148,7 +148,7 @@ namespace percorso {
 
 double PlanPoints::At(const char* component, int64_t j) const {
   if (j < 2) return static_cast<int16_t>(DecodeFixed16(component + 4 * j + 2));
-  if (j > m_ - 2) return 0;
+  if (j > upper_ - 2) return 0;
   double v;
   std::memcpy(&v, component + 8 + 10 * (j - 2) + 2, sizeof v);
   return v;
@@ -163,7 +163,7 @@ Decoded<PlanPoints> ReadPlanPoints(std::string_view bytes) {
     const int64_t m = static_cast<int64_t>((half + 18) / 10);
     if (CompilerLayout(bytes.substr(0, half), m) && CompilerLayout(bytes.substr(half), m)) {
       p.in_place_ = true;
-      p.m_ = m;
+      p.upper_ = m;
       p.raw_x_ = bytes.data();
       p.raw_y_ = bytes.data() + half;
       return out;
@@ -174,7 +174,7 @@ Decoded<PlanPoints> ReadPlanPoints(std::string_view bytes) {
     out.error = d.error;
     return out;
   }
-  p.m_ = d.value.upper();
+  p.upper_ = d.value.upper();
   p.x_.resize(d.value.x.size());
   p.y_.resize(d.value.y.size());
   for (size_t j = 0; j < p.x_.size(); ++j) {
