@@ -1,5 +1,6 @@
-#include "decompile/recover_line.h"
-
+// The rows of the line description (NAME_linea.txt): the general section from its slots,
+// the curve rows from the plan, the gradient rows by the fill rule, then the montagna
+// rows (recover_spans.cc), the indicator boards and the speed boards from their cells.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -10,10 +11,10 @@
 
 #include "compiler/chainage.h"
 #include "compiler/keywords.h"
-#include "decompile/recover_spans.h"
+#include "decompile/recovery_parts.h"
 #include "model/items.h"
 
-namespace percorso {
+namespace percorso::recovery_parts {
 
 namespace {
 
@@ -185,7 +186,7 @@ class LineRecovery {
       ledger_.Account(c);
       if (!ledger_.ItemCellPlaceable(c))
         ledger_.LoseCell(c, "no board row places an indicator board on this cell");
-      std::optional<std::string> text = TextField(r.nome);
+      std::optional<std::string> text = TextFieldFor(r.nome);
       if (!text) {
         ledger_.LoseSlot(s,
                          "a board text that starts with a quote and holds a comma or line end "
@@ -259,4 +260,4 @@ RecoveredLine RecoverLineRows(RecoveryLedger& ledger, const std::vector<CurveRow
   return LineRecovery(ledger, curves).Run();
 }
 
-}  // namespace percorso
+}  // namespace percorso::recovery_parts

@@ -3,15 +3,20 @@
 #include <utility>
 
 #include "compiler/keywords.h"
-#include "decompile/recover_line.h"
-#include "decompile/recover_train.h"
-#include "decompile/recovery_ledger.h"
-#include "decompile/train_row_order.h"
+#include "decompile/recovery_parts.h"
 #include "model/items.h"
 
 namespace percorso {
 
 namespace {
+
+using recovery_parts::FormatRow;
+using recovery_parts::OrderTrainRows;
+using recovery_parts::RecoveredLine;
+using recovery_parts::RecoveredTrain;
+using recovery_parts::RecoverLineRows;
+using recovery_parts::RecoverTrainRows;
+using recovery_parts::RecoveryLedger;
 
 std::string Render(const std::vector<std::string>& lines) {
   std::string s;

@@ -7,10 +7,8 @@
 // still hold the best rows found. The rows are spelled with the keywords and headers of
 // compiler/keywords.h.
 //
-// Inside decompile/, the line description's rows come from decompile/recover_line.h
-// (its montagna rows from decompile/recover_spans.h), the train text's from
-// decompile/recover_train.h, ordered by decompile/train_row_order.h; both share the
-// cells and the lost places through decompile/recovery_ledger.h.
+// Inside, line recovery and train recovery are parts of their own
+// (decompile/recovery_parts.h), which nothing outside decompile/ includes.
 #ifndef PERCORSO_DECOMPILE_RECOVER_ROWS_H_
 #define PERCORSO_DECOMPILE_RECOVER_ROWS_H_
 

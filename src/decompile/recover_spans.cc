@@ -1,13 +1,14 @@
-#include "decompile/recover_spans.h"
-
+// The montagna rows of the line description, from the cells' montagna values and the span
+// markers PlaceSpan wrote, with the rows a span written over or too close needs.
 #include <algorithm>
 #include <cstdint>
 #include <utility>
 
 #include "compiler/keywords.h"
+#include "decompile/recovery_parts.h"
 #include "model/items.h"
 
-namespace percorso {
+namespace percorso::recovery_parts {
 
 namespace {
 
@@ -202,4 +203,4 @@ void AppendMontagnaRows(RecoveryLedger& ledger, std::vector<std::string>* rows) 
   SpanRecovery(ledger, rows).Run();
 }
 
-}  // namespace percorso
+}  // namespace percorso::recovery_parts

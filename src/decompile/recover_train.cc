@@ -1,14 +1,16 @@
-#include "decompile/recover_train.h"
-
+// The rows of the train text (NAME_NUMBER-.txt): the general rows from their slots, the
+// adhesion and speed rows by the fill rule, the stations from their slots and stop cells,
+// the slowdowns and signals from the marker writers' cells, and the abbattimento points.
 #include <optional>
 #include <utility>
 
 #include "compiler/keywords.h"
 #include "compiler/marker_writers.h"
 #include "compiler/protection_pass.h"
+#include "decompile/recovery_parts.h"
 #include "model/items.h"
 
-namespace percorso {
+namespace percorso::recovery_parts {
 
 namespace {
 
@@ -127,7 +129,7 @@ class TrainRecovery {
     const int64_t hours = orario >= 0 ? orario / 3600 : 0;
     const int64_t minutes = orario >= 0 ? orario % 3600 / 60 : 0;
     const int64_t seconds = orario >= 0 ? orario % 60 : orario;
-    std::optional<std::string> name = TextField(r.nome);
+    std::optional<std::string> name = TextFieldFor(r.nome);
     if (!name) {
       ledger_.LoseSlot(slot,
                        "a station name that starts with a quote and holds a comma or line end "
@@ -326,4 +328,4 @@ RecoveredTrain RecoverTrainRows(RecoveryLedger& ledger, int lowest_board_slot) {
   return TrainRecovery(ledger, lowest_board_slot).Run();
 }
 
-}  // namespace percorso
+}  // namespace percorso::recovery_parts

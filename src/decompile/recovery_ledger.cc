@@ -1,10 +1,11 @@
-#include "decompile/recovery_ledger.h"
-
+// What line and train recovery share: the cells a row accounts for, the places lost, the
+// spelling of a row and of a text field, and the fill rule read backwards.
 #include <utility>
 
+#include "decompile/recovery_parts.h"
 #include "model/items.h"
 
-namespace percorso {
+namespace percorso::recovery_parts {
 
 RecoveryLedger::RecoveryLedger(const RecoveryInput& in, UnreproducedList* lost)
     : table_(*in.table), cells_(in.cells), lost_(lost) {
@@ -63,7 +64,7 @@ std::string FormatRow(std::string_view keyword, std::initializer_list<int64_t> v
 
 // A field that starts with a quote runs to the next quote, any other to the next comma
 // or line end, and blanks before a field are skipped.
-std::optional<std::string> TextField(const std::string& text) {
+std::optional<std::string> TextFieldFor(const std::string& text) {
   const bool has_quote = text.find('"') != std::string::npos;
   const bool needs_quotes = text.find_first_of(",\r\n") != std::string::npos ||
                             (!text.empty() && (text[0] == ' ' || text[0] == '\t'));
@@ -101,4 +102,4 @@ std::vector<FillRow> FillRows(const RecoveryLedger& ledger, uint8_t TrackCell::*
   return rows;
 }
 
-}  // namespace percorso
+}  // namespace percorso::recovery_parts

@@ -1,5 +1,4 @@
-#include "decompile/train_row_order.h"
-
+// The order of the train text's item rows that gives every approach mark the cells show.
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -9,8 +8,9 @@
 #include <string_view>
 
 #include "compiler/keywords.h"
+#include "decompile/recovery_parts.h"
 
-namespace percorso {
+namespace percorso::recovery_parts {
 
 std::vector<std::string> OrderTrainRows(RecoveryLedger& ledger, const std::vector<TrainRow>& rows) {
   auto section = [&](size_t i) { return static_cast<int>(rows[i].section); };
@@ -82,4 +82,4 @@ std::vector<std::string> OrderTrainRows(RecoveryLedger& ledger, const std::vecto
   return lines;
 }
 
-}  // namespace percorso
+}  // namespace percorso::recovery_parts
