@@ -49,6 +49,12 @@ enum class CellRule : uint8_t {
   kItem,       // a point item: the cell after the one that begins at p, round(p / 50 + 1)
 };
 
+// How far before the end of the grid a position must stand for its row to be taken: a
+// row's position p passes when p + 100 m, a station's when p + 800 m, is at most
+// `kCellMetres * N` (N the grid's last cell); beyond, the reading stops with error 15.
+inline constexpr int32_t kItemEndMarginMetres = 100;
+inline constexpr int32_t kStationEndMarginMetres = 800;
+
 struct FieldSchema {
   std::string_view name;
   FieldKind kind = FieldKind::kNumber;
@@ -56,7 +62,7 @@ struct FieldSchema {
   std::string_view unit;     // "m", "km/h", "" for none
   std::string_view meaning;
   CellRule cell = CellRule::kNone;
-  bool station_position = false;  // range check of a station (p <= 50N - 800)
+  bool station_position = false;  // range check of a station (kStationEndMarginMetres)
 };
 
 struct RowSchema {

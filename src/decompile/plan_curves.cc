@@ -9,6 +9,7 @@
 #include "base/coding.h"
 #include "compiler/keywords.h"
 #include "compiler/plan_geometry.h"
+#include "compiler/row_schema.h"
 #include "model/items.h"
 #include "model/track_plan.h"
 
@@ -94,7 +95,7 @@ std::vector<CurveRow> RecoverCurves(const PlanPoints& plan, int32_t line_length,
   if (plan.x(0) != 0 || plan.y(0) != 0 || plan.x(1) != 0 || plan.y(1) != 1)
     lose(0, "the plan starts with the points (0, 0) and (0, 1)");
   // The last start a curve row may have: its position must pass the range check.
-  const int64_t last_start = kCellMetres * int64_t{grid_upper} - 100;
+  const int64_t last_start = kCellMetres * int64_t{grid_upper} - kItemEndMarginMetres;
   int run_class = kStraight;
   int64_t run_first = 0;  // first point of the current curve run
   auto close_run = [&](int64_t end_point) {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "compiler/keywords.h"
+#include "compiler/row_schema.h"
 #include "decompile/recovery_parts.h"
 #include "model/items.h"
 
@@ -20,8 +21,6 @@ constexpr int64_t kJoinedSpanType = 3;
 constexpr int64_t kMarkedTypeOffset = 10;
 // A marked span marks every 4th of its cells, counted from its first.
 constexpr int64_t kMarkerPlace = 4;
-// A montagna row must start this far before the end of the grid.
-constexpr int64_t kSpanStartMargin = 100;
 
 // The last metre p with round(p / 50) = c: the cell's start plus half a cell, when the
 // tie rounds to c.
@@ -103,8 +102,8 @@ class SpanRecovery {
       if (has_previous_ && !r.joins && r.inizio - previous_fine_ <= kSpanJoinGap) {
         // The spacing rule counts metres, not cells: the span may start as late in its
         // first cell, and the one before end as early in its last, as the rounding
-        // allows.
-        r.inizio = std::min(LatestStartIn(r.from), kCellMetres * last_cell - kSpanStartMargin);
+        // allows (and the range check of a row's position).
+        r.inizio = std::min(LatestStartIn(r.from), kCellMetres * last_cell - kItemEndMarginMetres);
         if (k > 0 && r.inizio - previous_fine_ <= kSpanJoinGap) {
           SpanRow& before = span_rows[k - 1];
           before.fine = EarliestEndAfter(before.to);

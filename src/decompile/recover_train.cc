@@ -7,6 +7,7 @@
 #include "compiler/keywords.h"
 #include "compiler/marker_writers.h"
 #include "compiler/protection_pass.h"
+#include "compiler/row_schema.h"
 #include "decompile/recovery_parts.h"
 #include "model/items.h"
 
@@ -105,7 +106,7 @@ class TrainRecovery {
       ledger_.LoseSlot(slot, "the fifth field of this station would have been cleared");
     if (slot == 1 && r.opzione4 != 0)
       ledger_.LoseSlot(slot, "the first station's sixth field is always cleared");
-    if (p < 0 || p + 800 > kCellMetres * ledger_.last_cell())
+    if (p < 0 || p + kStationEndMarginMetres > kCellMetres * ledger_.last_cell())
       ledger_.LoseSlot(slot, "no station row may stand at this position");
     TrainRow row;
     row.section = TrainSection::kStations;
