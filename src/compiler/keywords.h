@@ -61,6 +61,63 @@ class Folded {
 // The header that opens the general section (any case): every field before it is skipped.
 inline constexpr Word kGeneraleHeader = "[generale]";
 
+// Each keyword as the texts spell it: the row schema lists these and the decompiler
+// writes them. The loader finds a keyword by the words it holds, anywhere in the token
+// (see the row schema), so each spelling here is the one written of many it reads.
+namespace keyword {
+// The general section of the line description; these words match only in lower case.
+inline constexpr std::string_view kLunghezzaPercorso = "lunghezza percorso";
+inline constexpr std::string_view kProgressivaTre = "progressiva chilometrica tre";
+inline constexpr std::string_view kProgressivaDue = "progressiva chilometrica due";
+inline constexpr std::string_view kProgressivaUno = "progressiva chilometrica uno";
+inline constexpr std::string_view kSfondoUno = "sfondo uno";
+inline constexpr std::string_view kSfondoDue = "sfondo due";
+inline constexpr std::string_view kSfondoTre = "sfondo tre";
+// The digit 4 or 9 in the token gives the number of codes.
+inline constexpr std::string_view kRipetizione4Codici = "ripetizione segnali 4 codici";
+inline constexpr std::string_view kRipetizione9Codici = "ripetizione segnali 9 codici";
+// The body of the line description. A curve token is one of the two curve words, the
+// side, followed by the digit 1 to 6 of its curvature; "s" turns the other way.
+inline constexpr std::string_view kPendenza = "pendenza";
+inline constexpr std::string_view kCurvaD = "curvad";
+inline constexpr std::string_view kCurvaS = "curvas";
+inline constexpr std::string_view kMontagna = "montagna";
+inline constexpr std::string_view kIndicatoriVmax = "indicatori_vmax";
+inline constexpr std::string_view kCartelloIndicatore = "cartello_indicatore";
+// The train data.
+inline constexpr std::string_view kPercentualeMassaFrenata = "percentuale massa frenata";
+inline constexpr std::string_view kNumeroVetture = "numero vetture";
+inline constexpr std::string_view kVelocita = "velocita";
+inline constexpr std::string_view kAderenza = "aderenza";
+inline constexpr std::string_view kOrologio = "orologio";
+inline constexpr std::string_view kSabbia = "sabbia";
+inline constexpr std::string_view kSegnale = "segnale";
+inline constexpr std::string_view kRallentamento = "rallentamento";
+inline constexpr std::string_view kAbbattimento = "abbattimento";
+inline constexpr std::string_view kStazione = "stazione";
+}  // namespace keyword
+
+// The section headers the texts are written with. Only "[generale]" means something to
+// the loader, and any header ends the general section; in a body a header is read like
+// any field, and these hold no keyword, so they only guide the reader. A text ends with
+// "[fine]": the last field of a text is never acted on.
+namespace header {
+inline constexpr std::string_view kGenerale = kGeneraleHeader.text;
+inline constexpr std::string_view kCurve = "[curve]";
+inline constexpr std::string_view kPendenze = "[pendenze]";
+inline constexpr std::string_view kMontagne = "[montagne]";
+inline constexpr std::string_view kCartelli = "[cartelli]";
+inline constexpr std::string_view kIndicazioni = "[indicazioni]";
+inline constexpr std::string_view kAderenze = "[aderenze]";
+inline constexpr std::string_view kVelLimite = "[vel_limite]";
+inline constexpr std::string_view kStazioni = "[stazioni]";
+inline constexpr std::string_view kRallentamenti = "[rallentamenti]";
+inline constexpr std::string_view kSegnali = "[segnali]";
+inline constexpr std::string_view kAbbattimenti = "[abbattimenti]";
+inline constexpr std::string_view kCodici = "[codici]";
+inline constexpr std::string_view kFine = "[fine]";
+}  // namespace header
+
 // The seven words of the general section that match only as written, in lower case.
 inline bool HasExact(std::string_view token, std::string_view word) {
   return token.find(word) != std::string_view::npos;

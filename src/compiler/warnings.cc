@@ -95,14 +95,17 @@ bool TrainWord(const Folded& f) {
 
 // The keywords an author writes in each part of the texts, as the built-in texts spell them.
 constexpr std::string_view kGeneralKeywords[] = {
-    "lunghezza percorso",           "progressiva chilometrica uno", "progressiva chilometrica due",
-    "progressiva chilometrica tre", "sfondo uno",                   "sfondo due",
-    "sfondo tre",                   "ripetizione segnali 4 codici"};
+    keyword::kLunghezzaPercorso, keyword::kProgressivaUno, keyword::kProgressivaDue,
+    keyword::kProgressivaTre,    keyword::kSfondoUno,      keyword::kSfondoDue,
+    keyword::kSfondoTre,         keyword::kRipetizione4Codici};
 constexpr std::string_view kLineBodyKeywords[] = {
-    "pendenza", "curvad4", "curvas4", "montagna", "indicatori_vmax", "cartello_indicatore"};
+    keyword::kPendenza, "curvad4", "curvas4", keyword::kMontagna, keyword::kIndicatoriVmax,
+    keyword::kCartelloIndicatore};
 constexpr std::string_view kTrainKeywords[] = {
-    "percentuale massa frenata", "numero vetture", "velocita", "aderenza",     "orologio",
-    "sabbia",                    "segnale",        "rallentamento", "abbattimento", "stazione"};
+    keyword::kPercentualeMassaFrenata, keyword::kNumeroVetture, keyword::kVelocita,
+    keyword::kAderenza,                keyword::kOrologio,      keyword::kSabbia,
+    keyword::kSegnale,                 keyword::kRallentamento, keyword::kAbbattimento,
+    keyword::kStazione};
 
 // Edit distance of two short words, letter case ignored.
 size_t EditDistance(std::string_view a, std::string_view b) {

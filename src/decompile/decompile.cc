@@ -8,6 +8,7 @@
 
 #include "model/items.h"
 #include "base/text_encoding.h"
+#include "compiler/protection_pass.h"
 #include "decompile/compile_call.h"
 #include "decompile/plan_curves.h"
 #include "decompile/recover_rows.h"
@@ -39,8 +40,6 @@ std::string DescribePlace(const Unreproduced& u) {
 
 namespace {
 
-// The value the protection pass gives the points it places.
-constexpr int32_t kPassPointValue = 180;
 // The reserved places the output stage stamps.
 constexpr int kMarkedCell = 1;
 // At most this many compiles are spent on telling the author's points of 180 from the
@@ -219,7 +218,7 @@ TrainChoice ChooseAbbattimentoRows(const CompiledFiles& files, const RecoveredRo
   TrainChoice t;
   std::map<int32_t, int32_t> chosen;
   for (auto [c, v] : rows.points)
-    if (v != kPassPointValue || !Is(cells[static_cast<size_t>(c)].tipo, ItemType::kAbbattimento))
+    if (v != kProtectionValue || !Is(cells[static_cast<size_t>(c)].tipo, ItemType::kAbbattimento))
       chosen[c] = v;
   const std::string linea_read = AsCompileReads(linea, &t.converted);
   auto compile = [&](const std::map<int32_t, int32_t>& points) {

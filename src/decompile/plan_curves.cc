@@ -7,7 +7,9 @@
 #include <optional>
 
 #include "base/coding.h"
+#include "compiler/keywords.h"
 #include "compiler/plan_geometry.h"
+#include "compiler/row_schema.h"
 #include "model/items.h"
 #include "model/track_plan.h"
 
@@ -26,7 +28,8 @@ double CurvatureOfClass(int c) {
 }
 
 std::string TokenOfClass(int c) {
-  return c <= 6 ? "curvad" + std::to_string(c) : "curvas" + std::to_string(c - 6);
+  if (c <= 6) return std::string(keyword::kCurvaD) + std::to_string(c);
+  return std::string(keyword::kCurvaS) + std::to_string(c - 6);
 }
 
 bool SameBits(double a, double b) {
@@ -92,7 +95,7 @@ std::vector<CurveRow> RecoverCurves(const PlanPoints& plan, int32_t line_length,
   if (plan.x(0) != 0 || plan.y(0) != 0 || plan.x(1) != 0 || plan.y(1) != 1)
     lose(0, "the plan starts with the points (0, 0) and (0, 1)");
   // The last start a curve row may have: its position must pass the range check.
-  const int64_t last_start = kCellMetres * int64_t{grid_upper} - 100;
+  const int64_t last_start = kCellMetres * int64_t{grid_upper} - kItemEndMarginMetres;
   int run_class = kStraight;
   int64_t run_first = 0;  // first point of the current curve run
   auto close_run = [&](int64_t end_point) {
@@ -146,7 +149,7 @@ namespace percorso {
 
 double PlanPoints::At(const char* component, int64_t j) const {
   if (j < 2) return static_cast<int16_t>(DecodeFixed16(component + 4 * j + 2));
-  if (j > m_ - 2) return 0;
+  if (j > upper_ - 2) return 0;
   double v;
   std::memcpy(&v, component + 8 + 10 * (j - 2) + 2, sizeof v);
   return v;
@@ -161,7 +164,7 @@ Decoded<PlanPoints> ReadPlanPoints(std::string_view bytes) {
     const int64_t m = static_cast<int64_t>((half + 18) / 10);
     if (CompilerLayout(bytes.substr(0, half), m) && CompilerLayout(bytes.substr(half), m)) {
       p.in_place_ = true;
-      p.m_ = m;
+      p.upper_ = m;
       p.raw_x_ = bytes.data();
       p.raw_y_ = bytes.data() + half;
       return out;
@@ -172,7 +175,7 @@ Decoded<PlanPoints> ReadPlanPoints(std::string_view bytes) {
     out.error = d.error;
     return out;
   }
-  p.m_ = d.value.upper();
+  p.upper_ = d.value.upper();
   p.x_.resize(d.value.x.size());
   p.y_.resize(d.value.y.size());
   for (size_t j = 0; j < p.x_.size(); ++j) {

@@ -28,17 +28,16 @@ class PlanPoints {
   // Whether every element has the type the compiler gives it: integers for points 0
   // and 1, doubles up to point M - 2, empty for the last two.
   bool compiler_layout() const { return in_place_; }
-  int64_t upper() const { return m_; }
+  int64_t upper() const { return upper_; }
   double x(int64_t j) const { return in_place_ ? At(raw_x_, j) : x_[static_cast<size_t>(j)]; }
   double y(int64_t j) const { return in_place_ ? At(raw_y_, j) : y_[static_cast<size_t>(j)]; }
 
  private:
-  friend // The points refer to `bytes`, which must outlive them.
-Decoded<PlanPoints> ReadPlanPoints(std::string_view bytes);
+  friend Decoded<PlanPoints> ReadPlanPoints(std::string_view bytes);
   double At(const char* component, int64_t j) const;
 
   bool in_place_ = false;
-  int64_t m_ = -1;
+  int64_t upper_ = -1;  // M, the last point number; -1 for none
   const char* raw_x_ = nullptr;
   const char* raw_y_ = nullptr;
   std::vector<double> x_, y_;

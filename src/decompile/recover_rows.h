@@ -4,7 +4,11 @@
 // the gradient, speed and adhesion rows, the station steps the station rows, the marker
 // writers the signal, slowdown, speed-board and montagna rows. Where the cells hold
 // something no row can give, the place is noted in `lost` with the reason; the texts
-// still hold the best rows found.
+// still hold the best rows found. The rows are spelled with the keywords and headers of
+// compiler/keywords.h.
+//
+// Inside, line recovery and train recovery are parts of their own
+// (decompile/recovery_parts.h), which nothing outside decompile/ includes.
 #ifndef PERCORSO_DECOMPILE_RECOVER_ROWS_H_
 #define PERCORSO_DECOMPILE_RECOVER_ROWS_H_
 
