@@ -1,7 +1,8 @@
-// The command line of the program. Each command declares its options on its own CLI11
-// sub-application and hands back the action to run once the line has been parsed;
-// main.cc holds the table of commands. Started with no arguments the program does the
-// build run instead (or, installed, says how to), before any of this is looked at.
+// The command line of the program. Each command is one file pair `<command>_command.h`
+// and `.cc`: its options, its definition (the options declared on its own CLI11
+// sub-application, which hands back the action to run once the line has been parsed) and
+// its run. main.cc holds the table of commands. Started with no arguments the program
+// does the build run instead (or, installed, says how to), before any of this is looked at.
 #ifndef PERCORSO_APP_COMMANDS_H_
 #define PERCORSO_APP_COMMANDS_H_
 
@@ -25,14 +26,11 @@ struct Command {
   CommandAction (*define)(CLI::App& sub, std::ostream& out, std::ostream& err);
 };
 
-CommandAction DefineCompile(CLI::App& sub, std::ostream& out, std::ostream& err);
-CommandAction DefineExport(CLI::App& sub, std::ostream& out, std::ostream& err);
-CommandAction DefineDecompile(CLI::App& sub, std::ostream& out, std::ostream& err);
-CommandAction DefineDump(CLI::App& sub, std::ostream& out, std::ostream& err);
-CommandAction DefineReport(CLI::App& sub, std::ostream& out, std::ostream& err);
-CommandAction DefineTimetable(CLI::App& sub, std::ostream& out, std::ostream& err);
-CommandAction DefineExplain(CLI::App& sub, std::ostream& out, std::ostream& err);
-CommandAction DefineBuildRun(CLI::App& sub, std::ostream& out, std::ostream& err);
+// Exit statuses of the commands.
+inline constexpr int kExitOk = 0;        // final error number 0
+inline constexpr int kExitError = 1;     // an error number was recorded (files still written)
+inline constexpr int kExitUsage = 2;     // bad command line, or no single pair of texts
+inline constexpr int kExitStopped = 3;   // reserved place taken, or a file unreadable/unwritable
 
 // Parses `argv` against `commands` and runs the chosen one. --help and --version print
 // on `out` and give 0 (--version prints `version_text`); a malformed command line gives 2

@@ -1,13 +1,12 @@
-// The command line of `serve`, declared apart from the server it starts.
+#include "app/serve_command.h"
+
 #include <memory>
 #include <string>
 #include <utility>
 
-#include "app/serve_command.h"
-
 namespace percorso {
 
-CommandAction DefineServeOptions(CLI::App& sub, ServeRunner run) {
+CommandAction DefineServe(CLI::App& sub, ServeRunner run) {
   struct Values {
     ServeOptions options;
     std::string linea, treno;

@@ -1,4 +1,4 @@
-#include "inspect/dump.h"
+#include "app/dump_command.h"
 
 #include <gtest/gtest.h>
 
@@ -42,15 +42,6 @@ size_t CountLines(const std::string& text, const std::string& head) {
   size_t n = 0;
   for (std::string line; std::getline(in, line);) n += line.rfind(head, 0) == 0;
   return n;
-}
-
-TEST(DumpTest, KindFollowsTheFileName) {
-  EXPECT_EQ(KindOfFileName("Valdoro_Ostrano_linea.dat"), CompiledKind::kPlan);
-  EXPECT_EQ(KindOfFileName("X_LINEA.DAT"), CompiledKind::kPlan);
-  EXPECT_EQ(KindOfFileName("Valdoro_Ostrano_55.sim"), CompiledKind::kLine);
-  EXPECT_EQ(KindOfFileName("Valdoro_Ostrano_55.dat"), CompiledKind::kCells);
-  EXPECT_EQ(KindOfFileName("linea.dat"), CompiledKind::kCells);  // no "_linea.dat" ending
-  EXPECT_EQ(KindOfFileName("notes.txt"), CompiledKind::kUnknown);
 }
 
 TEST(DumpTest, CellTableNamesEveryFieldAndSkipsEmptyCellsUnlessAll) {

@@ -1,4 +1,4 @@
-#include "app/serve_command.h"
+#include "app/serve_run.h"
 
 #include <pthread.h>
 #include <signal.h>
@@ -150,8 +150,8 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
   return kExitOk;
 }
 
-CommandAction DefineServe(CLI::App& sub, std::ostream& out, std::ostream& err) {
-  return DefineServeOptions(sub, [&out, &err](const ServeOptions& o) { return RunServe(o, out, err); });
+CommandAction DefineServeRun(CLI::App& sub, std::ostream& out, std::ostream& err) {
+  return DefineServe(sub, [&out, &err](const ServeOptions& o) { return RunServe(o, out, err); });
 }
 
 }  // namespace percorso
