@@ -1,16 +1,11 @@
 #include "inspect/report.h"
 
-#include <algorithm>
-#include <ostream>
-#include <system_error>
+#include <string>
+#include <string_view>
 
 #include "inspect/report_facts.h"
 #include "inspect/report_run.h"
 #include "inspect/svg.h"
-#include "model/names.h"
-#include "format/plan_file.h"
-#include "model/file_limits.h"
-#include "model/line_table.h"
 
 namespace percorso {
 
