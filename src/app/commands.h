@@ -13,6 +13,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "base/exit_status.h"
+
 namespace percorso {
 
 // Runs a parsed command; returns the exit status.
@@ -26,11 +28,15 @@ struct Command {
   CommandAction (*define)(CLI::App& sub, std::ostream& out, std::ostream& err);
 };
 
-// Exit statuses of the commands.
-inline constexpr int kExitOk = 0;        // final error number 0
-inline constexpr int kExitError = 1;     // an error number was recorded (files still written)
-inline constexpr int kExitUsage = 2;     // bad command line, or no single pair of texts
-inline constexpr int kExitStopped = 3;   // reserved place taken, or a file unreadable/unwritable
+// Exit statuses of the commands, the ones every command shares (base/exit_status.h) by
+// the names of `compile`'s help.
+inline constexpr int kExitOk = kStatusOk;             // done; compile: final error number 0
+inline constexpr int kExitError = kStatusInputWrong;  // compile: an error number was recorded
+                                                      // (files still written)
+inline constexpr int kExitUsage = kStatusUsage;       // bad command line, or no single pair
+                                                      // of texts (or scenario) in DIR
+inline constexpr int kExitStopped = kStatusFileFault; // a file unreadable or unwritable;
+                                                      // compile: a reserved place taken
 
 // Parses `argv` against `commands` and runs the chosen one. --help and --version print
 // on `out` and give 0 (--version prints `version_text`); a malformed command line gives 2
