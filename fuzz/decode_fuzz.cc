@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -121,16 +120,11 @@ bool DecodeAndCheck(CompiledKind kind, std::string_view bytes) {
 
 void Dump(CompiledKind kind, std::string_view bytes, bool json, bool all) {
   const bool decodes = DecodeAndCheck(kind, bytes);
-  DumpOptions options;
-  options.json = json;
-  options.all = all;
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = DumpBytes(kind, bytes, "fuzz.dat", options, out, err);
-  Check(status == (decodes ? 0 : 1), "dump succeeds exactly when the file decodes");
-  Check(decodes || !err.str().empty(), "a broken file is reported");
+  const DumpedFile dumped = DumpCompiledBytes(kind, bytes, "fuzz.dat", DumpForm{json, all});
+  Check(dumped.ok() == decodes, "dump succeeds exactly when the file decodes");
+  Check(decodes || dumped.text.empty(), "a broken file is described by its fault alone");
   if (decodes && json) {
-    Check(nlohmann::json::accept(out.str()), "dump's JSON parses");
+    Check(nlohmann::json::accept(dumped.text), "dump's JSON parses");
   }
 }
 

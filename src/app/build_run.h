@@ -1,6 +1,7 @@
-// The build run: what the program does when started with no arguments. It writes the
-// built-in texts and the crew documents into `dir`, compiles the texts into the three
-// compiled files and deletes the texts.
+// The build run itself: what the program does when started with no arguments (main.cc)
+// and what `percorso build-run` does in a folder of one's choice (build_run_command.h).
+// It writes the built-in texts and the crew documents into `dir`, compiles the texts into
+// the three compiled files and deletes the texts.
 #ifndef PERCORSO_APP_BUILD_RUN_H_
 #define PERCORSO_APP_BUILD_RUN_H_
 

@@ -1,20 +1,30 @@
-// `percorso build-run --dir DIR`: the build run of the program started with no
-// arguments, into a folder of one's choice instead of the executable's own. It writes
-// the same files, byte for byte, since it is the same run.
-#include <filesystem>
+#include "app/build_run_command.h"
+
 #include <memory>
 #include <ostream>
 #include <system_error>
 
 #include "app/build_run.h"
-#include "app/commands.h"
-#include "app/compile_command.h"
 
 namespace percorso {
 
+int RunBuildRun(const BuildRunOptions& options, std::ostream& out, std::ostream& err) {
+  const std::filesystem::path& dir = options.dir;
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dir, ec)) {
+    std::filesystem::create_directories(dir, ec);
+    if (ec) {
+      err << "percorso: cannot create the directory " << dir.lexically_normal().string() << ": "
+          << ec.message() << "\n";
+      return kExitStopped;
+    }
+  }
+  return RunBuild(dir, out, err);
+}
+
 CommandAction DefineBuildRun(CLI::App& sub, std::ostream& out, std::ostream& err) {
-  auto dir = std::make_shared<std::filesystem::path>(".");
-  sub.add_option("--dir", *dir, "Directory to do the build run in (created when missing)")
+  auto options = std::make_shared<BuildRunOptions>();
+  sub.add_option("--dir", options->dir, "Directory to do the build run in (created when missing)")
       ->type_name("DIR")
       ->default_str(".");
   sub.footer(
@@ -25,18 +35,7 @@ CommandAction DefineBuildRun(CLI::App& sub, std::ostream& out, std::ostream& err
       "of the compiled scenario is taken.\n\n"
       "Example:\n"
       "  percorso build-run --dir run");
-  return [dir, &out, &err] {
-    std::error_code ec;
-    if (!std::filesystem::is_directory(*dir, ec)) {
-      std::filesystem::create_directories(*dir, ec);
-      if (ec) {
-        err << "percorso: cannot create the directory " << dir->lexically_normal().string()
-            << ": " << ec.message() << "\n";
-        return kExitStopped;
-      }
-    }
-    return RunBuild(*dir, out, err);
-  };
+  return [options, &out, &err] { return RunBuildRun(*options, out, err); };
 }
 
 }  // namespace percorso

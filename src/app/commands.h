@@ -1,7 +1,8 @@
-// The command line of the program. Each command declares its options on its own CLI11
-// sub-application and hands back the action to run once the line has been parsed;
-// main.cc holds the table of commands. Started with no arguments the program does the
-// build run instead (or, installed, says how to), before any of this is looked at.
+// The command line of the program. Each command is one file pair `<command>_command.h`
+// and `.cc`: its options, its definition (the options declared on its own CLI11
+// sub-application, which hands back the action to run once the line has been parsed) and
+// its run. main.cc holds the table of commands. Started with no arguments the program
+// does the build run instead (or, installed, says how to), before any of this is looked at.
 #ifndef PERCORSO_APP_COMMANDS_H_
 #define PERCORSO_APP_COMMANDS_H_
 
@@ -11,6 +12,8 @@
 #include <string_view>
 
 #include <CLI/CLI.hpp>
+
+#include "base/exit_status.h"
 
 namespace percorso {
 
@@ -25,14 +28,15 @@ struct Command {
   CommandAction (*define)(CLI::App& sub, std::ostream& out, std::ostream& err);
 };
 
-CommandAction DefineCompile(CLI::App& sub, std::ostream& out, std::ostream& err);
-CommandAction DefineExport(CLI::App& sub, std::ostream& out, std::ostream& err);
-CommandAction DefineDecompile(CLI::App& sub, std::ostream& out, std::ostream& err);
-CommandAction DefineDump(CLI::App& sub, std::ostream& out, std::ostream& err);
-CommandAction DefineReport(CLI::App& sub, std::ostream& out, std::ostream& err);
-CommandAction DefineTimetable(CLI::App& sub, std::ostream& out, std::ostream& err);
-CommandAction DefineExplain(CLI::App& sub, std::ostream& out, std::ostream& err);
-CommandAction DefineBuildRun(CLI::App& sub, std::ostream& out, std::ostream& err);
+// Exit statuses of the commands, the ones every command shares (base/exit_status.h) by
+// the names of `compile`'s help.
+inline constexpr int kExitOk = kStatusOk;             // done; compile: final error number 0
+inline constexpr int kExitError = kStatusInputWrong;  // compile: an error number was recorded
+                                                      // (files still written)
+inline constexpr int kExitUsage = kStatusUsage;       // bad command line, or no single pair
+                                                      // of texts (or scenario) in DIR
+inline constexpr int kExitStopped = kStatusFileFault; // a file unreadable or unwritable;
+                                                      // compile: a reserved place taken
 
 // Parses `argv` against `commands` and runs the chosen one. --help and --version print
 // on `out` and give 0 (--version prints `version_text`); a malformed command line gives 2

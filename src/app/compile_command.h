@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
+
 namespace percorso {
 
 struct CompileOptions {
@@ -25,11 +27,8 @@ struct CompileOptions {
   std::string format = "text";                // --format: text, json or sarif
 };
 
-// Exit statuses of the commands.
-inline constexpr int kExitOk = 0;        // final error number 0
-inline constexpr int kExitError = 1;     // an error number was recorded (files still written)
-inline constexpr int kExitUsage = 2;     // bad command line, or no single pair of texts
-inline constexpr int kExitStopped = 3;   // reserved place taken, or a file unreadable/unwritable
+// Declares the options and help of `compile` on `sub`; the action runs RunCompile.
+CommandAction DefineCompile(CLI::App& sub, std::ostream& out, std::ostream& err);
 
 // Runs the compile. In text form every message goes to `err`; with --format json or
 // sarif the one document goes to `out` and only failures outside the compile (a bad

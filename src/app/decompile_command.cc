@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <ostream>
 #include <set>
 #include <system_error>
@@ -204,15 +205,6 @@ int RunDecompile(const DecompileOptions& o, std::ostream& out, std::ostream& err
       << " of the compiled files not reproduced by the texts\n";
   return kExitError;
 }
-
-}  // namespace percorso
-
-// The command line of `decompile`, declared with the others in cli/commands.h.
-#include <memory>
-
-#include "app/commands.h"
-
-namespace percorso {
 
 CommandAction DefineDecompile(CLI::App& sub, std::ostream& out, std::ostream& err) {
   struct Values {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
+
 namespace percorso {
 
 struct DecompileOptions {
@@ -18,6 +20,9 @@ struct DecompileOptions {
   std::optional<std::filesystem::path> out;  // --out; `dir` when absent
   bool force = false;                        // replace texts already there
 };
+
+// Declares the options and help of `decompile` on `sub`; the action runs RunDecompile.
+CommandAction DefineDecompile(CLI::App& sub, std::ostream& out, std::ostream& err);
 
 // Runs the decompile: the texts written are named on `out`, everything else goes to
 // `err`. Exit status: 0 the texts compile back to the files byte for byte; 1 written,

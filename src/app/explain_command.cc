@@ -1,13 +1,12 @@
-// `percorso explain CODE`: what an error number or a warning means, what causes it, a
-// short text that triggers it and how to fix it, from the one table of explanations.
+#include "app/explain_command.h"
+
 #include <algorithm>
 #include <memory>
-#include <vector>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
-#include "app/commands.h"
-#include "app/compile_command.h"
 #include "compiler/field_reader.h"
 #include "compiler/row_schema.h"
 #include "model/explanations.h"
@@ -64,18 +63,42 @@ std::vector<const RowSchema*> RowsNamed(const std::string& word) {
 
 }  // namespace
 
+int RunExplain(const ExplainOptions& o, std::ostream& out, std::ostream& err) {
+  if (o.markdown) {
+    out << ExplanationsMarkdown();
+    return kExitOk;
+  }
+  if (o.list || o.code.empty()) {
+    if (!o.list) {
+      err << "percorso: explain needs a CODE (or --list)\n";
+      return kExitUsage;
+    }
+    for (const Explanation& x : AllExplanations())
+      out << (x.warning ? "warning " : "error ") << x.code << ": " << x.meaning << "\n";
+    return kExitOk;
+  }
+  std::optional<Explanation> x = Explain(o.code);
+  if (!x) {
+    const std::vector<const RowSchema*> rows = RowsNamed(o.code);
+    if (!rows.empty()) {
+      for (size_t i = 0; i < rows.size(); ++i) out << (i > 0 ? "\n" : "") << RowText(*rows[i]);
+      return kExitOk;
+    }
+    err << "percorso: no error number, warning or row keyword is named \"" << o.code
+        << "\" (percorso explain --list names them)\n";
+    return kExitUsage;
+  }
+  out << ExplanationText(*x);
+  return kExitOk;
+}
+
 CommandAction DefineExplain(CLI::App& sub, std::ostream& out, std::ostream& err) {
-  struct Values {
-    std::string code;
-    bool list = false;
-    bool markdown = false;
-  };
-  auto v = std::make_shared<Values>();
-  sub.add_option("CODE", v->code,
+  auto options = std::make_shared<ExplainOptions>();
+  sub.add_option("CODE", options->code,
                  "An error number (1 to 1251), a warning name or a row keyword (velocita)")
       ->type_name("CODE");
-  sub.add_flag("--list", v->list, "List every error number and warning name with its meaning");
-  sub.add_flag("--markdown", v->markdown,
+  sub.add_flag("--list", options->list, "List every error number and warning name with its meaning");
+  sub.add_flag("--markdown", options->markdown,
                "Print every explanation as the Markdown table of docs/text-format.md");
   sub.footer(
       "Exit status: 0, or 2 for a code that no stage sets and no warning has.\n\n"
@@ -83,34 +106,7 @@ CommandAction DefineExplain(CLI::App& sub, std::ostream& out, std::ostream& err)
       "  percorso explain 16\n"
       "  percorso explain unknown-row\n"
       "  percorso explain velocita");
-  return [v, &out, &err] {
-    if (v->markdown) {
-      out << ExplanationsMarkdown();
-      return kExitOk;
-    }
-    if (v->list || v->code.empty()) {
-      if (!v->list) {
-        err << "percorso: explain needs a CODE (or --list)\n";
-        return kExitUsage;
-      }
-      for (const Explanation& x : AllExplanations())
-        out << (x.warning ? "warning " : "error ") << x.code << ": " << x.meaning << "\n";
-      return kExitOk;
-    }
-    std::optional<Explanation> x = Explain(v->code);
-    if (!x) {
-      const std::vector<const RowSchema*> rows = RowsNamed(v->code);
-      if (!rows.empty()) {
-        for (size_t i = 0; i < rows.size(); ++i) out << (i > 0 ? "\n" : "") << RowText(*rows[i]);
-        return kExitOk;
-      }
-      err << "percorso: no error number, warning or row keyword is named \"" << v->code
-          << "\" (percorso explain --list names them)\n";
-      return kExitUsage;
-    }
-    out << ExplanationText(*x);
-    return kExitOk;
-  };
+  return [options, &out, &err] { return RunExplain(*options, out, err); };
 }
 
 }  // namespace percorso

@@ -1,10 +1,10 @@
 #include "app/export_command.h"
 
+#include <memory>
 #include <ostream>
 #include <string>
 #include <system_error>
 
-#include "app/compile_command.h"
 #include "builtin/builtin_texts.h"
 #include "model/names.h"
 
@@ -41,6 +41,20 @@ int RunExport(const ExportOptions& o, std::ostream& out, std::ostream& err) {
   out << "wrote " << (o.dir / linea).lexically_normal().string() << ", "
       << (o.dir / treno).lexically_normal().string() << "\n";
   return kExitOk;
+}
+
+CommandAction DefineExport(CLI::App& sub, std::ostream& out, std::ostream& err) {
+  auto options = std::make_shared<ExportOptions>();
+  sub.add_option("--dir", options->dir, "Directory to write the two texts into")
+      ->type_name("DIR")
+      ->default_str(".");
+  sub.add_flag("--force", options->force, "Replace texts of the same names already there");
+  sub.footer(
+      "Writes Valdoro_Ostrano_linea.txt and Valdoro_Ostrano_55-.txt, the built-in\n"
+      "route, as a template to edit; texts already there are kept unless --force.\n\n"
+      "Example:\n"
+      "  percorso export --dir routes && percorso compile --dir routes");
+  return [options, &out, &err] { return RunExport(*options, out, err); };
 }
 
 }  // namespace percorso

@@ -7,12 +7,17 @@
 #include <filesystem>
 #include <iosfwd>
 
+#include "app/commands.h"
+
 namespace percorso {
 
 struct ExportOptions {
   std::filesystem::path dir = ".";
   bool force = false;  // replace texts already in `dir` (they may be an author's work)
 };
+
+// Declares the options and help of `export` on `sub`; the action runs RunExport.
+CommandAction DefineExport(CLI::App& sub, std::ostream& out, std::ostream& err);
 
 // Writes the two texts, creating `dir` when it does not exist; names them on `out`,
 // failures on `err`. Returns the exit status: 0, or 3 when a text exists already

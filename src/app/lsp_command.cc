@@ -58,6 +58,23 @@ constexpr size_t kLspHeapBytes = size_t{48} << 20;
 
 }  // namespace
 
+int RunLsp(std::ostream& out, std::ostream& err) {
+  // A client that goes away must end the server with a message, not a signal.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::ios::sync_with_stdio(false);
+  // The editor's first diagnostics come as fast as the later ones: the heap is grown
+  // once for a compile's blocks, and one compile of the built-in pair, while the
+  // editor starts, touches its pages and the compiler's tables before the first text.
+  PrepareHeap(kLspHeapBytes, HeapPages::kOnFirstTouch);
+  {
+    const std::string linea = RenderText(LineaRows());
+    const std::string treno = RenderText(TrenoRows());
+    lsp::CompilePair({kBuiltinLineName, kBuiltinTrainNumber, linea, treno});
+  }
+  lsp::Server server(lsp::RealDisk(lsp::kMaxBodyBytes));
+  return lsp::RunServer(std::cin, out, err, server);
+}
+
 CommandAction DefineLsp(CLI::App& sub, std::ostream& out, std::ostream& err) {
   sub.footer(
       "Speaks the Language Server Protocol on standard input and output, for editors:\n"
@@ -67,22 +84,7 @@ CommandAction DefineLsp(CLI::App& sub, std::ostream& out, std::ostream& err) {
       "shutdown and exit, 1 when the client leaves without them.\n\n"
       "Example (Neovim 0.7 or later, in the buffer of a route text):\n"
       "  :lua vim.lsp.buf_attach_client(0, vim.lsp.start_client({cmd = {'percorso', 'lsp'}}))");
-  return [&out, &err] {
-    // A client that goes away must end the server with a message, not a signal.
-    std::signal(SIGPIPE, SIG_IGN);
-    std::ios::sync_with_stdio(false);
-    // The editor's first diagnostics come as fast as the later ones: the heap is grown
-    // once for a compile's blocks, and one compile of the built-in pair, while the
-    // editor starts, touches its pages and the compiler's tables before the first text.
-    PrepareHeap(kLspHeapBytes, HeapPages::kOnFirstTouch);
-    {
-      const std::string linea = RenderText(LineaRows());
-      const std::string treno = RenderText(TrenoRows());
-      lsp::CompilePair({kBuiltinLineName, kBuiltinTrainNumber, linea, treno});
-    }
-    lsp::Server server(lsp::RealDisk(lsp::kMaxBodyBytes));
-    return lsp::RunServer(std::cin, out, err, server);
-  };
+  return [&out, &err] { return RunLsp(out, err); };
 }
 
 }  // namespace percorso

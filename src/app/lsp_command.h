@@ -17,7 +17,13 @@ int RunServer(std::istream& in, std::ostream& out, std::ostream& err, Server& se
 
 namespace percorso {
 
+// `lsp` takes no options. Declares its help on `sub`; the action runs RunLsp.
 CommandAction DefineLsp(CLI::App& sub, std::ostream& out, std::ostream& err);
+
+// Serves the editor on standard input and `out` until it exits or goes away (messages
+// of a client that cannot be understood go to `err`); returns the exit status of
+// lsp::RunServer.
+int RunLsp(std::ostream& out, std::ostream& err);
 
 }  // namespace percorso
 

@@ -3,11 +3,19 @@
 #include <iostream>
 
 #include "app/build_run.h"
+#include "app/build_run_command.h"
 #include "app/commands.h"
+#include "app/compile_command.h"
+#include "app/decompile_command.h"
+#include "app/dump_command.h"
+#include "app/explain_command.h"
+#include "app/export_command.h"
 #include "app/install_location.h"
 #include "app/lsp_command.h"
+#include "app/report_command.h"
 #include "app/serve_command.h"
 #include "app/serve_launcher.h"
+#include "app/timetable_command.h"
 #include "base/exit_status.h"
 #include "base/file_io.h"
 #include "percorso_version.h"  // generated: the version and the commit built from
@@ -31,8 +39,7 @@ const percorso::Command kCommands[] = {
      percorso::DefineTimetable},
     {"lsp", "Serve editors over the Language Server Protocol on standard input and output",
      percorso::DefineLsp},
-    {"serve", percorso::kServeSummary,
-     percorso::DefineServeLauncher},
+    {"serve", percorso::kServeSummary, percorso::DefineServeLauncher},
     {"build-run", "Do the build run of the program started without arguments, in a directory",
      percorso::DefineBuildRun},
 };

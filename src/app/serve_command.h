@@ -1,6 +1,10 @@
 // `percorso serve`: a live preview of a pair of texts in the browser. It serves the
 // report page of the pair, compiled in memory (nothing is written to disk), recompiles
-// whenever either text changes and pushes the new page to every open browser.
+// whenever either text changes and pushes the new page to every open browser. The
+// command is in three files, since only the preview server's own executable links the
+// server: this one declares its options and its command line, serve_run.h is the run
+// (the server, in percorso-serve) and serve_launcher.h is what `percorso serve` does
+// (replace itself by percorso-serve).
 #ifndef PERCORSO_APP_SERVE_COMMAND_H_
 #define PERCORSO_APP_SERVE_COMMAND_H_
 
@@ -22,25 +26,20 @@ struct ServeOptions {
   std::string host = "127.0.0.1";
 };
 
-// Prints the address to open, then one line per compile on `out`, until SIGINT or
-// SIGTERM. Exit status: 0 stopped by a signal; 2 bad command line or no single pair of
-// texts; 3 the address cannot be listened on (a port in use) or the directory cannot
-// be watched.
-int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err);
-
-CommandAction DefineServe(CLI::App& sub, std::ostream& out, std::ostream& err);
-
 // The command's line in the program's --help.
 inline constexpr const char* kServeSummary =
     "Serve a live preview of a route's report that follows every save of its texts";
 
-// What a parsed `serve` command line does with its options.
+// What a parsed `serve` command line does with its options: in percorso-serve, RunServe
+// (serve_run.h); in `percorso`, hand the command line on to percorso-serve
+// (serve_launcher.h).
 using ServeRunner = std::function<int(const ServeOptions&)>;
 
 // Declares the options and help footer of `serve` on `sub`; the action hands the parsed
-// options to `run`. Apart from RunServe itself, so that the `percorso` executable can
-// declare the command without linking the preview server (serve_launcher.h).
-CommandAction DefineServeOptions(CLI::App& sub, ServeRunner run);
+// options to `run`. The run is not linked here, so that the `percorso` executable can
+// declare the command, and so read its --help and its malformed command lines as
+// percorso-serve does, without linking the preview server.
+CommandAction DefineServe(CLI::App& sub, ServeRunner run);
 
 }  // namespace percorso
 

@@ -8,7 +8,6 @@
 #include <iostream>
 #include <ostream>
 
-#include "app/compile_command.h"
 #include "app/serve_command.h"
 #include "base/file_io.h"
 
@@ -36,7 +35,7 @@ std::filesystem::path FindServeExecutable(const std::filesystem::path& exe_dir) 
 }
 
 CommandAction DefineServeLauncher(CLI::App& sub, std::ostream& out, std::ostream& err) {
-  return DefineServeOptions(sub, [&out, &err](const ServeOptions&) {
+  return DefineServe(sub, [&out, &err](const ServeOptions&) {
     const std::filesystem::path server = FindServeExecutable(ExecutableDir());
     if (g_serve_argv == nullptr) {
       err << "percorso serve: no command line to hand to " << server.string() << "\n";

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -11,7 +12,6 @@
 #include "analysis/route.h"
 #include "analysis/timetable.h"
 #include "analysis/train_model_json.h"
-#include "app/commands.h"
 #include "app/compile_command.h"
 #include "base/exit_status.h"
 #include "base/file_io.h"

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "app/commands.h"
+
 namespace percorso {
 
 struct TimetableOptions {
@@ -18,6 +20,9 @@ struct TimetableOptions {
   std::optional<std::filesystem::path> train_model; // --train-model FILE
   std::string format = "text";                      // text or json
 };
+
+// Declares the options and help of `timetable` on `sub`; the action runs RunTimetable.
+CommandAction DefineTimetable(CLI::App& sub, std::ostream& out, std::ostream& err);
 
 // Exit status: 0 every scheduled time can be kept (or there is no section to check);
 // 1 one cannot, or the scenario is broken or does not compile; 2 a bad command line, a

@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <type_traits>
+#include <utility>
 
-#include "base/exit_status.h"
-#include "base/file_io.h"
 #include "base/text_display.h"
 #include "base/text_encoding.h"
 #include "format/decode.h"
@@ -20,7 +20,6 @@
 #include "model/items.h"
 #include "model/line_table.h"
 #include "model/track_plan.h"
-#include "model/file_limits.h"
 
 namespace percorso {
 
@@ -236,55 +235,35 @@ CompiledKind KindOfFileName(std::string_view file_name) {
   return CompiledKind::kUnknown;
 }
 
-int DumpBytes(CompiledKind kind, std::string_view bytes, std::string_view name,
-              const DumpOptions& options, std::ostream& out, std::ostream& err) {
-  std::optional<DecodeError> error;
+DumpedFile DumpCompiledBytes(CompiledKind kind, std::string_view bytes, std::string_view name,
+                             const DumpForm& form) {
+  std::ostringstream out;
+  DumpedFile dumped;
   switch (kind) {
     case CompiledKind::kCells: {
       auto d = DecodeCellFile(bytes);
-      if (d.ok()) DumpCells(d.value, name, options.json, options.all, out);
-      error = d.error;
+      if (d.ok()) DumpCells(d.value, name, form.json, form.all, out);
+      dumped.fault = d.error;
       break;
     }
     case CompiledKind::kLine: {
       auto d = DecodeLineFile(bytes);
-      if (d.ok()) DumpSlots(d.value, name, options.json, options.all, out);
-      error = d.error;
+      if (d.ok()) DumpSlots(d.value, name, form.json, form.all, out);
+      dumped.fault = d.error;
       break;
     }
     case CompiledKind::kPlan: {
       auto d = DecodePlanFile(bytes);
-      if (d.ok()) DumpPlan(d.value, name, options.json, options.all, out);
-      error = d.error;
+      if (d.ok()) DumpPlan(d.value, name, form.json, form.all, out);
+      dumped.fault = d.error;
       break;
     }
     case CompiledKind::kUnknown:
-      err << "percorso dump: " << EscapeControls(name)
-          << ": not a compiled file name (NAME_linea.dat plan, NAME_NUMBER.sim line table, "
-             "NAME_NUMBER.dat cells)\n";
-      return 2;
+      dumped.fault = DecodeError{0, "not a kind of compiled file"};
+      break;
   }
-  if (error) {
-    err << "percorso dump: " << EscapeControls(name) << ": " << error->Describe()
-        << "\n";
-    return kStatusInputWrong;
-  }
-  return 0;
-}
-
-int RunDump(const DumpOptions& options, std::ostream& out, std::ostream& err) {
-  std::string name = options.file.filename().string();
-  CompiledKind kind = KindOfFileName(name);
-  if (kind == CompiledKind::kUnknown) return DumpBytes(kind, {}, name, options, out, err);
-  // A plan file can be no longer than the plan of the longest line.
-  const uint64_t limit =
-      kind == CompiledKind::kPlan ? MaxPlanFileBytes(kMaxPlanLineLength) : kMaxCompiledFileBytes;
-  ReadResult file = ReadWholeFile(options.file, limit);
-  if (file.status != ReadStatus::kOk) {
-    err << "percorso dump: " << file.error.Message() << "\n";
-    return kStatusFileFault;
-  }
-  return DumpBytes(kind, file.bytes, options.file.string(), options, out, err);
+  if (dumped.ok()) dumped.text = std::move(out).str();
+  return dumped;
 }
 
 }  // namespace percorso

@@ -1,10 +1,12 @@
-// `dump`: shows what one compiled file holds, as a table for people or as JSON.
+// What one compiled file holds, as a table for people or as JSON (`percorso dump`).
 #ifndef PERCORSO_INSPECT_DUMP_H_
 #define PERCORSO_INSPECT_DUMP_H_
 
-#include <filesystem>
-#include <iosfwd>
+#include <optional>
+#include <string>
 #include <string_view>
+
+#include "format/decoded.h"
 
 namespace percorso {
 
@@ -19,23 +21,25 @@ enum class CompiledKind {
 // any other ".dat" a cell file. Letter case of the endings is ignored.
 CompiledKind KindOfFileName(std::string_view file_name);
 
-struct DumpOptions {
-  std::filesystem::path file;
-  bool json = false;
+// How much of a file to show, and in which form.
+struct DumpForm {
+  bool json = false;  // JSON instead of a table for people
   // Cells: every cell, not only those that hold something. Slots: the empty ones too.
   // Plan: every point, not only the start, one point a kilometre and the end.
   bool all = false;
 };
 
-// Dumps `bytes`, the content of a file of the given kind; `name` appears in the heading
-// and in messages. Returns 0 on success, 1 when the structure is broken (the message on
-// `err` names the byte offset) and 2 for kUnknown.
-int DumpBytes(CompiledKind kind, std::string_view bytes, std::string_view name,
-              const DumpOptions& options, std::ostream& out, std::ostream& err);
+// What a compiled file holds, described, or where its structure breaks.
+struct DumpedFile {
+  std::string text;                  // the table or the JSON document; empty when broken
+  std::optional<DecodeError> fault;  // the byte offset of the fault and what was expected
+  bool ok() const { return !fault.has_value(); }
+};
 
-// `percorso dump FILE [--json] [--all]`. Exit status: 0 dumped; 1 the file cannot be read
-// or its structure is broken; 2 the name matches no kind of compiled file.
-int RunDump(const DumpOptions& options, std::ostream& out, std::ostream& err);
+// Describes `bytes`, the content of a compiled file of the given kind (one of the three;
+// kUnknown gives a fault at byte 0); `name` appears in the heading.
+DumpedFile DumpCompiledBytes(CompiledKind kind, std::string_view bytes, std::string_view name,
+                             const DumpForm& form);
 
 }  // namespace percorso
 

@@ -4,8 +4,6 @@
 #ifndef PERCORSO_INSPECT_REPORT_H_
 #define PERCORSO_INSPECT_REPORT_H_
 
-#include <filesystem>
-#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,24 +42,6 @@ std::string_view ReportStyle();
 // overlaps another at any zoom. It defines window.percorsoZoom(root), which sets up the
 // drawings under `root` (a page that replaces its drawings calls it again).
 std::string_view ReportScript();
-
-struct ReportOptions {
-  std::filesystem::path dir = ".";  // where the compiled files are
-  std::string line;                 // NAME; empty: the one scenario found in dir
-  std::string train;                // NUMBER; empty: the one scenario found in dir
-  std::filesystem::path output;     // -o FILE; empty: OUT/NAME_NUMBER_report.html
-  std::filesystem::path out_dir;    // --out DIR; empty: DIR
-};
-
-// `percorso report [--dir DIR] [--line NAME] [--train NUMBER] [--out DIR | -o FILE]`.
-// Reads DIR/NAME_NUMBER.dat, DIR/NAME_NUMBER.sim and, when present, DIR/NAME_linea.dat,
-// and writes the page atomically, creating the folder it goes into (with its parents)
-// as `compile --out` does. When NAME or NUMBER is left out and DIR holds exactly one
-// matching NAME_NUMBER.sim, that scenario is used; when it holds none but holds texts,
-// the message says to compile them first. Exit status: 0 written (its path on
-// `out`); 1 a compiled file is missing, unreadable or broken, or the page cannot be
-// written; 2 a usage error (a bad name, no scenario or several to choose from).
-int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace percorso
 

@@ -29,6 +29,15 @@ constexpr bool kSanitized = true;
 constexpr bool kSanitized = false;
 #endif
 
+// The three compiled files decoded, as `percorso report` reads them.
+CompiledView ViewOf(const ScenarioFiles& f) {
+  CompiledView v;
+  v.cells = DecodeCellFile(f.cells).value;
+  v.table = DecodeLineFile(f.line).value;
+  v.plan = DecodePlanFile(f.plan).value;
+  return v;
+}
+
 std::string FindChromium() {
   const char* path = std::getenv("PATH");
   std::stringstream dirs(path ? path : "");
@@ -131,11 +140,7 @@ TEST(ReportBrowserTest, BuiltinReportRendersInChromium) {
 
   TempDir dir;
   const ScenarioFiles f = BuiltinScenario();
-  dir.Write("Valdoro_Ostrano_55.dat", f.cells);
-  dir.Write("Valdoro_Ostrano_55.sim", f.line);
-  dir.Write("Valdoro_Ostrano_linea.dat", f.plan);
-  std::ostringstream out, err;
-  ASSERT_EQ(RunReport(ReportOptions{dir.path(), "", "", "", ""}, out, err), 0) << err.str();
+  dir.Write("Valdoro_Ostrano_55_report.html", RenderReport(ViewOf(f)));
   const std::filesystem::path page = dir.path() / "Valdoro_Ostrano_55_report.html";
   std::string probed = dir.Read(page.filename().string());
   probed.insert(probed.rfind("</body>"), kLayoutProbe);
@@ -248,11 +253,7 @@ TEST(ReportBrowserTest, MaximalReportZoomsWithoutOverlappingLabels) {
 
   TempDir dir;
   const ScenarioFiles f = MaxScenarioFiles();
-  dir.Write("Linea_Massima_999.dat", f.cells);
-  dir.Write("Linea_Massima_999.sim", f.line);
-  dir.Write("Linea_Massima_linea.dat", f.plan);
-  std::ostringstream out, err;
-  ASSERT_EQ(RunReport(ReportOptions{dir.path(), "", "", "", ""}, out, err), 0) << err.str();
+  dir.Write("Linea_Massima_999_report.html", RenderReport(ViewOf(f)));
   std::string probed = dir.Read("Linea_Massima_999_report.html");
   EXPECT_LT(probed.size(), 1000u * 1000);
   probed.insert(probed.rfind("</body>"), kZoomProbe);
