@@ -89,17 +89,13 @@ std::optional<std::string> LoneLineText(const CompileOptions& o) {
   }
   std::optional<std::string> found;
   std::error_code ec;
-  constexpr std::string_view kSuffix = "_linea.txt";
   for (std::filesystem::directory_iterator it(o.dir, ec), end; !ec && it != end;
        it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (name.size() <= kSuffix.size() ||
-        name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0)
-      continue;
+    std::optional<std::string> line = LineaTextName(it->path().filename().string());
+    if (!line) continue;
     if (found) return std::nullopt;
-    found = name.substr(0, name.size() - kSuffix.size());
+    found = std::move(line);
   }
-  if (found && CheckName("line name", *found, false)) return std::nullopt;
   return found;
 }
 

@@ -23,8 +23,8 @@ constexpr int32_t kFourCodes = 4;
 constexpr int32_t kNineCodes = 9;
 // The chainage ordering adds this to the end of a reference whose third value is 1.
 constexpr int64_t kChainageEndRaise = 100;
-// A gradient cell holds the gradient plus this.
-constexpr uint8_t kGradientBias = 100;
+// A gradient cell holds the gradient plus this: level track, as a cell no row has set.
+constexpr uint8_t kGradientBias = static_cast<uint8_t>(kCellGradientLevel);
 
 class LineRecovery {
  public:

@@ -16,7 +16,7 @@ namespace percorso::recovery_parts {
 namespace {
 
 // A speed cell holds the speed in steps of this many km/h.
-constexpr int64_t kSpeedStep = 5;
+constexpr int64_t kSpeedStep = kCellSpeedUnitKmh;
 // A slowdown whose start cell is kSlowdownBorderStartCell (31) may or may not have a
 // warning point: a position this far past kSlowdownNoWarningUpTo stays on that cell.
 constexpr int64_t kPastNoWarningBorder = 10;
