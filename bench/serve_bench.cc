@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "bench_inputs.h"
+#include "compiler/front_end.h"
 #include "serve/page_compile.h"
 
 namespace percorso::bench {
@@ -16,8 +17,10 @@ void SaveToPage(benchmark::State& state, const TextPair& texts) {
   PageInput input;
   input.linea = texts.nome_linea;
   input.treno = texts.numero_treno;
-  input.linea_text = {texts.nome_linea + "_linea.txt", texts.linea.bytes, ""};
-  input.treno_text = {texts.nome_linea + "_" + texts.numero_treno + "-.txt", texts.treno.bytes, ""};
+  const std::string linea_name = texts.nome_linea + "_linea.txt";
+  const std::string treno_name = texts.nome_linea + "_" + texts.numero_treno + "-.txt";
+  input.linea_text = BufferText(linea_name, linea_name, texts.linea.bytes);
+  input.treno_text = BufferText(treno_name, treno_name, texts.treno.bytes);
   input.scenario_name = texts.nome_linea + "_" + texts.numero_treno + ".dat";
   if (!CompilePage(input).drawing) std::abort();  // no figure from a page without a drawing
   for (auto _ : state) benchmark::DoNotOptimize(CompilePage(input));

@@ -61,7 +61,9 @@ std::optional<std::string> ApplyTrainModelJson(std::string_view text, TrainModel
   if (doc.is_discarded()) {
     return "not JSON: " + [&] {
       try {
-        (void)nlohmann::json::parse(text);
+        // Parsed again, throwing, only for the library's account of the fault.
+        const nlohmann::json again = nlohmann::json::parse(text);
+        (void)again;
       } catch (const nlohmann::json::exception& e) {
         return std::string(e.what());
       }
