@@ -86,4 +86,13 @@ bool IsPositionField(std::string_view field) {
          field == "position" || field == "start" || field == "position (field 1)";
 }
 
+std::string Quoted(std::string_view s) {
+  constexpr size_t kShown = 60;
+  std::string out = "\"";
+  out.append(s.substr(0, kShown));
+  if (s.size() > kShown) out.append("...");
+  out.push_back('"');
+  return out;
+}
+
 }  // namespace percorso

@@ -16,6 +16,10 @@ std::string FieldInWords(std::string_view row, std::string_view field);
 // The row alone: "a slowdown (`rallentamento`)".
 std::string RowInWords(std::string_view row);
 
+// What an author wrote, as a message quotes it: in double quotes, cut after 60 bytes
+// with "..." so that a runaway token does not flood the message.
+std::string Quoted(std::string_view s);
+
 // Whether the field holds a position in metres along the line.
 bool IsPositionField(std::string_view field);
 

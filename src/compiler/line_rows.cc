@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "compiler/field_reader.h"
+#include "compiler/field_words.h"
 #include "compiler/keywords.h"
 #include "compiler/loader_parts.h"
 #include "compiler/marker_writers.h"
@@ -26,16 +27,6 @@ namespace {
 
 // The longest line length a line description may give, in metres.
 constexpr int32_t kLongestLine = 1000000;
-
-// A keyword as written, cut to 60 bytes, in double quotes.
-std::string Quoted(std::string_view s) {
-  constexpr size_t kShown = 60;
-  std::string out = "\"";
-  out.append(s.substr(0, kShown));
-  if (s.size() > kShown) out.append("...");
-  out.push_back('"');
-  return out;
-}
 
 // A gradient is stored in a cell as its value plus kCellGradientLevel, in a byte.
 uint8_t StoredGradient(int32_t gradient) {

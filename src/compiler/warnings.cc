@@ -22,15 +22,6 @@ std::string_view Trimmed(std::string_view s) {
   return s.substr(first, s.find_last_not_of(" \t") - first + 1);
 }
 
-std::string Quoted(std::string_view s) {
-  constexpr size_t kShown = 60;
-  std::string out = "\"";
-  out.append(s.substr(0, kShown));
-  if (s.size() > kShown) out.append("...");
-  out.push_back('"');
-  return out;
-}
-
 std::string Metres(int64_t p) { return std::to_string(p) + " m"; }
 
 bool IsThreeDigits(std::string_view s) {
