@@ -8,6 +8,7 @@
 
 #include "compiler/field_reader.h"
 #include "compiler/loader_parts.h"
+#include "compiler/station_zone.h"
 #include "model/error_numbers.h"
 #include "model/items.h"
 
@@ -15,8 +16,6 @@ namespace percorso::loader_parts {
 
 namespace {
 
-// Below this zone length a station's field 5 (`opzione5`) is not kept.
-constexpr int32_t kShortestZoneWithOption5 = 600;
 // Types from this one on are timing points: no stop cell and no approach marks.
 constexpr int32_t kFirstTimingPointType = 25;
 // The least distance between a zone's start and the previous zone's end.
@@ -114,26 +113,12 @@ Flow StationRows::ReadStation(LineRecord& slot, StationRow* row) {
   return Flow::kGo;
 }
 
-// The zone by the station's type (types 5 and 6 end 150 m past the position, 7 and 8
-// reach the length both ways, the others half of it, plus a cell with field 6), stored
-// in the slot; a zone whose last cell lies beyond the grid ends the text.
+// The zone by the station's type (StationZoneOf), stored in the slot; a zone whose last
+// cell lies beyond the grid ends the text.
 Flow StationRows::ComputeStationZone(LineRecord& slot, const StationRow& row, StationZone* zone) {
-  const int64_t p = row.posizione.value;
-  const int32_t tipo = row.tipo;
-  const int32_t len = row.length;
-  int64_t start = 0, end = 0;
-  if (tipo == 5 || tipo == 6) {
-    start = p - len;
-    end = p + 150;
-    slot.opzione4 = 0;
-  } else if (tipo == 7 || tipo == 8) {
-    start = p - len;
-    end = p + len;
-    slot.opzione4 = 0;
-  } else {
-    start = p - len / 2;
-    end = p + len / 2 + (slot.opzione4 != 0 ? kCellMetres : 0);
-  }
+  if (ZoneClearsSixthField(row.tipo)) slot.opzione4 = 0;
+  const auto [start, end] =
+      StationZoneOf(row.tipo, row.posizione.value, row.length, slot.opzione4 != 0);
   if (start < INT32_MIN || start > INT32_MAX || end < INT32_MIN || end > INT32_MAX) {
     return load_.FailNotLoaded(AtField(row.zone_length),
                                "station zone of a \"stazione\" row: " + std::to_string(start) +
@@ -143,7 +128,7 @@ Flow StationRows::ComputeStationZone(LineRecord& slot, const StationRow& row, St
   slot.fine = static_cast<int32_t>(end);
   const int64_t last = end / kCellMetres - 1;  // end is a multiple of 50
   *zone = {start, end, last};
-  if (tipo < kFirstTimingPointType && last > load_.last_cell) {
+  if (row.tipo < kFirstTimingPointType && last > load_.last_cell) {
     load_.Record(err::kPositionOutOfRange, row.posizione.value, load_.origin,
                  AtField(row.posizione),
                  "station zone ends at " + std::to_string(end) + " m: its last cell " +

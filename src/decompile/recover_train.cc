@@ -8,6 +8,7 @@
 #include "compiler/marker_writers.h"
 #include "compiler/protection_pass.h"
 #include "compiler/row_schema.h"
+#include "compiler/station_zone.h"
 #include "decompile/recovery_parts.h"
 #include "model/items.h"
 
@@ -81,28 +82,17 @@ class TrainRecovery {
     const LineRecord& r = ledger_.slot(slot);
     const int64_t p = r.posizione;
     const int tipo = r.tipo;
-    int64_t len = 0;
-    int64_t sixth = r.opzione4;
-    int64_t end = 0;
-    if (tipo == 5 || tipo == 6) {
-      len = p - r.inizio;
-      end = p + 150;
-      sixth = 0;
-    } else if (tipo == 7 || tipo == 8) {
-      len = p - r.inizio;
-      end = p + len;
-      sixth = 0;
-    } else {
-      len = 2 * (p - r.inizio);
-      const int64_t extra = r.fine - (p + len / 2);
-      // The first station's sixth field is cleared once its zone is known.
-      if (slot == 1) sixth = extra == kCellMetres ? 1 : 0;
-      end = p + len / 2 + (sixth != 0 ? kCellMetres : 0);
-    }
-    if (end != r.fine || len % 100 != 0 || p % kCellMetres != 0 ||
-        (tipo >= 5 && tipo <= 8 && r.opzione4 != 0))
+    // The zone length as the row gave it: the whole zone before the position for types 5
+    // to 8, half of it for the others.
+    const bool clears_sixth = ZoneClearsSixthField(tipo);
+    const int64_t len = clears_sixth ? p - r.inizio : 2 * (p - r.inizio);
+    int64_t sixth = clears_sixth ? 0 : r.opzione4;
+    // The first station's sixth field is cleared once its zone is known.
+    if (!clears_sixth && slot == 1) sixth = r.fine - (p + len / 2) == kCellMetres ? 1 : 0;
+    const int64_t end = StationZoneOf(tipo, p, len, sixth != 0).end;
+    if (end != r.fine || len % 100 != 0 || p % kCellMetres != 0 || (clears_sixth && r.opzione4 != 0))
       ledger_.LoseSlot(slot, "no station row gives this zone");
-    if ((len < 600 || slot == 1) && r.opzione5 != 0)
+    if ((len < kShortestZoneWithOption5 || slot == 1) && r.opzione5 != 0)
       ledger_.LoseSlot(slot, "the fifth field of this station would have been cleared");
     if (slot == 1 && r.opzione4 != 0)
       ledger_.LoseSlot(slot, "the first station's sixth field is always cleared");
