@@ -134,8 +134,7 @@ std::string_view NearestKeyword(std::string_view token, std::span<const std::str
 }
 
 constexpr int32_t kCell = kCellMetres;
-constexpr int32_t kSpeedStep = 5;
-constexpr int32_t kRunOutMetres = 7000;  // the grid runs this far past the line's end
+constexpr int32_t kSpeedStep = kCellSpeedUnitKmh;  // a cell stores speeds in these steps
 constexpr size_t kMaxWarnings = 100000;
 constexpr int64_t kSecondsPerDay = 24 * 3600;
 // A scheduled time this far below the one before it is taken as the run passing midnight.

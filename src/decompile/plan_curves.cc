@@ -71,11 +71,11 @@ std::vector<CurveRow> RecoverCurves(const PlanPoints& plan, int32_t line_length,
                                     int32_t grid_upper, UnreproducedList* lost) {
   std::vector<CurveRow> rows;
   const int64_t m = plan.upper();
-  if (m != int64_t{line_length} + 7000 || m < 4) {
+  if (m != int64_t{line_length} + kRunOutMetres || m < 4) {
     lost->push_back({PlaceKind::kPlanFile, 0,
                      "holds points 0 to " + std::to_string(m) + ", but the line length " +
                          std::to_string(line_length) + " m gives points 0 to " +
-                         std::to_string(int64_t{line_length} + 7000)});
+                         std::to_string(int64_t{line_length} + kRunOutMetres)});
     if (m < 4) return rows;
   }
   const size_t lost_before = lost->size();

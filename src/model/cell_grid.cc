@@ -6,7 +6,7 @@
 namespace percorso {
 
 int32_t GridUpperFor(int32_t line_length) {
-  return static_cast<int32_t>(RoundHalfEven(static_cast<int64_t>(line_length) + 7000, kCellMetres));
+  return static_cast<int32_t>(RoundHalfEven(static_cast<int64_t>(line_length) + kRunOutMetres, kCellMetres));
 }
 
 void CellGrid::Create(int32_t line_length) {

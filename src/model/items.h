@@ -12,6 +12,10 @@ namespace percorso {
 // The length of one cell of the grid, in metres: cell k covers 50k to 50k + 49.
 inline constexpr int32_t kCellMetres = 50;
 
+// The grid and the plan run this far past the end of the line, so that a train can run
+// out: cells 0 to round((L + kRunOutMetres) / 50), plan points 0 to L + kRunOutMetres.
+inline constexpr int32_t kRunOutMetres = 7000;
+
 // A cell's `tipo`: the point item standing there.
 enum class ItemType : uint8_t {
   kNone = 0,

@@ -3,14 +3,16 @@
 #include <algorithm>
 
 #include "base/coding.h"
+#include "model/items.h"
 
 namespace percorso {
 
 void TrackPlan::Create(int32_t line_length) {
   exists_ = true;
   // M = L + 7000, kept to -1 (no points) .. the largest plan the loader can ask for.
-  upper_ = static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(line_length) + 7000, -1,
-                                                    int64_t{kMaxPlanLineLength} + 7000));
+  upper_ = static_cast<int32_t>(
+      std::clamp<int64_t>(static_cast<int64_t>(line_length) + kRunOutMetres, -1,
+                          int64_t{kMaxPlanLineLength} + kRunOutMetres));
   next_ = 0;
   // Left unset on purpose (see the header): new double[n], not new double[n]().
   x_.reset(new double[static_cast<size_t>(upper_ + 1)]);
