@@ -99,6 +99,19 @@ std::string PathJoin(const std::string& dir, const std::string& name) {
   return dir == "/" ? "/" + name : dir + "/" + name;
 }
 
+// What the editor says of a text whose pair cannot be compiled as it stands (a partner
+// missing or too large): one finding over the text's first line.
+PlacedFinding PairFinding(std::string_view text, const std::string& message,
+                          PositionEncoding e) {
+  const LineIndex lines(text);
+  const std::string_view first = lines.Line(0);
+  PlacedFinding f;
+  f.range = Range{{0, 0}, {0, CharacterAt(first, first.size(), e)}};
+  f.code = "pair";
+  f.message = message;
+  return f;
+}
+
 }  // namespace
 
 Disk RealDisk(size_t max_bytes) {
@@ -365,12 +378,7 @@ void Server::Publish(const std::string& uri, const std::vector<PlacedFinding>& f
 
 void Server::PublishAlone(const Document& doc, const std::string& message,
                           std::vector<std::string>& out) {
-  const LineIndex lines(doc.text);
-  const std::string_view first = lines.Line(0);
-  PlacedFinding f;
-  f.range = Range{{0, 0}, {0, CharacterAt(first, first.size(), encoding_)}};
-  f.code = "pair";
-  f.message = message;
+  const PlacedFinding f = PairFinding(doc.text, message, encoding_);
   analyses_[doc.uri] = Analysis{{f}, -1};
   Publish(doc.uri, {f}, out);
 }
@@ -394,13 +402,7 @@ void Server::PublishLineAlone(const Document& doc, const std::string& message,
     f.other_range = RangeOfField(doc.text, f.other_line, f.other_column, encoding_);
     f.other_uri = doc.uri;
   }
-  const LineIndex lines(doc.text);
-  const std::string_view first = lines.Line(0);
-  PlacedFinding pair;
-  pair.range = Range{{0, 0}, {0, CharacterAt(first, first.size(), encoding_)}};
-  pair.code = "pair";
-  pair.message = message;
-  findings.insert(findings.begin(), std::move(pair));
+  findings.insert(findings.begin(), PairFinding(doc.text, message, encoding_));
   analyses_[doc.uri] = Analysis{findings, outcome.last_cell};
   Publish(doc.uri, findings, out);
 }
